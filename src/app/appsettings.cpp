@@ -1,0 +1,110 @@
+#include "app/appsettings.h"
+
+#include "app/utils.h"
+
+#include <charconv>
+
+namespace settings_file {
+
+int ToIntDef(const std::string& text, int fallback)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc{} && end == last && first != last ? value : fallback;
+}
+
+int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback)
+{
+    return ToIntDef(ReadIniString(fileName, section, key, 16, std::to_string(fallback)), fallback);
+}
+
+bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key)
+{
+    return ReadIniString(fileName, section, key, 16, "0") == "1";
+}
+
+FontStyle ParseFontStyle(const std::string& text)
+{
+    auto has = [&text](char letter) { return text.find(letter) != std::string::npos; };
+    return FontStyle{has('B'), has('I'), has('U')};
+}
+
+std::string FontStyleText(FontStyle style)
+{
+    std::string text;
+    if (style.bold)
+        text += 'B';
+    if (style.italic)
+        text += 'I';
+    if (style.underline)
+        text += 'U';
+    return text;
+}
+
+std::string CitySectionOf(int mapView)
+{
+    switch (mapView) {
+    case 3:
+        return "EU Cities";
+    case 4:
+        return "USA Cities";
+    default:
+        return "World Cities";
+    }
+}
+
+WindowPlace ReadWindowPlace(const std::string& fileName)
+{
+    WindowPlace place;
+    place.top = ReadInteger(fileName, kMainWin, "Top", 0);
+    place.left = ReadInteger(fileName, kMainWin, "Left", 0);
+    return place;
+}
+
+void ReadDisplaySettings(MainState& state)
+{
+    const std::string& file = state.IniFileName;
+    state.MapView = ReadInteger(file, kDisplay, "Map view", 0);
+    state.MapFontName = ReadIniString(file, kDisplay, "Font face", 32, "Small Fonts");
+    state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
+    state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
+    state.ShowShadow = ReadInteger(file, kDisplay, "Show shadow", 1) == 1;
+    state.CitySection = CitySectionOf(state.MapView);
+}
+
+void ReadClockSettings(MainState& state)
+{
+    const std::string& file = state.IniFileName;
+    state.TimeServer = ReadIniString(file, kClock, "Time server", 32, kDefaultTimeServer);
+    double lastUpdate = 0.0;
+    state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
+                                                                                                          : 0.0;
+    state.UpdateType = ReadInteger(file, kClock, "Update type", 1);
+}
+
+bool ReadTrayMode(const std::string& fileName)
+{
+    return ReadExactlyOne(fileName, kDisplay, "TrayIcon");
+}
+
+bool ReadMinimized(const std::string& fileName)
+{
+    return ReadExactlyOne(fileName, kMainWin, "Minimized");
+}
+
+void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
+{
+    if (minimized) {
+        WriteIniString(fileName, kMainWin, "Minimized", "1");
+        return;
+    }
+    WriteIniString(fileName, kMainWin, "Left", std::to_string(place.left));
+    WriteIniString(fileName, kMainWin, "Top", std::to_string(place.top));
+    WriteIniString(fileName, kMainWin, "Minimized", "0");
+}
+
+} // namespace settings_file

@@ -1,0 +1,56 @@
+// The settings file "chronivo.ini": its sections and keys, their defaults and conversions, and the
+// reads and writes the main window makes at start, at its first tick and on exit. Every read goes
+// to the file through ReadIniString; every change is written at once through WriteIniString.
+#pragma once
+
+#include "app/mainstate.h"
+
+#include <string>
+
+namespace settings_file {
+
+inline constexpr const char* kFileName = "chronivo.ini";
+inline constexpr const char* kHelpFileName = "chronivo.chm";
+inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
+
+inline constexpr const char* kMainWin = "MainWin";
+inline constexpr const char* kDisplay = "Display";
+inline constexpr const char* kClock = "Clock";
+
+// Integer of the text, or fallback when it is not a plain decimal integer (optional sign, digits,
+// within int range).
+int ToIntDef(const std::string& text, int fallback);
+
+// Reads an integer key (buffer 16) with its default for absent keys and non-numbers.
+int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback);
+// True only when the key holds exactly "1".
+bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key);
+// Each style is on when its upper-case letter ("B", "I", "U") occurs anywhere in the text.
+FontStyle ParseFontStyle(const std::string& text);
+// "B", "I", "U" in this order for the styles present.
+std::string FontStyleText(FontStyle style);
+// The settings section of the displayed-city list of a map view.
+std::string CitySectionOf(int mapView);
+
+struct WindowPlace {
+    int left = 0;
+    int top = 0;
+};
+
+// "MainWin" "Top" then "Left".
+WindowPlace ReadWindowPlace(const std::string& fileName);
+// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow"; sets CitySection.
+void ReadDisplaySettings(MainState& state);
+// "Clock" "Time server", "Last update", "Update type". A "Last update" that is not a number
+// counts as never (0).
+void ReadClockSettings(MainState& state);
+// "Display" "TrayIcon".
+bool ReadTrayMode(const std::string& fileName);
+// "MainWin" "Minimized", read at the first tick.
+bool ReadMinimized(const std::string& fileName);
+
+// At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
+// "Top" and "Minimized" = "0".
+void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);
+
+} // namespace settings_file

@@ -1,0 +1,50 @@
+#include "app/clocktick.h"
+
+namespace {
+
+constexpr double kRedrawAfter = 0.0007;     // days: 60.48 s
+constexpr double kMinuteStepMin = 0.00001;  // days: 0.864 s
+constexpr double kAutoUpdateEvery = 0.25;   // days: six hours
+
+} // namespace
+
+bool BeginTick(MainState& state, TDateTime now, const LocaleFormats& formats, TickTexts& texts)
+{
+    state.TickTime = now;
+    std::string time = FormatTimeHHNNSS(now);
+    if (time == state.LastTimeText)
+        return false;
+    state.LastTimeText = time;
+    texts.time = std::move(time);
+
+    texts.date = formats.LongDate(now);
+    texts.dateChanged = texts.date != state.LastDateText;
+    if (texts.dateChanged)
+        state.LastDateText = texts.date;
+
+    texts.title = texts.time + "  " + texts.date;
+    texts.seconds = (texts.time[6] - '0') * 10 + (texts.time[7] - '0');
+    return true;
+}
+
+bool TakeMapRedraw(MainState& state, int seconds, bool hiddenInTray)
+{
+    const double elapsed = state.TickTime - state.LastMapTime;
+    const bool due = elapsed > kRedrawAfter || elapsed < -kRedrawAfter ||
+                     (elapsed > kMinuteStepMin && seconds == 0 && !hiddenInTray);
+    if (due)
+        state.LastMapTime = state.TickTime;
+    return due;
+}
+
+bool AutomaticUpdateDue(int updateType, TDateTime tickTime, TDateTime lastUpdate, int seconds,
+                        const std::function<bool()>& isDialUpConnected)
+{
+    if (updateType <= 1)
+        return false;
+    if (!(tickTime - lastUpdate > kAutoUpdateEvery))
+        return false;
+    if (seconds != 30)
+        return false;
+    return updateType == 2 || (isDialUpConnected && isDialUpConnected());
+}

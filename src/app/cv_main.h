@@ -1,0 +1,101 @@
+// The main window: a frameless 409 × 225 panel with the time read-out, the map and the buttons
+// beside it. It owns the program's state (MainState), runs the half-second clock tick, minimizes to
+// the taskbar or hides to the notification area, and saves its place when it closes. The rules it
+// follows live in the core (clocktick, appsettings); this class carries them out on widgets.
+#pragma once
+
+#include "app/clocktick.h"
+#include "app/mainstate.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+class LocalClock;
+class LocaleFormats;
+class ShellOpener;
+class PictureButton;
+
+// The platform services the main window uses; the program passes the real ones, tests fakes.
+struct MainServices {
+    std::unique_ptr<LocalClock> clock;
+    std::unique_ptr<LocaleFormats> formats;
+    std::unique_ptr<ShellOpener> opener;
+};
+
+class TcvMain final : public QWidget {
+    Q_OBJECT
+public:
+    // appPath: the folder of the program file, ending in '/'.
+    TcvMain(const std::string& appPath, MainServices services);
+    ~TcvMain() override;
+
+    const MainState& State() const { return m_state; }
+    // The window's own state: hidden to the notification area.
+    bool IsHiddenInTray() const { return m_hiddenInTray; }
+
+    // Published handlers, named after their components and events.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void TimerTimer();
+    void btnMinimizeClick();
+    void btnCloseClick();
+    void ibVeltrixClick();
+    void ibHelpClick();
+    void ibShowCalClick();
+    void ibSettingsClick();
+    void UpdateSystemClock(QObject* sender);
+    void MapPaint(QPainter& painter);
+    void miRestoreClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void CreateComponents();
+    void EnterTrayMode();
+    void LeaveTrayMode();
+    void TrayIconClick(Qt::MouseButton button, QPoint position);
+
+    // Operations of the map and of the clock update, filled in as those are built.
+    void LoadMapCities();
+    void ComposeMapView();
+    void DrawMap(QObject* sender);
+    bool IsDialUpConnected();
+    // UTC = local time + bias, in days.
+    double CurrentTimeZoneBias() const;
+
+    MainState m_state;
+    MainServices m_services;
+    bool m_hiddenInTray = false;
+    QPixmap m_background;
+
+    QWidget* m_clockPanel = nullptr;
+    QLabel* m_lbTime = nullptr;
+    QLabel* m_lbDate = nullptr;
+    QTimer* m_timer = nullptr;
+    PictureButton* m_btnMinimize = nullptr;
+    PictureButton* m_btnClose = nullptr;
+    PictureButton* m_ibSetClock = nullptr;
+    PictureButton* m_ibVeltrix = nullptr;
+    PictureButton* m_ibSettings = nullptr;
+    PictureButton* m_ibShowCal = nullptr;
+    PictureButton* m_ibHelp = nullptr;
+    QWidget* m_map = nullptr;
+    QMenu* m_popupMenu = nullptr;
+    QAction* m_miRestore = nullptr;
+    QAction* m_miSync = nullptr;
+    QAction* m_miCal = nullptr;
+    QAction* m_miClose = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    bool m_closed = false;
+};

@@ -1,0 +1,20 @@
+// The small pictures of the main window, drawn in code: the window background, the minimize and
+// close buttons, the four buttons beside the map, the maker's logo and the program's icon.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace main_pictures {
+
+QPixmap Background(QSize size);
+QPixmap Minimize();   // 11 × 11
+QPixmap Close();      // 11 × 11
+QPixmap SetClock();   // 19 × 19
+QPixmap ShowCal();    // 19 × 19
+QPixmap Settings();   // 19 × 19
+QPixmap Help();       // 19 × 19
+QPixmap Logo();       // 58 × 15
+QIcon ProgramIcon();
+
+} // namespace main_pictures

@@ -1,0 +1,40 @@
+// The state of the main window that the rest of the program reads: the map view and its lettering,
+// the clock-update settings and the clock tick's own progress. One instance lives for the whole run,
+// owned by the main window; core operations take it by reference.
+#pragma once
+
+#include "app/datetime.h"
+
+#include <string>
+
+struct FontStyle {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool operator==(const FontStyle&) const = default;
+};
+
+struct MainState {
+    std::string AppPath;      // folder of the program file, ending in '/'
+    std::string IniFileName;  // AppPath + "chronivo.ini"
+    std::string HelpFileName; // AppPath + "chronivo.chm"
+
+    int MapView = 0; // 0..4; see the map views
+    std::string CitySection = "World Cities";
+    std::string MapFontName = "Small Fonts";
+    int MapFontSize = 7; // points
+    FontStyle MapFontStyle;
+    bool ShowShadow = true;
+
+    std::string TimeServer;
+    int UpdateType = 1;         // 0 never, 1 manually, 2 automatically, 3 while a dial-up link is up
+    TDateTime LastUpdate = 0.0; // TickTime at which the last clock-update attempt began; 0 = never
+    bool TrayMode = false;
+
+    TDateTime TickTime = 0.0;    // local time of the latest tick
+    TDateTime LastMapTime = 0.0; // TickTime of the latest map redraw by the tick
+    std::string LastTimeText;    // "hh:nn:ss" last shown
+    std::string LastDateText;    // long date last shown
+    bool FirstTickDone = false;  // the saved minimized state has been applied
+    bool MapReady = false;       // a map frame has been drawn
+};

@@ -1,0 +1,25 @@
+#include "platform/localclock.h"
+
+#include <ctime>
+
+namespace {
+
+class PosixLocalClock final : public LocalClock {
+public:
+    TDateTime Now() const override
+    {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        tm local{};
+        ::localtime_r(&now.tv_sec, &local);
+        return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+               EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<LocalClock> MakeSystemLocalClock()
+{
+    return std::make_unique<PosixLocalClock>();
+}
