@@ -1,0 +1,17 @@
+# chronivo_embed_resource(<target> <file> <symbol>)
+#
+# Carries a file of resources/ inside the program: adds to <target> a generated source that defines
+#     extern const unsigned char <symbol>[];  extern const std::size_t <symbol>_size;
+# (declare them in the code that reads them). Regenerated whenever the file changes.
+function(chronivo_embed_resource target file symbol)
+    get_filename_component(input "${file}" ABSOLUTE)
+    set(output "${CMAKE_CURRENT_BINARY_DIR}/embedded_${symbol}.cpp")
+    add_custom_command(
+        OUTPUT "${output}"
+        COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DSYMBOL=${symbol}
+                -P "${PROJECT_SOURCE_DIR}/cmake/EmbedResourceScript.cmake"
+        DEPENDS "${input}" "${PROJECT_SOURCE_DIR}/cmake/EmbedResourceScript.cmake"
+        COMMENT "Embedding ${file}"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+endfunction()
