@@ -4,6 +4,8 @@
 #include "platform/shellopener.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 std::string ReadIniString(const std::string& fileName, const std::string& section, const std::string& key,
                           std::size_t bufferSize, const std::string& defaultValue)
@@ -28,4 +30,48 @@ bool ShellExecFile(ShellOpener& opener, const std::string& verb, const std::stri
                    const std::string& parameters, const std::string& folder)
 {
     return opener.Execute(verb, file, parameters, folder);
+}
+
+double DegToRad(double degrees)
+{
+    return degrees * (std::numbers::pi / 180.0);
+}
+
+double RadToDeg(double radians)
+{
+    return radians * (180.0 / std::numbers::pi);
+}
+
+namespace {
+
+// asin and acos written as arctangents: the small term under the root keeps the quotient finite at ±1. Rounding
+// can still carry v a hair past ±1; the root then stays at 0 and the angle at ±π/2 rather than becoming NaN.
+double ArcSine(double v)
+{
+    return std::atan(v / std::sqrt(std::max(0.0, 1.0 - v * v + 1e-12)));
+}
+
+} // namespace
+
+void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon)
+{
+    constexpr double pi = std::numbers::pi;
+    if (rho > pi) {
+        // Further than the antipode: go the short way round, in the opposite direction.
+        rho = 2 * pi - rho;
+        beta += pi;
+        if (beta > 2 * pi)
+            beta -= 2 * pi;
+    }
+    lat = ArcSine(std::sin(lat0) * std::cos(rho) + std::cos(lat0) * std::sin(rho) * std::cos(beta));
+    const double h = (std::cos(rho) - std::sin(lat) * std::sin(lat0)) / (std::cos(lat0) * std::cos(lat));
+    double delta = pi / 2 - ArcSine(h);
+    // Azimuths below π lead east, towards smaller west-positive longitudes.
+    if (beta < pi)
+        delta = -delta;
+    lon = lon0 + delta;
+    if (lon > pi)
+        lon -= 2 * pi;
+    if (lon < -pi)
+        lon += 2 * pi;
 }

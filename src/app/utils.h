@@ -20,3 +20,11 @@ bool WriteIniString(const std::string& fileName, const std::string& section, con
 // the desktop took the request. Callers ignore failures: nothing is reported to the user.
 bool ShellExecFile(ShellOpener& opener, const std::string& verb, const std::string& file,
                    const std::string& parameters = {}, const std::string& folder = {});
+
+// Degrees to radians (× π/180) and back (× 180/π).
+double DegToRad(double degrees);
+double RadToDeg(double radians);
+
+// The point at angular distance rho from a centre (lon0 west positive, lat0 north positive) along azimuth beta
+// (0 = north, π/2 = east): its latitude lat and its west-positive longitude lon in -π .. π. All in radians.
+void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon);

@@ -1,0 +1,77 @@
+// Wide lines and the bounded flood fill of the map's drawing operations, on a Bitmap.
+//
+// A line is drawn with a round pen: every pixel whose centre lies within half the pen width of the
+// segment is painted, so a line has round ends and consecutive lines join round. An even width puts the
+// path on the top-left corner of the pixel (x, y) and an odd one on its centre, so that a horizontal or
+// vertical line is exactly `width` pixels across. Everything outside the bitmap is clipped.
+//
+// The border fill paints every pixel 4-connected to the seed that is not of the border colour, passing
+// through pixels of any other colour, the fill colour included. A seed of the border colour fills nothing.
+#pragma once
+
+#include "worldmap/bitmap.h"
+
+#include <cstdint>
+#include <vector>
+
+// Paints the segment (x0, y0)-(x1, y1), pixel coordinates, with a round pen width pixels wide (at least 1).
+void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int width);
+
+// A pen with a position, for polylines: MoveTo sets the position, LineTo draws to a point and moves there.
+class LinePen {
+public:
+    // Draws on bitmap, which must outlive the pen; width in pixels.
+    LinePen(Bitmap& bitmap, Rgb color, int width) : m_bitmap(&bitmap), m_color(color), m_width(width) {}
+
+    void MoveTo(int x, int y)
+    {
+        m_x = x;
+        m_y = y;
+    }
+    void LineTo(int x, int y)
+    {
+        DrawWideLine(*m_bitmap, m_x, m_y, x, y, m_color, m_width);
+        MoveTo(x, y);
+    }
+
+private:
+    Bitmap* m_bitmap;
+    Rgb m_color;
+    int m_width;
+    int m_x = 0;
+    int m_y = 0;
+};
+
+// The border flood fill with working memory kept between fills. It also remembers which pixels it has
+// filled since the last Reset: a seed in such a pixel would change nothing, since its whole area is done.
+class BorderFloodFill {
+public:
+    // Forgets what was filled and sizes the memory for a width × height bitmap.
+    void Reset(int width, int height);
+
+    // Fills from the seed (x, y) with color up to the border colour; returns the number of pixels painted.
+    // Nothing when the seed is outside the bitmap or of the border colour. A bitmap of another size than
+    // the last Reset's resets first.
+    int Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color);
+
+    // True when (x, y) was painted by a Fill since the last Reset.
+    bool Filled(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < m_width && y < m_height &&
+               m_filled[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x)];
+    }
+
+private:
+    struct Seed {
+        int x;
+        int y;
+    };
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<std::uint8_t> m_filled;
+    std::vector<Seed> m_seeds;
+};
+
+// A single border fill from (x, y); see BorderFloodFill::Fill.
+int FloodFillBorder(Bitmap& bitmap, int x, int y, Rgb border, Rgb color);

@@ -1,0 +1,108 @@
+#include "worldmap/sunshadow.h"
+
+#include "app/utils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kStep = 0.04;               // radians of azimuth between traced points and between seeds
+constexpr double kBoundary = kPi / 2;        // the day/night boundary, 90 degrees from the Sun
+constexpr double kSeedRadius = 5 * kPi / 11; // seeds lie just inside the twilight band in every view
+
+// The regional views are drawn at three times the world scale, so their pen is three times as wide; their
+// white circle is drawn tighter so that it stays clear of the wider twilight band.
+bool IsRegional(const MapGeometry& geometry)
+{
+    return geometry.view > 2;
+}
+
+MapPixel PixelAt(const MapGeometry& geometry, const SunPoint& sun, double radius, double azimuth)
+{
+    double latitude, westLongitude;
+    GreatCirclePoint(radius, azimuth, sun.westLongitude, sun.latitude, latitude, westLongitude);
+    return {LonToX(geometry, RadToDeg(westLongitude)), LatToY(geometry, RadToDeg(latitude))};
+}
+
+} // namespace
+
+SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay)
+{
+    // Days counted from about the December solstice, a month taken as 30.4 days.
+    const double a = ((month - 1) * 30.4 + 10 + day) * 0.0172;
+    const double declination = -0.409 * std::cos(a);
+    // A small correction, in degrees, for the Sun running ahead of or behind the clock over the year.
+    const double correction = 0.13 * std::sin(a) + 0.156 * std::sin(2 * a);
+    const double westLongitude = 15 * (24 * utcTimeOfDay - 12) - correction;
+    return {declination, DegToRad(westLongitude)};
+}
+
+MapPixel SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
+{
+    const SunPoint sun = SubsolarPoint(month, day, utcTimeOfDay);
+    const int width = std::max(geometry.width, 0);
+    const int height = std::max(geometry.height, 0);
+    if (m_mask.Width() != width || m_mask.Height() != height)
+        m_mask = Bitmap(width, height, kShadowNight);
+    else
+        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, kShadowNight);
+
+    const bool regional = IsRegional(geometry);
+    const int penWidth = regional ? 36 : 12;
+    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, kShadowDay, penWidth);
+    TraceCircle(geometry, sun, kBoundary, kShadowTwilight, penWidth);
+
+    // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
+    // a seed in an area already filled would repaint it unchanged and is skipped.
+    m_fill.Reset(width, height);
+    for (int i = 0; i * kStep <= 2 * kPi; ++i) {
+        const MapPixel seed = PixelAt(geometry, sun, kSeedRadius, i * kStep);
+        if (m_mask.Contains(seed.x, seed.y) && !m_fill.Filled(seed.x, seed.y))
+            m_fill.Fill(m_mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
+    }
+    return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
+}
+
+void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color,
+                            int penWidth)
+{
+    LinePen pen(m_mask, color, penWidth);
+    MapPixel previous = PixelAt(geometry, sun, radius, 0);
+    pen.MoveTo(previous.x, previous.y);
+    const int halfWidth = geometry.width / 2;
+    // 158 segments: azimuths 0, 0.04, ..., 6.28 and back to 0, which closes the circle.
+    double azimuth = 0;
+    do {
+        azimuth += kStep;
+        if (azimuth >= 2 * kPi)
+            azimuth = 0;
+        const MapPixel point = PixelAt(geometry, sun, radius, azimuth);
+        // A jump of more than half the map is the curve crossing the seam: carry it out past one edge (by the
+        // pen width, so the round end stays off the map) and bring it back in past the other.
+        if (point.x - previous.x > halfWidth) {
+            pen.LineTo(-penWidth, point.y);
+            pen.MoveTo(geometry.width + penWidth, point.y);
+        } else if (previous.x - point.x > halfWidth) {
+            pen.LineTo(geometry.width + penWidth, point.y);
+            pen.MoveTo(-penWidth, point.y);
+        }
+        pen.LineTo(point.x, point.y);
+        previous = point;
+    } while (azimuth != 0);
+}
+
+void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame)
+{
+    const int width = std::min({view.Width(), mask.Width(), frame.Width()});
+    const int height = std::min({view.Height(), mask.Height(), frame.Height()});
+    for (int y = 0; y < height; ++y) {
+        const Rgb* picture = view.Row(y);
+        const Rgb* shade = mask.Row(y);
+        Rgb* out = frame.Row(y);
+        for (int x = 0; x < width; ++x)
+            out[x] = DarkenPixel(picture[x], shade[x]);
+    }
+}

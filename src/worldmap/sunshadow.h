@@ -1,0 +1,67 @@
+// The Sun's shadow on the map: where the Sun stands overhead for a date and a UTC time of day, a mask of
+// day, twilight and night around that point, and the frame darkened through it (night to an eighth of the
+// picture's brightness, the twilight band to half).
+//
+// The mask is drawn into a bitmap of its own, apart from the picture shown, so its three colours are read
+// back exactly. The point under the Sun comes from a short approximation that counts days from about the
+// December solstice; longitudes are west positive, as everywhere on the map.
+#pragma once
+
+#include "worldmap/bitmap.h"
+#include "worldmap/mapgeometry.h"
+#include "worldmap/rasterpaths.h"
+
+// The three colours of the mask.
+inline constexpr Rgb kShadowDay = MakeRgb(255, 255, 255);
+inline constexpr Rgb kShadowTwilight = MakeRgb(127, 127, 128);
+inline constexpr Rgb kShadowNight = MakeRgb(31, 31, 32);
+
+// A place on the Earth, radians: latitude north positive, longitude west positive.
+struct SunPoint {
+    double latitude = 0;
+    double westLongitude = 0;
+};
+
+// The point under the Sun for month (1-12) and day of the local date and u, the UTC time of day (fraction of
+// a day, 0 <= u < 1). The longitude may lie a little beyond ±π.
+SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay);
+
+// A map position in pixels.
+struct MapPixel {
+    int x = 0;
+    int y = 0;
+    bool operator==(const MapPixel&) const = default;
+};
+
+// Draws the day/twilight/night mask for a date and UTC time of day and keeps it until the next call; holds
+// its working memory between frames.
+class SunShadow {
+public:
+    // Paints the mask for the map size and view of geometry (month 1-12, day, u as for SubsolarPoint);
+    // returns the map pixel under the Sun (SunX, SunY), which may lie off the map.
+    MapPixel DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
+
+    // The mask of the last DrawSunShadow: kShadowDay, kShadowTwilight or kShadowNight in every pixel.
+    const Bitmap& Mask() const { return m_mask; }
+
+private:
+    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color, int penWidth);
+
+    Bitmap m_mask;
+    BorderFloodFill m_fill;
+};
+
+// One pixel of the picture seen through one pixel of the mask: unchanged under day, each channel halved under
+// the twilight colour, divided by 8 under anything else (rounding down).
+constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
+{
+    if (mask == kShadowDay)
+        return picture;
+    if (mask == kShadowTwilight)
+        return (picture >> 1) & 0x7F7F7Fu;
+    return (picture >> 3) & 0x1F1F1Fu;
+}
+
+// frame = view darkened through mask, over the area the three have in common; frame's pixels outside it are
+// left as they are. frame may be the mask itself.
+void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame);
