@@ -23,8 +23,17 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 
 const SUPER = 8; // samples per pixel along each axis
 const EIGHTHS = 8; // mixtures are rounded to this many parts
-const COAST_WIDTH = 0.8; // pixels, measured from the shore into the land
+const COAST_WIDTH = 1.0; // pixels, measured from the shore into the land
 const ICE_IDS = new Set(['010', '304']); // Antarctica, Greenland
+// Leased and military enclaves carry no border of their own: drawn, Baikonur would be a stray square in
+// the steppe.
+const PART_OF = {
+    Baikonur: 'Kazakhstan',
+    'USNB Guantanamo Bay': 'Cuba',
+    Akrotiri: 'Cyprus',
+    Dhekelia: 'Cyprus',
+    'Cyprus U.N. Buffer Zone': 'Cyprus',
+};
 // Islands of at least this area (steradians, about 1200 km²) that would cover less than ISLAND_PIXELS pixels
 // are marked by a solid coast-coloured pixel; faint anti-aliased specks alone get lost under a city's dot.
 const MIN_ISLAND = 1200 / 6371 ** 2;
@@ -212,13 +221,17 @@ function mixColour(parts) {
     );
 }
 
+function owner(country) {
+    return PART_OF[country.properties.name] ?? country.properties.name;
+}
+
 // The map data once for all pictures: land and ice as polygons, country borders as lines.
 function mapLayers(topo) {
     const countries = topo.objects.countries;
     return {
         land: polygons(topojson.feature(topo, topo.objects.land).features[0]),
         ice: polygons(topojson.merge(topo, countries.geometries.filter((g) => ICE_IDS.has(g.id)))),
-        borders: topojson.mesh(topo, countries, (a, b) => a !== b),
+        borders: topojson.mesh(topo, countries, (a, b) => owner(a) !== owner(b)),
     };
 }
 
