@@ -55,21 +55,37 @@ double ArcSine(double v)
 
 void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon)
 {
+    GreatCircle(rho, lon0, lat0).Point(beta, lat, lon);
+}
+
+GreatCircle::GreatCircle(double rho, double lon0, double lat0)
+    : m_lon0(lon0), m_sinLat0(std::sin(lat0)), m_cosLat0(std::cos(lat0))
+{
     constexpr double pi = std::numbers::pi;
     if (rho > pi) {
         // Further than the antipode: go the short way round, in the opposite direction.
         rho = 2 * pi - rho;
+        m_folded = true;
+    }
+    m_cosRho = std::cos(rho);
+    m_sinRho = std::sin(rho);
+}
+
+void GreatCircle::Point(double beta, double& lat, double& lon) const
+{
+    constexpr double pi = std::numbers::pi;
+    if (m_folded) {
         beta += pi;
         if (beta > 2 * pi)
             beta -= 2 * pi;
     }
-    lat = ArcSine(std::sin(lat0) * std::cos(rho) + std::cos(lat0) * std::sin(rho) * std::cos(beta));
-    const double h = (std::cos(rho) - std::sin(lat) * std::sin(lat0)) / (std::cos(lat0) * std::cos(lat));
+    lat = ArcSine(m_sinLat0 * m_cosRho + m_cosLat0 * m_sinRho * std::cos(beta));
+    const double h = (m_cosRho - std::sin(lat) * m_sinLat0) / (m_cosLat0 * std::cos(lat));
     double delta = pi / 2 - ArcSine(h);
     // Azimuths below π lead east, towards smaller west-positive longitudes.
     if (beta < pi)
         delta = -delta;
-    lon = lon0 + delta;
+    lon = m_lon0 + delta;
     if (lon > pi)
         lon -= 2 * pi;
     if (lon < -pi)

@@ -28,3 +28,17 @@ double RadToDeg(double radians);
 // The point at angular distance rho from a centre (lon0 west positive, lat0 north positive) along azimuth beta
 // (0 = north, π/2 = east): its latitude lat and its west-positive longitude lon in -π .. π. All in radians.
 void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon);
+
+// GreatCirclePoint for many azimuths around one centre at one distance, with what depends only on those worked
+// out once; Point gives exactly what GreatCirclePoint gives for the same arguments.
+class GreatCircle {
+public:
+    // rho, lon0, lat0 as for GreatCirclePoint, radians.
+    GreatCircle(double rho, double lon0, double lat0);
+    // The point at azimuth beta, radians.
+    void Point(double beta, double& lat, double& lon) const;
+
+private:
+    bool m_folded = false;
+    double m_lon0, m_sinLat0, m_cosLat0, m_cosRho, m_sinRho;
+};

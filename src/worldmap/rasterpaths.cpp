@@ -1,97 +1,135 @@
 #include "worldmap/rasterpaths.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
-// The interval of x on one row where a linear form c·x + k lies within [low, high]; false when empty.
-bool LinearRange(double c, double k, double low, double high, double& from, double& to)
+// ceil and floor to int, clamped to low .. high first so far-off points cannot overflow; plain conversions
+// keep these off the library calls that std::ceil and std::floor become without SSE4.1.
+int CeilWithin(double v, int low, int high)
 {
-    if (c == 0) {
-        from = -std::numeric_limits<double>::infinity();
-        to = std::numeric_limits<double>::infinity();
-        return k >= low && k <= high;
-    }
-    from = (low - k) / c;
-    to = (high - k) / c;
-    if (from > to)
-        std::swap(from, to);
-    return true;
+    v = std::clamp(v, static_cast<double>(low), static_cast<double>(high));
+    const int i = static_cast<int>(v);
+    return i < v ? i + 1 : i;
 }
 
-// The stadium of radius r around the segment A-B cut by the row at height y: the union of the two end discs
-// and the band beside the segment. The stadium is convex, so that union is one interval [from, to].
-struct Stadium {
-    double ax, ay, bx, by, r;
+int FloorWithin(double v, int low, int high)
+{
+    v = std::clamp(v, static_cast<double>(low), static_cast<double>(high));
+    const int i = static_cast<int>(v);
+    return i > v ? i - 1 : i;
+}
 
+// The band beside a segment, the stadium without its end discs, cut row by row. Along the segment the band
+// lies where 0 <= (p - A)·d <= |d|², across it where |(p - A)×d| <= r·|d|; on a row each of these bounds is
+// a column that moves linearly with the row, so a row costs a few multiplications and no division.
+struct Band {
+    Band(double ax, double ay, int dx, int dy, double r) : m_ay(ay)
+    {
+        constexpr double far = 1e300;
+        if (dy == 0) {
+            // Horizontal: the segment's columns, on rows within the radius.
+            m_from = {ax + std::min(dx, 0), -far};
+            m_to = {ax + std::max(dx, 0), far};
+            m_top = dx != 0 ? ay - r : 1;
+            m_bottom = dx != 0 ? ay + r : 0;
+        } else if (dx == 0) {
+            // Vertical: a radius either side, on the segment's rows.
+            m_from = {ax - r, -far};
+            m_to = {ax + r, far};
+            m_top = ay + std::min(dy, 0);
+            m_bottom = ay + std::max(dy, 0);
+        } else {
+            const double lengthSquared = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
+            const double along = lengthSquared / dx;
+            const double across = r * std::sqrt(lengthSquared) / std::abs(dy);
+            m_from = {ax + std::min(along, 0.0), ax - across};
+            m_to = {ax + std::max(along, 0.0), ax + across};
+            m_alongSlope = -static_cast<double>(dy) / dx;
+            m_acrossSlope = static_cast<double>(dx) / dy;
+            m_top = ay + std::min(dy, 0) - r;
+            m_bottom = ay + std::max(dy, 0) + r;
+        }
+    }
+
+    // The band's columns on row y; false when it misses the row.
     bool Row(double y, double& from, double& to) const
     {
-        from = std::numeric_limits<double>::infinity();
-        to = -std::numeric_limits<double>::infinity();
-        Disc(ax, ay, y, from, to);
-        Disc(bx, by, y, from, to);
-        const double dx = bx - ax;
-        const double dy = by - ay;
-        const double lengthSquared = dx * dx + dy * dy;
-        if (lengthSquared > 0) {
-            // Along the segment: 0 <= (p - A)·d <= |d|²; across it: |(p - A)×d| <= r·|d|.
-            const double ey = y - ay;
-            double alongFrom, alongTo, acrossFrom, acrossTo;
-            const double rLength = r * std::sqrt(lengthSquared);
-            if (LinearRange(dx, ey * dy - ax * dx, 0, lengthSquared, alongFrom, alongTo) &&
-                LinearRange(-dy, ey * dx + ax * dy, -rLength, rLength, acrossFrom, acrossTo)) {
-                const double bandFrom = std::max(alongFrom, acrossFrom);
-                const double bandTo = std::min(alongTo, acrossTo);
-                if (bandFrom <= bandTo) {
-                    from = std::min(from, bandFrom);
-                    to = std::max(to, bandTo);
-                }
-            }
-        }
+        if (y < m_top || y > m_bottom)
+            return false;
+        const double ey = y - m_ay;
+        from = std::max(m_from[0] + ey * m_alongSlope, m_from[1] + ey * m_acrossSlope);
+        to = std::min(m_to[0] + ey * m_alongSlope, m_to[1] + ey * m_acrossSlope);
         return from <= to;
     }
 
-    void Disc(double cx, double cy, double y, double& from, double& to) const
-    {
-        const double dy = y - cy;
-        const double rest = r * r - dy * dy;
-        if (rest < 0)
-            return;
-        const double half = std::sqrt(rest);
-        from = std::min(from, cx - half);
-        to = std::max(to, cx + half);
-    }
+    double m_ay;
+    double m_top = 0, m_bottom = 0; // the rows the band may reach
+    std::array<double, 2> m_from{}, m_to{};
+    double m_alongSlope = 0, m_acrossSlope = 0;
 };
 
 } // namespace
 
+RoundPen::RoundPen(int width)
+    : m_width(std::max(width, 1)), m_shift(m_width % 2 == 0 ? 0.5 : 0.0), m_radius(m_width / 2.0)
+{
+    // Pixel centres are at integer coordinates; an even pen sits on the corner between four of them.
+    m_firstRow = CeilWithin(-m_shift - m_radius, INT_MIN / 2, INT_MAX / 2);
+    const int lastRow = FloorWithin(-m_shift + m_radius, INT_MIN / 2, INT_MAX / 2);
+    for (int row = m_firstRow; row <= lastRow; ++row) {
+        const double dy = row + m_shift;
+        const double half = std::sqrt(std::max(0.0, m_radius * m_radius - dy * dy));
+        m_left.push_back(CeilWithin(-m_shift - half, INT_MIN / 2, INT_MAX / 2));
+        m_right.push_back(FloorWithin(-m_shift + half, INT_MIN / 2, INT_MAX / 2));
+    }
+}
+
+void RoundPen::Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const
+{
+    const int discRows = static_cast<int>(m_left.size());
+    const int firstRow = std::max(0, std::min(y0, y1) + m_firstRow);
+    const int lastRow = std::min(bitmap.Height() - 1, std::max(y0, y1) + m_firstRow + discRows - 1);
+    const int lastColumn = bitmap.Width() - 1;
+    const Band band(x0 - m_shift, y0 - m_shift, x1 - x0, y1 - y0, m_radius);
+    const int* discLeft = m_left.data();
+    const int* discRight = m_right.data();
+
+    for (int y = firstRow; y <= lastRow; ++y) {
+        int left = INT_MAX;
+        int right = INT_MIN;
+        // The two end discs, from the pen's table.
+        const unsigned rowOfStart = static_cast<unsigned>(y - y0 - m_firstRow);
+        if (rowOfStart < static_cast<unsigned>(discRows)) {
+            left = x0 + discLeft[rowOfStart];
+            right = x0 + discRight[rowOfStart];
+        }
+        const unsigned rowOfEnd = static_cast<unsigned>(y - y1 - m_firstRow);
+        if (rowOfEnd < static_cast<unsigned>(discRows)) {
+            left = std::min(left, x1 + discLeft[rowOfEnd]);
+            right = std::max(right, x1 + discRight[rowOfEnd]);
+        }
+        // The stadium is convex, so the discs and the band together make one run on the row: its ends are the
+        // outermost ends of the pieces, even of a piece too thin to hold a pixel centre.
+        double from, to;
+        if (band.Row(y, from, to)) {
+            left = std::min(left, CeilWithin(from, -1, lastColumn + 1));
+            right = std::max(right, FloorWithin(to, -1, lastColumn + 1));
+        }
+        left = std::max(left, 0);
+        right = std::min(right, lastColumn);
+        if (left <= right)
+            std::fill(bitmap.Row(y) + left, bitmap.Row(y) + right + 1, color);
+    }
+}
+
 void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int width)
 {
-    width = std::max(width, 1);
-    // Pixel centres are at integer coordinates; an even pen sits on the corner between four of them.
-    const double shift = width % 2 == 0 ? 0.5 : 0.0;
-    const Stadium stadium{x0 - shift, y0 - shift, x1 - shift, y1 - shift, width / 2.0};
-
-    const double top = std::min(stadium.ay, stadium.by) - stadium.r;
-    const double bottom = std::max(stadium.ay, stadium.by) + stadium.r;
-    const int firstRow = std::max(0, static_cast<int>(std::ceil(top)));
-    const int lastRow = std::min(bitmap.Height() - 1, static_cast<int>(std::floor(bottom)));
-    const int lastColumn = bitmap.Width() - 1;
-    for (int y = firstRow; y <= lastRow; ++y) {
-        double from, to;
-        if (!stadium.Row(y, from, to))
-            continue;
-        // Clamp in floating point first: a far-off segment must not overflow the conversion to int.
-        const int left = static_cast<int>(std::ceil(std::max(from, -1.0)));
-        const int right = static_cast<int>(std::floor(std::min(to, static_cast<double>(lastColumn) + 1)));
-        const int first = std::max(left, 0);
-        const int last = std::min(right, lastColumn);
-        if (first <= last)
-            std::fill(bitmap.Row(y) + first, bitmap.Row(y) + last + 1, color);
-    }
+    RoundPen(width).Line(bitmap, x0, y0, x1, y1, color);
 }
 
 void BorderFloodFill::Reset(int width, int height)
@@ -108,47 +146,55 @@ int BorderFloodFill::Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color)
     if (!bitmap.Contains(x, y) || bitmap.Pixel(x, y) == border)
         return 0;
 
-    // Pixels already of the fill colour are passable, so "filled" rather than the colour tells what is done.
-    const auto open = [&](const Rgb* row, const std::uint8_t* done, int column) {
-        return row[column] != border && !done[column];
+    // Pixels already of the fill colour are passable, so for those only the record tells what is done.
+    Rgb* pixels = bitmap.Data();
+    std::uint8_t* filled = m_filled.data();
+    const auto open = [&](std::size_t i) {
+        return pixels[i] != border && (pixels[i] != color || !filled[i]);
     };
-    const auto doneRow = [&](int row) {
-        return m_filled.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width);
+    const auto index = [&](int column, int row) {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(column);
     };
 
     int painted = 0;
-    m_seeds.clear();
-    m_seeds.push_back({x, y});
-    while (!m_seeds.empty()) {
-        const Seed seed = m_seeds.back();
-        m_seeds.pop_back();
-        Rgb* row = bitmap.Row(seed.y);
-        std::uint8_t* done = doneRow(seed.y);
-        if (!open(row, done, seed.x))
+    m_pending.clear();
+    // The seed's own row, scanned as if reached from both sides.
+    m_pending.push_back({y, x, x, 0});
+    while (!m_pending.empty()) {
+        const Pending row = m_pending.back();
+        m_pending.pop_back();
+        if (row.y < 0 || row.y >= m_height)
             continue;
-        int left = seed.x;
-        while (left > 0 && open(row, done, left - 1))
-            --left;
-        int right = seed.x;
-        while (right < m_width - 1 && open(row, done, right + 1))
-            ++right;
-        std::fill(row + left, row + right + 1, color);
-        std::memset(done + left, 1, static_cast<std::size_t>(right - left + 1));
-        painted += right - left + 1;
-
-        // One seed for each open run in the rows above and below the span.
-        for (const int next : {seed.y - 1, seed.y + 1}) {
-            if (next < 0 || next >= m_height)
+        const std::size_t start = index(0, row.y);
+        int column = row.left;
+        while (column <= row.right) {
+            if (!open(start + column)) {
+                ++column;
                 continue;
-            const Rgb* nextRow = bitmap.Row(next);
-            const std::uint8_t* nextDone = doneRow(next);
-            bool inRun = false;
-            for (int column = left; column <= right; ++column) {
-                const bool isOpen = open(nextRow, nextDone, column);
-                if (isOpen && !inRun)
-                    m_seeds.push_back({column, next});
-                inRun = isOpen;
             }
+            int left = column;
+            while (left > 0 && open(start + left - 1))
+                --left;
+            int right = column;
+            while (right < m_width - 1 && open(start + right + 1))
+                ++right;
+            std::fill(pixels + start + left, pixels + start + right + 1, color);
+            std::memset(filled + start + left, 1, static_cast<std::size_t>(right - left + 1));
+            painted += right - left + 1;
+
+            // Onward, away from the row we came from, over the whole span; back towards it only where the span
+            // reaches past the one we came from, since the rest of that row is filled already.
+            if (row.dy == 0) {
+                m_pending.push_back({row.y - 1, left, right, -1});
+                m_pending.push_back({row.y + 1, left, right, 1});
+            } else {
+                m_pending.push_back({row.y + row.dy, left, right, row.dy});
+                if (left < row.left - 1)
+                    m_pending.push_back({row.y - row.dy, left, row.left - 2, -row.dy});
+                if (right > row.right + 1)
+                    m_pending.push_back({row.y - row.dy, row.right + 2, right, -row.dy});
+            }
+            column = right + 2;
         }
     }
     return painted;

@@ -14,6 +14,24 @@
 #include <cstdint>
 #include <vector>
 
+// A round pen: the pixels of its end discs are worked out once, for all the lines it draws.
+class RoundPen {
+public:
+    // A pen width pixels wide; widths below 1 count as 1.
+    explicit RoundPen(int width);
+
+    int Width() const { return m_width; }
+    // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, in color.
+    void Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const;
+
+private:
+    int m_width;
+    double m_shift;  // 0.5 for even widths: the path runs on pixel corners
+    double m_radius; // half the width
+    int m_firstRow;  // first row of the end disc, relative to the row of its point
+    std::vector<int> m_left, m_right; // per row of the disc: its columns, relative to the column of its point
+};
+
 // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, with a round pen width pixels wide (at least 1).
 void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int width);
 
@@ -21,7 +39,7 @@ void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int
 class LinePen {
 public:
     // Draws on bitmap, which must outlive the pen; width in pixels.
-    LinePen(Bitmap& bitmap, Rgb color, int width) : m_bitmap(&bitmap), m_color(color), m_width(width) {}
+    LinePen(Bitmap& bitmap, Rgb color, int width) : m_bitmap(&bitmap), m_color(color), m_pen(width) {}
 
     void MoveTo(int x, int y)
     {
@@ -30,14 +48,14 @@ public:
     }
     void LineTo(int x, int y)
     {
-        DrawWideLine(*m_bitmap, m_x, m_y, x, y, m_color, m_width);
+        m_pen.Line(*m_bitmap, m_x, m_y, x, y, m_color);
         MoveTo(x, y);
     }
 
 private:
     Bitmap* m_bitmap;
     Rgb m_color;
-    int m_width;
+    RoundPen m_pen;
     int m_x = 0;
     int m_y = 0;
 };
@@ -62,15 +80,18 @@ public:
     }
 
 private:
-    struct Seed {
-        int x;
+    // Row y still to scan over columns left .. right, reached from the span filled in row y - dy.
+    struct Pending {
         int y;
+        int left;
+        int right;
+        int dy;
     };
 
     int m_width = 0;
     int m_height = 0;
     std::vector<std::uint8_t> m_filled;
-    std::vector<Seed> m_seeds;
+    std::vector<Pending> m_pending;
 };
 
 // A single border fill from (x, y); see BorderFloodFill::Fill.

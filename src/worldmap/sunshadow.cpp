@@ -20,10 +20,10 @@ bool IsRegional(const MapGeometry& geometry)
     return geometry.view > 2;
 }
 
-MapPixel PixelAt(const MapGeometry& geometry, const SunPoint& sun, double radius, double azimuth)
+MapPixel PixelAt(const MapGeometry& geometry, const GreatCircle& circle, double azimuth)
 {
     double latitude, westLongitude;
-    GreatCirclePoint(radius, azimuth, sun.westLongitude, sun.latitude, latitude, westLongitude);
+    circle.Point(azimuth, latitude, westLongitude);
     return {LonToX(geometry, RadToDeg(westLongitude)), LatToY(geometry, RadToDeg(latitude))};
 }
 
@@ -58,8 +58,9 @@ MapPixel SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
     // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
     // a seed in an area already filled would repaint it unchanged and is skipped.
     m_fill.Reset(width, height);
+    const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
     for (int i = 0; i * kStep <= 2 * kPi; ++i) {
-        const MapPixel seed = PixelAt(geometry, sun, kSeedRadius, i * kStep);
+        const MapPixel seed = PixelAt(geometry, seeds, i * kStep);
         if (m_mask.Contains(seed.x, seed.y) && !m_fill.Filled(seed.x, seed.y))
             m_fill.Fill(m_mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
     }
@@ -70,7 +71,8 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
                             int penWidth)
 {
     LinePen pen(m_mask, color, penWidth);
-    MapPixel previous = PixelAt(geometry, sun, radius, 0);
+    const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
+    MapPixel previous = PixelAt(geometry, circle, 0);
     pen.MoveTo(previous.x, previous.y);
     const int halfWidth = geometry.width / 2;
     // 158 segments: azimuths 0, 0.04, ..., 6.28 and back to 0, which closes the circle.
@@ -79,7 +81,7 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
         azimuth += kStep;
         if (azimuth >= 2 * kPi)
             azimuth = 0;
-        const MapPixel point = PixelAt(geometry, sun, radius, azimuth);
+        const MapPixel point = PixelAt(geometry, circle, azimuth);
         // A jump of more than half the map is the curve crossing the seam: carry it out past one edge (by the
         // pen width, so the round end stays off the map) and bring it back in past the other.
         if (point.x - previous.x > halfWidth) {

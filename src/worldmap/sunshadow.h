@@ -55,11 +55,11 @@ private:
 // the twilight colour, divided by 8 under anything else (rounding down).
 constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
 {
-    if (mask == kShadowDay)
-        return picture;
-    if (mask == kShadowTwilight)
-        return (picture >> 1) & 0x7F7F7Fu;
-    return (picture >> 3) & 0x1F1F1Fu;
+    // Both darkened values are worked out and one is chosen, which lets the compiler do many pixels at once.
+    const Rgb halved = (picture >> 1) & 0x7F7F7Fu;
+    const Rgb eighth = (picture >> 3) & 0x1F1F1Fu;
+    const Rgb dark = mask == kShadowTwilight ? halved : eighth;
+    return mask == kShadowDay ? picture : dark;
 }
 
 // frame = view darkened through mask, over the area the three have in common; frame's pixels outside it are

@@ -1,0 +1,35 @@
+// The cost of the Sun's shadow on the built-in 316 × 158 map: the mask alone, the darkening alone, both.
+#include "worldmap/sunshadow.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// 21 June 12:00 UTC in view 0: a long wavy boundary and a single day area.
+void BM_ShadowMask(benchmark::State& state)
+{
+    SunShadow shadow;
+    const MapGeometry geometry{316, 158, static_cast<int>(state.range(0)), state.range(0) == 3 ? -40 : 0, 20};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(shadow.DrawSunShadow(geometry, 6, 21, 0.5));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ShadowMask)->Arg(0)->Arg(3);
+
+void BM_ShadowDarken(benchmark::State& state)
+{
+    SunShadow shadow;
+    shadow.DrawSunShadow(MapGeometry{}, 6, 21, 0.5);
+    Bitmap view(316, 158);
+    for (int i = 0; i < 316 * 158; ++i)
+        view.Data()[i] = static_cast<Rgb>(i * 2654435761u) & 0xFFFFFFu;
+    Bitmap frame(316, 158);
+    for (auto _ : state) {
+        DarkenThroughMask(view, shadow.Mask(), frame);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ShadowDarken);
+
+} // namespace
