@@ -143,14 +143,17 @@ int BorderFloodFill::Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color)
 {
     if (bitmap.Width() != m_width || bitmap.Height() != m_height)
         Reset(bitmap.Width(), bitmap.Height());
-    if (!bitmap.Contains(x, y) || bitmap.Pixel(x, y) == border)
+    if (!bitmap.Contains(x, y) || (bitmap.Pixel(x, y) & 0xFFFFFFu) == (border & 0xFFFFFFu))
         return 0;
 
-    // Pixels already of the fill colour are passable, so for those only the record tells what is done.
+    // Pixels already of the fill colour are passable, so for those only the record tells what is done. Colours
+    // are compared without the top byte, which the window toolkit may have set.
     Rgb* pixels = bitmap.Data();
     std::uint8_t* filled = m_filled.data();
+    border &= 0xFFFFFFu;
     const auto open = [&](std::size_t i) {
-        return pixels[i] != border && (pixels[i] != color || !filled[i]);
+        const Rgb pixel = pixels[i] & 0xFFFFFFu;
+        return pixel != border && (pixel != (color & 0xFFFFFFu) || !filled[i]);
     };
     const auto index = [&](int column, int row) {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(column);

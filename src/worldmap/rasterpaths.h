@@ -7,6 +7,7 @@
 //
 // The border fill paints every pixel 4-connected to the seed that is not of the border colour, passing
 // through pixels of any other colour, the fill colour included. A seed of the border colour fills nothing.
+// Colours are compared without the top byte of the pixel.
 #pragma once
 
 #include "worldmap/bitmap.h"

@@ -96,6 +96,17 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
     } while (azimuth != 0);
 }
 
+MapPixel SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, int month, int day,
+                               double utcTimeOfDay)
+{
+    const MapPixel sun = DrawSunShadow(geometry, month, day, utcTimeOfDay);
+    // A regional picture smaller than a replacement world map would leave the last frame around it.
+    if (view.Width() < frame.Width() || view.Height() < frame.Height())
+        std::fill(frame.Data(), frame.Data() + static_cast<std::size_t>(frame.Width()) * frame.Height(), Rgb{0});
+    DarkenThroughMask(view, m_mask, frame);
+    return sun;
+}
+
 void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame)
 {
     const int width = std::min({view.Width(), mask.Width(), frame.Width()});

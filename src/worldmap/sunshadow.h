@@ -44,6 +44,11 @@ public:
     // The mask of the last DrawSunShadow: kShadowDay, kShadowTwilight or kShadowNight in every pixel.
     const Bitmap& Mask() const { return m_mask; }
 
+    // The shadow step of a map frame: draws the mask, then makes frame the view picture darkened through
+    // it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map pixel.
+    MapPixel ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, int month, int day,
+                        double utcTimeOfDay);
+
 private:
     void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color, int penWidth);
 
@@ -52,12 +57,13 @@ private:
 };
 
 // One pixel of the picture seen through one pixel of the mask: unchanged under day, each channel halved under
-// the twilight colour, divided by 8 under anything else (rounding down).
+// the twilight colour, divided by 8 under anything else (rounding down). Top bytes are no part of a colour.
 constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
 {
     // Both darkened values are worked out and one is chosen, which lets the compiler do many pixels at once.
     const Rgb halved = (picture >> 1) & 0x7F7F7Fu;
     const Rgb eighth = (picture >> 3) & 0x1F1F1Fu;
+    mask &= 0xFFFFFFu;
     const Rgb dark = mask == kShadowTwilight ? halved : eighth;
     return mask == kShadowDay ? picture : dark;
 }

@@ -130,6 +130,9 @@ TEST(BorderFill, RemembersWhatItFilledUntilReset)
     EXPECT_FALSE(fill.Filled(1000, 0));
     EXPECT_FALSE(fill.Filled(1001, 0));
     EXPECT_EQ(fill.Fill(bitmap, 1000, 5, kWall, kInk), 0);
+    // A wall pixel whose top byte the window toolkit has set is still wall.
+    bitmap.Data()[1000] |= 0xFF000000u;
+    EXPECT_EQ(fill.Fill(bitmap, 1001, 0, kWall, kInk), 1000 * 999);
     EXPECT_EQ(FloodFillBorder(bitmap, -1, 5, kWall, kInk), 0);
     fill.Reset(2000, 1000);
     EXPECT_FALSE(fill.Filled(999, 0));

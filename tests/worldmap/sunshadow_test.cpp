@@ -157,4 +157,16 @@ TEST(SunShadow, Darkening)
     EXPECT_EQ(frame.Pixel(3, 0), kShadowNight);
 }
 
+// The frame step: the picture darkened through the mask, black where a smaller picture does not reach.
+TEST(SunShadow, ShadeFrame)
+{
+    const Bitmap view(200, 100, MakeRgb(0xFF, 0x81, 0x07));
+    Bitmap frame(316, 158, MakeRgb(9, 9, 9));
+    SunShadow shadow;
+    const MapPixel sun = shadow.ShadeFrame(frame, view, View(0), kMarch.month, kMarch.day, kMarch.u);
+    EXPECT_EQ(frame.Pixel(sun.x, sun.y), view.Pixel(0, 0));
+    EXPECT_EQ(frame.Pixel(10, 50), MakeRgb(0x1F, 0x10, 0x00)); // night on the far side of the Earth
+    EXPECT_EQ(frame.Pixel(250, 50), 0u);
+}
+
 } // namespace
