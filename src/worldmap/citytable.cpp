@@ -78,12 +78,9 @@ bool ParseHours(std::string_view text, double& value)
 
 bool RowAnswersTo(std::string_view row, std::string_view name)
 {
-    const std::string key = CityRowKey(row);
-    if (key == name)
-        return true;
-    // Names that fill every key column are stored cut to the choice columns; without this they could
-    // be chosen but would never be found again.
-    return key.size() == kKeyColumns && CityChoiceName(row) == name;
+    // A name that reaches column 32 is offered and stored cut to 31 columns; without the second test
+    // such a city could be chosen but would never be found again. Shorter names read alike both ways.
+    return CityRowKey(row) == name || CityChoiceName(row) == name;
 }
 
 // Weekdays as DayOfWeek counts them; kAnyDay takes the first day scanned.
@@ -120,6 +117,11 @@ constexpr std::array<DstRule, 12> kRules{{
     {Hemisphere::Southern, {10, 9, kSunday}, {3, 9, kSunday}},
     {Hemisphere::Southern, {9, 8, kSunday}, {4, 6, kSunday}},
 }};
+
+std::int64_t ToMilliseconds(TDateTime value)
+{
+    return std::llround(value * static_cast<double>(kMSecsPerDay));
+}
 
 bool Matches(TDateTime date, int weekday)
 {
@@ -238,14 +240,16 @@ TMapCities LoadMapCities(const std::string& iniFile, const std::string& section,
 
 TDateTime ApplyDaylightSaving(unsigned rule, TDateTime standardTime)
 {
-    if (rule >= kRules.size() || kRules[rule].hemisphere == Hemisphere::None)
+    if (rule >= kRules.size() || kRules[rule].hemisphere == Hemisphere::None || !std::isfinite(standardTime))
         return standardTime;
     const DstRule& dst = kRules[rule];
     const int year = DecodeDate(standardTime).year;
-    const TDateTime start = ChangeOverMoment(year, dst.start);
-    const TDateTime end = ChangeOverMoment(year, dst.end);
-    const bool inForce = dst.hemisphere == Hemisphere::Northern ? start <= standardTime && standardTime < end
-                                                                : standardTime >= start || standardTime < end;
+    // Compared in whole milliseconds, as times are shown: UTC plus an offset such as -3.5 hours lands a
+    // hair before 02:00 in binary fractions, and the clock would show "02:00" instead of "03:00".
+    const std::int64_t now = ToMilliseconds(standardTime);
+    const std::int64_t start = ToMilliseconds(ChangeOverMoment(year, dst.start));
+    const std::int64_t end = ToMilliseconds(ChangeOverMoment(year, dst.end));
+    const bool inForce = dst.hemisphere == Hemisphere::Northern ? start <= now && now < end : now >= start || now < end;
     return inForce ? standardTime + kHour : standardTime;
 }
 
