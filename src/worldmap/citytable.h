@@ -34,11 +34,11 @@ constexpr std::size_t kCityKeyBuffer = 64;
 
 // One table row, converted.
 struct CityRow {
-    std::string Key;         // columns 1–32 trimmed: the name the settings store and match
-    double OffsetHours = 0;  // standard offset from UTC, hours
-    int Longitude = 0;       // degrees, EAST positive, as the table holds it
-    int Latitude = 0;        // degrees, north positive
-    int DstRule = 0;         // rule code; codes outside 0..11 mean no daylight saving
+    std::string Key;        // columns 1–32 trimmed: the name the settings store and match
+    double OffsetHours = 0; // standard offset from UTC, hours
+    int Longitude = 0;      // degrees, EAST positive, as the table holds it
+    int Latitude = 0;       // degrees, north positive
+    int DstRule = 0;        // rule code; codes outside 0..11 mean no daylight saving
 };
 
 // Columns 1–32 of the row with surrounding blanks and control characters removed.

@@ -171,8 +171,8 @@ TEST(CityLocalTime, AddsTheOffsetAndTheRuleToUtc)
 
 TEST(ParseCityRow, ReadsTheColumnsOfAStoredRow)
 {
-    const auto row = ParseCityRow(
-        "Amsterdam, Netherlands            +1.0    5     52      1   Last Sun in Mar  / Last Sun in Oct");
+    const auto row =
+        ParseCityRow("Amsterdam, Netherlands            +1.0    5     52      1   Last Sun in Mar  / Last Sun in Oct");
     ASSERT_TRUE(row);
     EXPECT_EQ(row->Key, "Amsterdam, Netherlands");
     EXPECT_EQ(row->OffsetHours, 1.0);
@@ -230,8 +230,8 @@ TEST(BuiltInCityRows, UsesEachRuleCodeAsOftenAsTheTableIsMeantTo)
         ++uses[row->DstRule];
         longest = std::max(longest, row->Key.size());
     }
-    const std::map<int, int> expected = {{0, 42}, {1, 31}, {2, 38}, {4, 2}, {5, 1}, {6, 2},
-                                         {7, 1},  {9, 5},  {10, 1}, {11, 1}};
+    const std::map<int, int> expected = {{0, 42}, {1, 31}, {2, 38}, {4, 2},  {5, 1},
+                                         {6, 2},  {7, 1},  {9, 5},  {10, 1}, {11, 1}};
     EXPECT_EQ(uses, expected);
     EXPECT_EQ(longest, 29u);
     EXPECT_EQ(CityRowKey(rows.front()), "Amsterdam, Netherlands");
@@ -248,14 +248,22 @@ TEST(BuiltInCityRows, HoldTheKnownCities)
         int rule;
     };
     const std::vector<Known> known = {
-        {"Amsterdam, Netherlands", 1.0, 5, 52, 1},     {"Adelaide, Australia", 9.5, 138, -35, 9},
-        {"Anchorage, Alaska", -9.0, -149, 61, 2},      {"Baghdad, Iraq", 3.0, 44, 33, 6},
-        {"Bangkok, Thailand", 7.0, 100, 14, 0},        {"Cairo, Egypt", 2.0, 31, 30, 5},
-        {"Honolulu, Hawaii", -10.0, -158, 21, 2},      {"Jerusalem, Israel", 2.0, 35, 32, 4},
-        {"Kabul, Afghanistan", 5.5, 69, 35, 0},        {"London, England", 0.0, 0, 52, 1},
-        {"Port Stanley, Falkland Is.", -4.0, -59, -51, 11}, {"Santiago, Chile", -4.0, -71, -20, 10},
-        {"St. John's, Newfoundland", -3.5, -53, 48, 2}, {"Tehran, Iran", 3.5, 51, 36, 6},
-        {"Wellington, New Zealand", 12.0, 175, -41, 7}, {"Brisbane, Australia", 10.0, 153, -28, 0},
+        {"Amsterdam, Netherlands", 1.0, 5, 52, 1},
+        {"Adelaide, Australia", 9.5, 138, -35, 9},
+        {"Anchorage, Alaska", -9.0, -149, 61, 2},
+        {"Baghdad, Iraq", 3.0, 44, 33, 6},
+        {"Bangkok, Thailand", 7.0, 100, 14, 0},
+        {"Cairo, Egypt", 2.0, 31, 30, 5},
+        {"Honolulu, Hawaii", -10.0, -158, 21, 2},
+        {"Jerusalem, Israel", 2.0, 35, 32, 4},
+        {"Kabul, Afghanistan", 5.5, 69, 35, 0},
+        {"London, England", 0.0, 0, 52, 1},
+        {"Port Stanley, Falkland Is.", -4.0, -59, -51, 11},
+        {"Santiago, Chile", -4.0, -71, -20, 10},
+        {"St. John's, Newfoundland", -3.5, -53, 48, 2},
+        {"Tehran, Iran", 3.5, 51, 36, 6},
+        {"Wellington, New Zealand", 12.0, 175, -41, 7},
+        {"Brisbane, Australia", 10.0, 153, -28, 0},
     };
     const TStrings rows = BuiltInCityRows();
     for (const Known& k : known) {
@@ -286,9 +294,7 @@ TEST(MapCityOf, GivesTheLabelWestLongitudeAndOffsetInDays)
 TEST(FindCityRow, MatchesExactlyAndTheLaterRowWins)
 {
     const TStrings table = {
-        Row("Foo, Bar", "+1.0", 10, 20, 1),
-        Row("Foo, Bar", "+2.0", 11, 21, 2),
-        Row("Baz, Qux", "+3.0", 12, 22, 6),
+        Row("Foo, Bar", "+1.0", 10, 20, 1), Row("Foo, Bar", "+2.0", 11, 21, 2), Row("Baz, Qux", "+3.0", 12, 22, 6),
         "Baz, Qux                          +4.0   1x     23      0", // broken: not a city
     };
     EXPECT_EQ(FindCityRow(table, "Foo, Bar")->OffsetHours, 2.0);
