@@ -20,7 +20,7 @@ constexpr double kMaxOffsetHours = 14.0;
 constexpr double kHour = 1.0 / 24.0;
 constexpr double kChangeOver = 2.0 / 24.0;
 
-// Blanks and every control character, as the table's text tools write and pad them.
+// Blanks and control characters (tabs, a stray CR) pad names and numbers.
 bool IsPadding(char c)
 {
     return static_cast<unsigned char>(c) <= ' ';
@@ -43,19 +43,29 @@ std::string_view Columns(std::string_view row, std::size_t first, std::size_t la
     return Trim(row.substr(first - 1, last - first + 1));
 }
 
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Removes a leading "+" or "-"; true for "-".
+bool TakeSign(std::string_view& text)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    return negative;
+}
+
 // An optional sign and decimal digits only.
 bool ParseInteger(std::string_view text, int& value)
 {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const bool negative = first != last && *first == '-';
-    if (first != last && (*first == '+' || *first == '-'))
-        ++first;
-    if (first == last || *first < '0' || *first > '9')
+    const bool negative = TakeSign(text);
+    if (text.empty() || !IsDigit(text.front()))
         return false;
     int magnitude = 0;
-    const auto [end, error] = std::from_chars(first, last, magnitude);
-    if (error != std::errc{} || end != last)
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+    if (error != std::errc{} || end != text.data() + text.size())
         return false;
     value = negative ? -magnitude : magnitude;
     return true;
@@ -64,13 +74,10 @@ bool ParseInteger(std::string_view text, int& value)
 // An optional sign and a decimal number with "." as separator, whatever the user's locale.
 bool ParseHours(std::string_view text, double& value)
 {
-    const bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
-        text.remove_prefix(1);
-    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.'))
-        return false;
+    const bool negative = TakeSign(text);
     double magnitude = 0;
-    if (!TryParseDecimal(std::string(text), magnitude))
+    if (text.empty() || !(IsDigit(text.front()) || text.front() == '.') ||
+        !TryParseDecimal(std::string(text), magnitude))
         return false;
     value = negative ? -magnitude : magnitude;
     return true;
@@ -97,13 +104,13 @@ struct ChangeDate {
 
 enum class Hemisphere { None, Northern, Southern };
 
-struct DstRule {
+struct RuleDates {
     Hemisphere hemisphere;
     ChangeDate start; // the extra hour begins
     ChangeDate end;   // the extra hour ends
 };
 
-constexpr std::array<DstRule, 12> kRules{{
+constexpr std::array<RuleDates, 12> kRules{{
     {Hemisphere::None, {}, {}},
     {Hemisphere::Northern, {3, kLastOfMonth, kSunday}, {10, kLastOfMonth, kSunday}},
     {Hemisphere::Northern, {4, 1, kSunday}, {10, kLastOfMonth, kSunday}},
@@ -177,7 +184,8 @@ std::optional<TStrings> ReadCityFile(const std::string& path)
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
     std::ifstream file(path, std::ios::binary);
-    // Read one byte past the limit so a file that grew since it was looked at is refused too.
+    // Asking for one byte more than a table may hold tells a larger file without trusting its reported
+    // size, and a read that fails part-way never reaches the end of the file.
     std::string text(kMaxCityFileBytes + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(file.gcount()));
@@ -242,7 +250,7 @@ TDateTime ApplyDaylightSaving(unsigned rule, TDateTime standardTime)
 {
     if (rule >= kRules.size() || kRules[rule].hemisphere == Hemisphere::None || !std::isfinite(standardTime))
         return standardTime;
-    const DstRule& dst = kRules[rule];
+    const RuleDates& dst = kRules[rule];
     const int year = DecodeDate(standardTime).year;
     // Compared in whole milliseconds, as times are shown: UTC plus an offset such as -3.5 hours lands a
     // hair before 02:00 in binary fractions, and the clock would show "02:00" instead of "03:00".
