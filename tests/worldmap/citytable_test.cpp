@@ -1,14 +1,13 @@
 #include "worldmap/citytable.h"
 
-#include "app/utils.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <unistd.h>
 
 namespace {
 
@@ -37,26 +36,16 @@ TMapCity BuiltInCity(const std::string& name)
     return row ? MapCityOf(*row) : TMapCity{};
 }
 
-// A folder of its own for each test's files, removed afterwards.
+// Each test's files live in a folder of their own, removed afterwards.
 class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::filesystem::path(::testing::TempDir()) /
-                   (std::string("citytable_") + info->name() + "_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-
     std::string Write(const std::string& name, const std::string& bytes)
     {
-        const std::string path = (m_folder / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        m_folder.Write(name, bytes);
+        return m_folder.File(name);
     }
 
-    std::filesystem::path m_folder;
+    TempDir m_folder;
 };
 
 // ---- Daylight-saving rules ----
@@ -369,7 +358,7 @@ TEST_F(LoadMapCitiesTest, KeepsTheLastSlotEmptyWhateverTheSectionLists)
 
 TEST_F(LoadMapCitiesTest, EmptiesEverySlotWhenTheFileIsMissing)
 {
-    const TMapCities cities = LoadMapCities((m_folder / "none.ini").string(), "World Cities", BuiltInCityRows());
+    const TMapCities cities = LoadMapCities(m_folder.File("none.ini"), "World Cities", BuiltInCityRows());
     EXPECT_EQ(cities[0].Name, "");
 }
 
@@ -402,16 +391,16 @@ TEST_F(ReadCityFileTest, RefusesWhatIsNoCityTable)
         huge += good;
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"missing", ""},
-        {"a folder", (m_folder / "sub").string()},
+        {"a folder", m_folder.File("sub")},
         {"empty", Write("empty.dat", "")},
         {"binary", Write("binary.dat", good + std::string("\0\x01\x02", 3) + good)},
         {"larger than a table can be", Write("huge.dat", huge)},
         {"no row converts", Write("text.dat", "just some\ntext\n")},
     };
-    std::filesystem::create_directory(m_folder / "sub");
+    std::filesystem::create_directory(m_folder.Path() / "sub");
     for (const auto& [what, path] : cases) {
         SCOPED_TRACE(what);
-        EXPECT_FALSE(ReadCityFile(path.empty() ? (m_folder / "absent.dat").string() : path));
+        EXPECT_FALSE(ReadCityFile(path.empty() ? m_folder.File("absent.dat") : path));
     }
 }
 

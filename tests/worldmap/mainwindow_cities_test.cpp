@@ -1,14 +1,12 @@
 // The main window's part in the city table: the table it starts with and the slots it loads.
 #include "app/cv_main.h"
 #include "platform/shellopener.h"
+#include "support/tempdir.h"
 #include "worldmap/citytable.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -27,30 +25,19 @@ public:
 
 class MainWindowCities : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder =
-            std::filesystem::path(::testing::TempDir()) /
-            ("mainwindow_cities_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-        Write("chronivo.ini", "[World Cities]\nCity 1=Foo, Bar\nCity 2=Tokyo, Japan\n");
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void SetUp() override { m_folder.Write("chronivo.ini", "[World Cities]\nCity 1=Foo, Bar\nCity 2=Tokyo, Japan\n"); }
 
-    void Write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(m_folder / name, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) { m_folder.Write(name, bytes); }
 
     std::unique_ptr<TcvMain> Open()
     {
-        return std::make_unique<TcvMain>(m_folder.string() + '/', MainServices{std::make_unique<FixedClock>(),
-                                                                               std::make_unique<FixedLocaleFormats>(),
-                                                                               std::make_unique<NoShell>()});
+        return std::make_unique<TcvMain>(m_folder.Path().string() + '/',
+                                         MainServices{std::make_unique<FixedClock>(),
+                                                      std::make_unique<FixedLocaleFormats>(),
+                                                      std::make_unique<NoShell>()});
     }
 
-    std::filesystem::path m_folder;
+    TempDir m_folder;
 };
 
 TEST_F(MainWindowCities, StartsWithTheBuiltInTable)
