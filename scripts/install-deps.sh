@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
 )
 
