@@ -7,7 +7,7 @@
 namespace {
 
 // Days since 1 January 1970 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
 {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -31,7 +31,7 @@ DateParts CivilFromDays(std::int64_t z)
     return DateParts{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
 }
 
-const std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
 struct SplitValue {
     std::int64_t day;

@@ -1,0 +1,227 @@
+// The settings file: how values are found, how a write changes only its own line, and what happens
+// with files that are odd, huge or cannot be written.
+#include "app/appsettings.h"
+#include "app/inifile.h"
+#include "app/utils.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string ini = dir.File("chronivo.ini");
+
+    std::string Read(const std::string& section, const std::string& key, std::size_t buffer = 64,
+                     const std::string& fallback = "<default>")
+    {
+        return ReadIniString(ini, section, key, buffer, fallback);
+    }
+};
+
+TEST_F(SettingsFile, FindsValuesWhateverTheCaseBlanksLineEndsAndByteOrderMark)
+{
+    dir.Write("chronivo.ini", "\xEF\xBB\xBF[MainWin]\r\n  Top = -12  \r\nleft=30\r\n\r\n[ display ]\n"
+                              "Font Face=Arial Narrow\nnot a key line\n[Clock]\nLog=\n");
+    EXPECT_EQ(Read("MainWin", "Top"), "-12");
+    EXPECT_EQ(Read("MAINWIN", "LEFT"), "30");
+    EXPECT_EQ(Read("Display", "font face"), "Arial Narrow");
+    // An empty value is a value: it does not fall back to the default.
+    EXPECT_EQ(Read("Clock", "Log"), "");
+    EXPECT_EQ(Read("Clock", "Time server"), "<default>");
+    EXPECT_EQ(Read("Nowhere", "Top"), "<default>");
+}
+
+TEST_F(SettingsFile, AbsentFileGivesDefaults)
+{
+    EXPECT_EQ(Read("MainWin", "Top"), "<default>");
+    EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, 0);
+}
+
+TEST_F(SettingsFile, ValuesAreCutToTheBufferLessOne)
+{
+    const std::string server(40, 's');
+    const std::string log(200, 'l');
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Time server", server));
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Log", log));
+    EXPECT_EQ(Read("Clock", "Time server", 32), server.substr(0, 31));
+    EXPECT_EQ(Read("Clock", "Log", 128), log.substr(0, 127));
+    // The default is cut the same way.
+    EXPECT_EQ(Read("Clock", "Absent", 4, "abcdef"), "abc");
+}
+
+TEST_F(SettingsFile, WriteChangesOnlyItsOwnLine)
+{
+    const std::string before = "; kept comment\r\n[MainWin]\r\nLeft=1\r\nTop=2\r\ngarbage line\r\n\r\n"
+                               "[Clock]\r\nLast update=0\r\n";
+    dir.Write("chronivo.ini", before);
+    ASSERT_TRUE(WriteIniString(ini, "mainwin", "TOP", "250"));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "; kept comment\r\n[MainWin]\r\nLeft=1\r\nTop=250\r\ngarbage line\r\n\r\n"
+                                        "[Clock]\r\nLast update=0\r\n");
+}
+
+TEST_F(SettingsFile, WriteAddsKeysToTheirSectionAndNewSectionsAtTheEnd)
+{
+    dir.Write("chronivo.ini", "[MainWin]\nLeft=1\n\n[Clock]\nLog=x");
+    ASSERT_TRUE(WriteIniString(ini, "MainWin", "Minimized", "0"));
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Last update", "46363.5"));
+    ASSERT_TRUE(WriteIniString(ini, "World Cities", "City 1", "London, England"));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=1\nMinimized=0\n\n[Clock]\nLog=x\nLast update=46363.5\n"
+                                        "[World Cities]\nCity 1=London, England\n");
+}
+
+TEST_F(SettingsFile, FirstWriteCreatesTheFile)
+{
+    ASSERT_TRUE(WriteIniString(ini, "Display", "Map view", "3"));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nMap view=3\n");
+    ASSERT_TRUE(WriteIniString(ini, "Display", "Font style", ""));
+    EXPECT_EQ(Read("Display", "Font style"), "");
+}
+
+TEST_F(SettingsFile, ValueCannotAddLinesOfItsOwn)
+{
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Time server", "evil\r\n[MainWin]\nTop=9999"));
+    EXPECT_EQ(Read("MainWin", "Top"), "<default>");
+    EXPECT_EQ(Read("Clock", "Time server"), "evil  [MainWin] Top=9999");
+}
+
+TEST_F(SettingsFile, DuplicateKeysAndSectionsUseTheFirst)
+{
+    dir.Write("chronivo.ini", "[Clock]\nLog=first\nLog=second\n[Clock]\nLog=third\n");
+    EXPECT_EQ(Read("Clock", "Log"), "first");
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Log", "new"));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[Clock]\nLog=new\nLog=second\n[Clock]\nLog=third\n");
+}
+
+TEST_F(SettingsFile, HugeFileIsNotOursToReadOrRewrite)
+{
+    std::string huge = "[MainWin]\nTop=5\n";
+    huge.append(inifile::kMaxIniFileBytes, 'x');
+    dir.Write("chronivo.ini", huge);
+    EXPECT_EQ(Read("MainWin", "Top"), "<default>");
+    EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
+    EXPECT_EQ(dir.Read("chronivo.ini").size(), huge.size());
+}
+
+TEST_F(SettingsFile, BinaryGarbageReadsAsDefaultsAndIsKeptOnRewrite)
+{
+    std::string garbage("\x00\xff\xfe[\x01=\x02\n\x80\x81", 10);
+    dir.Write("chronivo.ini", garbage);
+    EXPECT_EQ(Read("MainWin", "Top"), "<default>");
+    ASSERT_TRUE(WriteIniString(ini, "MainWin", "Top", "7"));
+    const std::string after = dir.Read("chronivo.ini");
+    EXPECT_EQ(after.substr(0, garbage.size()), garbage);
+    EXPECT_EQ(Read("MainWin", "Top"), "7");
+}
+
+TEST_F(SettingsFile, FailedWriteLeavesTheOldFileWhole)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders; the rename failure is covered below";
+    dir.Write("chronivo.ini", "[MainWin]\nTop=5\n");
+    ::chmod(dir.Path().c_str(), 0500);
+    EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nTop=5\n");
+}
+
+TEST_F(SettingsFile, WriteOverAFolderFailsWithoutLeavingTemporaryFiles)
+{
+    std::filesystem::create_directory(dir.Path() / "chronivo.ini");
+    EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(SettingsFile, WriteKeepsTheFilePermissions)
+{
+    dir.Write("chronivo.ini", "[MainWin]\nTop=5\n");
+    ::chmod(ini.c_str(), 0600);
+    ASSERT_TRUE(WriteIniString(ini, "MainWin", "Top", "6"));
+    struct stat info {};
+    ASSERT_EQ(::stat(ini.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// The typed readers of the keys, each with its own default and conversion.
+TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
+{
+    using namespace settings_file;
+    struct Case {
+        const char* file;
+        bool showShadow;
+        FontStyle style;
+        bool tray;
+        int mapView;
+        const char* citySection;
+    };
+    const Case cases[] = {
+        {"", true, {}, false, 0, "World Cities"},
+        {"[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\n", true, {}, false, 0, "World Cities"},
+        {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\n", false, {true, false, true}, true, 7,
+         "World Cities"},
+        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\n", false, {true, true, true}, true, 3,
+         "EU Cities"},
+        {"[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n", true, {}, false, 4, "USA Cities"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        dir.Write("chronivo.ini", c.file);
+        MainState state;
+        state.IniFileName = ini;
+        ReadDisplaySettings(state);
+        EXPECT_EQ(state.ShowShadow, c.showShadow);
+        EXPECT_EQ(state.MapFontStyle, c.style);
+        EXPECT_EQ(ReadTrayMode(ini), c.tray);
+        EXPECT_EQ(state.MapView, c.mapView);
+        EXPECT_EQ(state.CitySection, c.citySection);
+    }
+}
+
+TEST(SettingsConversions, IntegersAcceptOnlyPlainDecimals)
+{
+    using settings_file::ToIntDef;
+    EXPECT_EQ(ToIntDef("-25", 7), -25);
+    EXPECT_EQ(ToIntDef("+3", 7), 3);
+    for (const char* bad : {"", "3.5", "12abc", "abc", "99999999999", "0x10", "-", "+"})
+        EXPECT_EQ(ToIntDef(bad, 7), 7) << bad;
+}
+
+TEST(SettingsConversions, FontStyleIsWrittenBoldItalicUnderlineInThatOrder)
+{
+    using namespace settings_file;
+    EXPECT_EQ(FontStyleText(ParseFontStyle("UB")), "BU");
+    EXPECT_EQ(FontStyleText(ParseFontStyle("b")), "");
+}
+
+TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
+{
+    dir.Write("chronivo.ini", "[Clock]\nLast update=yesterday\nUpdate type=two\n");
+    MainState state;
+    state.IniFileName = ini;
+    settings_file::ReadClockSettings(state);
+    EXPECT_EQ(state.LastUpdate, 0.0);
+    EXPECT_EQ(state.UpdateType, 1);
+    EXPECT_EQ(state.TimeServer, settings_file::kDefaultTimeServer);
+
+    dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n");
+    settings_file::ReadClockSettings(state);
+    EXPECT_DOUBLE_EQ(state.LastUpdate, 46363.5833333333);
+    EXPECT_EQ(state.UpdateType, 3);
+    EXPECT_EQ(state.TimeServer, "127.0.0.1");
+}
+
+TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
+{
+    dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
+    settings_file::SaveWindowOnExit(ini, true, {300, 400});
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=1\n");
+    settings_file::SaveWindowOnExit(ini, false, {-5, 400});
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=-5\nTop=400\nMinimized=0\n");
+    EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, -5);
+}
+
+} // namespace
