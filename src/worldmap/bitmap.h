@@ -50,7 +50,16 @@ public:
     Rgb* Data() { return m_pixels.data(); }
     const Rgb* Data() const { return m_pixels.data(); }
 
-    bool operator==(const Bitmap&) const = default;
+    // Same size and colours (top bytes aside).
+    bool operator==(const Bitmap& other) const
+    {
+        if (m_width != other.m_width || m_height != other.m_height)
+            return false;
+        for (std::size_t i = 0; i < m_pixels.size(); ++i)
+            if (((m_pixels[i] ^ other.m_pixels[i]) & 0x00FFFFFF) != 0)
+                return false;
+        return true;
+    }
 
 private:
     std::size_t Index(int x, int y) const
