@@ -5,6 +5,7 @@
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/shellopener.h"
+#include "worldmap/citytable.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -72,6 +73,7 @@ void TcvMain::CreateComponents()
     using namespace main_pictures;
 
     m_background = Background(kClientSize);
+    m_cityData.SetStrings(BuiltInCityRows());
     m_clockPanel = new QWidget(this);
     m_clockPanel->setGeometry(142, 6, 220, 21);
     m_clockPanel->setObjectName(QStringLiteral("ClockPanel"));
@@ -137,6 +139,9 @@ void TcvMain::FormCreate()
     move(place.left, place.top);
 
     ReadDisplaySettings(m_state);
+    // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
+    if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
+        m_cityData.SetStrings(*rows);
     LoadMapCities();
 
     ReadClockSettings(m_state);
@@ -307,6 +312,12 @@ bool TcvMain::IsDialUpConnected()
 
 void TcvMain::LoadMapCities()
 {
+    m_mapCities = ::LoadMapCities(m_state.IniFileName, m_state.CitySection, m_cityData.Strings());
+}
+
+std::string TcvMain::MapCityTimeText(const TMapCity& city) const
+{
+    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats);
 }
 
 void TcvMain::ComposeMapView()

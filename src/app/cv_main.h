@@ -6,6 +6,8 @@
 
 #include "app/clocktick.h"
 #include "app/mainstate.h"
+#include "components/Stringhl.h"
+#include "worldmap/mapcity.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -38,6 +40,11 @@ public:
     const MainState& State() const { return m_state; }
     // The window's own state: hidden to the notification area.
     bool IsHiddenInTray() const { return m_hiddenInTray; }
+    // The city table in use (the built-in rows or "cities.dat") and the cities of the current view.
+    const TStringHolder& CityData() const { return m_cityData; }
+    const TMapCities& MapCities() const { return m_mapCities; }
+    // The label time ("t") of a displayed city at the latest tick.
+    std::string MapCityTimeText(const TMapCity& city) const;
 
     // Published handlers, named after their components and events.
     void FormCreate();
@@ -78,6 +85,8 @@ private:
     MainServices m_services;
     bool m_hiddenInTray = false;
     QPixmap m_background;
+    TStringHolder m_cityData;
+    TMapCities m_mapCities{};
 
     QWidget* m_clockPanel = nullptr;
     QLabel* m_lbTime = nullptr;
