@@ -74,7 +74,3 @@ inline constexpr Rgb kSunColor = MakeRgb(255, 255, 0);
 // left opaque, ready for the screen. Returns where the Sun marker was drawn, when it was.
 std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry,
                                 const TMapCities& cities, const MapFrameOptions& options, TextRenderer& text);
-
-// The size of the block that the screen copy takes from the top-left corner of a frame, pixels.
-inline constexpr int kScreenCopyWidth = 318;
-inline constexpr int kScreenCopyHeight = 158;
