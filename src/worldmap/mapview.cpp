@@ -23,8 +23,8 @@ void DrawCity(Bitmap& frame, const MapGeometry& geometry, const TMapCity& city, 
 {
     const int x = LonToX(geometry, city.Longitude);
     const int y = LatToY(geometry, city.Latitude);
-    Ellipse(frame, {x - 1, y - 1, x + 3, y + 3}, kDotShadowColor, kDotShadowColor);
-    Ellipse(frame, {x - 2, y - 2, x + 2, y + 2}, kDotColor, kDotColor);
+    Ellipse(frame, {x - 1, y - 1, x + 3, y + 3}, kDotShadowColor | kOpaque, kDotShadowColor | kOpaque);
+    Ellipse(frame, {x - 2, y - 2, x + 2, y + 2}, kDotColor | kOpaque, kDotColor | kOpaque);
 
     const int nameWidth = text.Extent(city.Name).width;
     const TextExtent timeExtent = text.Extent(time);
@@ -71,16 +71,19 @@ std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeom
                                 const TMapCities& cities, const MapFrameOptions& options, TextRenderer& text)
 {
     const TDateTime utc = options.localTime + options.timeZoneBias;
+    // Every pixel of the frame is written opaque, ready for the screen; the lettering's painter
+    // writes them so by itself.
     std::optional<MapPoint> sun;
     if (options.shadow) {
         const DateParts date = DecodeDate(options.localTime);
         sun = options.shadow(frame, view, geometry, {date.month, date.day, utc - std::floor(utc)});
+        MakeOpaque(frame);
     } else {
         // A regional picture smaller than a replacement world map would leave the last frame's
         // labels around it.
         if (view.Width() < frame.Width() || view.Height() < frame.Height())
-            FillRect(frame, BoundsOf(frame), 0);
-        CopyRect(frame, 0, 0, view, BoundsOf(view));
+            FillRect(frame, BoundsOf(frame), kOpaque);
+        CopyOpaque(frame, view);
     }
 
     bool lettering = false;
@@ -97,7 +100,6 @@ std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeom
         text.End();
 
     if (sun)
-        Ellipse(frame, {sun->x - 4, sun->y - 4, sun->x + 4, sun->y + 4}, kSunColor, kSunColor);
-    MakeOpaque(frame);
+        Ellipse(frame, {sun->x - 4, sun->y - 4, sun->x + 4, sun->y + 4}, kSunColor | kOpaque, kSunColor | kOpaque);
     return sun;
 }

@@ -98,24 +98,28 @@ void Ellipse(Bitmap& target, const Rect& box, Rgb brush, Rgb pen)
         return;
     const int top = std::max(box.top, 0);
     const int bottom = std::min(box.bottom, target.Height());
+    const long long left = box.left;
+    // Each row's span is worked out once and kept while it serves as the next row's neighbour.
+    Span above = EllipseRow(w, h, static_cast<long long>(top) - box.top - 1);
+    Span here = EllipseRow(w, h, static_cast<long long>(top) - box.top);
     for (int y = top; y < bottom; ++y) {
-        const long long row = static_cast<long long>(y) - box.top;
-        const Span here = EllipseRow(w, h, row);
-        if (here.Empty())
-            continue;
-        const long long left = box.left;
-        FillSpan(target, y, left + here.first, left + here.last, brush);
-        // The outline: both ends of the row, and whatever part of it has no pixel above or below.
-        FillSpan(target, y, left + here.first, left + here.first, pen);
-        FillSpan(target, y, left + here.last, left + here.last, pen);
-        for (const Span& neighbour : {EllipseRow(w, h, row - 1), EllipseRow(w, h, row + 1)}) {
-            if (neighbour.Empty()) {
-                FillSpan(target, y, left + here.first, left + here.last, pen);
-                continue;
+        const Span below = EllipseRow(w, h, static_cast<long long>(y) - box.top + 1);
+        if (!here.Empty()) {
+            FillSpan(target, y, left + here.first, left + here.last, brush);
+            // The outline: both ends of the row, and whatever part of it has no pixel above or below.
+            FillSpan(target, y, left + here.first, left + here.first, pen);
+            FillSpan(target, y, left + here.last, left + here.last, pen);
+            for (const Span& neighbour : {above, below}) {
+                if (neighbour.Empty()) {
+                    FillSpan(target, y, left + here.first, left + here.last, pen);
+                    continue;
+                }
+                FillSpan(target, y, left + here.first, left + std::min(here.last, neighbour.first - 1), pen);
+                FillSpan(target, y, left + std::max(here.first, neighbour.last + 1), left + here.last, pen);
             }
-            FillSpan(target, y, left + here.first, left + std::min(here.last, neighbour.first - 1), pen);
-            FillSpan(target, y, left + std::max(here.first, neighbour.last + 1), left + here.last, pen);
         }
+        above = here;
+        here = below;
     }
 }
 
@@ -124,5 +128,17 @@ void MakeOpaque(Bitmap& target)
     Rgb* pixel = target.Data();
     Rgb* const end = pixel + static_cast<std::size_t>(target.Width()) * static_cast<std::size_t>(target.Height());
     for (; pixel != end; ++pixel)
-        *pixel |= 0xFF000000;
+        *pixel |= kOpaque;
+}
+
+void CopyOpaque(Bitmap& target, const Bitmap& source)
+{
+    const int width = std::min(target.Width(), source.Width());
+    const int height = std::min(target.Height(), source.Height());
+    for (int y = 0; y < height; ++y) {
+        const Rgb* from = source.Row(y);
+        Rgb* to = target.Row(y);
+        for (int x = 0; x < width; ++x)
+            to[x] = from[x] | kOpaque;
+    }
 }

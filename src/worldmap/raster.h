@@ -33,6 +33,12 @@ void FillRect(Bitmap& target, const Rect& rect, Rgb color);
 // nothing.
 void Ellipse(Bitmap& target, const Rect& box, Rgb brush, Rgb pen);
 
-// Sets the top byte of every pixel to 0xFF, colours unchanged: the form in which the window toolkit
-// shows a bitmap's buffer as it is.
+// The top byte that the window toolkit needs in a bitmap it shows as it is (see bitmap.h). Colours
+// or'ed with it draw as themselves.
+inline constexpr Rgb kOpaque = 0xFF000000;
+
+// Sets the top byte of every pixel, colours unchanged.
 void MakeOpaque(Bitmap& target);
+
+// Copies source onto target at (0, 0), clipped to both, setting the top byte of every pixel copied.
+void CopyOpaque(Bitmap& target, const Bitmap& source);

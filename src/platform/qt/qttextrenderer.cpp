@@ -34,6 +34,8 @@ QString FromSettingsText(const std::string& text)
     return result;
 }
 
+constexpr std::size_t kMaxLaidTexts = 256;
+
 } // namespace
 
 int PointsToPixels(int points)
@@ -67,6 +69,7 @@ void QtTextRenderer::Begin(Bitmap& target, const MapFont& font)
         m_font = ResolveFont(font);
         m_metrics.emplace(m_font);
         m_fontKey = font;
+        m_laid.clear();
     }
     m_image = BitmapImage(target);
     if (m_image.isNull())
@@ -75,11 +78,25 @@ void QtTextRenderer::Begin(Bitmap& target, const MapFont& font)
     m_painter->setFont(m_font);
 }
 
+const QtTextRenderer::Laid& QtTextRenderer::LaidOut(const std::string& text)
+{
+    if (const auto found = m_laid.find(text); found != m_laid.end())
+        return found->second;
+    // The names stay; the times change every minute and are dropped now and then.
+    if (m_laid.size() >= kMaxLaidTexts)
+        m_laid.clear();
+    const QString string = FromSettingsText(text);
+    Laid laid{QStaticText(string), m_metrics->horizontalAdvance(string)};
+    laid.text.setTextFormat(Qt::PlainText);
+    laid.text.prepare(QTransform(), m_font);
+    return m_laid.emplace(text, std::move(laid)).first->second;
+}
+
 TextExtent QtTextRenderer::Extent(const std::string& text)
 {
     if (!m_metrics)
         return {};
-    return {m_metrics->horizontalAdvance(FromSettingsText(text)), m_metrics->height()};
+    return {LaidOut(text).width, m_metrics->height()};
 }
 
 void QtTextRenderer::Out(int x, int y, const std::string& text, Rgb color)
@@ -87,7 +104,7 @@ void QtTextRenderer::Out(int x, int y, const std::string& text, Rgb color)
     if (!m_painter)
         return;
     m_painter->setPen(QColor::fromRgb(color));
-    m_painter->drawText(QPoint(x, y + m_metrics->ascent()), FromSettingsText(text));
+    m_painter->drawStaticText(QPoint(x, y), LaidOut(text).text);
 }
 
 void QtTextRenderer::End()
