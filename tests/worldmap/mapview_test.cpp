@@ -248,12 +248,22 @@ TEST_F(DrawMapTest, TimesGivenToTheShadowAndTheLabels)
     EXPECT_NEAR(utcSeen, EncodeDate(2026, 3, 1) + 0.5 / 24, 1e-9);
 }
 
+// The window shows the frame's buffer as it is: every pixel leaves opaque, whatever the shadow step
+// wrote.
 TEST_F(DrawMapTest, FrameLeavesOpaque)
 {
     cities[0] = City("London", 0, 52);
-    Draw();
-    for (int i = 0; i < frame.Width() * frame.Height(); ++i)
-        ASSERT_EQ(frame.Data()[i] >> 24, 0xFFu) << i;
+    for (bool shadow : {false, true}) {
+        SCOPED_TRACE(shadow ? "with a shadow step" : "without");
+        if (shadow)
+            options.shadow = [](Bitmap& f, const Bitmap& v, const MapGeometry&, const ShadowTime&) {
+                f = Bitmap(v.Width(), v.Height(), kShade);
+                return MapPoint{20, 20};
+            };
+        Draw();
+        for (int i = 0; i < frame.Width() * frame.Height(); ++i)
+            ASSERT_EQ(frame.Data()[i] >> 24, 0xFFu) << i;
+    }
 }
 
 // A regional picture smaller than a replacement world map leaves no trace of the last frame beside it.
