@@ -2,7 +2,9 @@
 #
 # Carries a file of resources/ inside the program: adds to <target> a generated source that defines
 #     extern const unsigned char <symbol>[];  extern const std::size_t <symbol>_size;
-# (declare them in the code that reads them). Regenerated whenever the file changes.
+# (declare them in the code that reads them). Regenerated whenever the file changes. The generating
+# rule belongs to the calling folder, so the bytes are compiled in an object library made here and
+# taken into <target> from it; <target> may be defined in any folder.
 function(chronivo_embed_resource target file symbol)
     get_filename_component(input "${file}" ABSOLUTE)
     set(output "${CMAKE_CURRENT_BINARY_DIR}/embedded_${symbol}.cpp")
@@ -13,5 +15,6 @@ function(chronivo_embed_resource target file symbol)
         DEPENDS "${input}" "${PROJECT_SOURCE_DIR}/cmake/EmbedResourceScript.cmake"
         COMMENT "Embedding ${file}"
         VERBATIM)
-    target_sources(${target} PRIVATE "${output}")
+    add_library(chronivo_embedded_${symbol} OBJECT "${output}")
+    target_link_libraries(${target} PRIVATE chronivo_embedded_${symbol})
 endfunction()

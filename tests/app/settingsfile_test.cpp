@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,12 +121,20 @@ TEST_F(SettingsFile, BinaryGarbageReadsAsDefaultsAndIsKeptOnRewrite)
 
 TEST_F(SettingsFile, FailedWriteLeavesTheOldFileWhole)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders; the rename failure is covered below";
     dir.Write("chronivo.ini", "[MainWin]\nTop=5\n");
-    ::chmod(dir.Path().c_str(), 0500);
-    EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
+    ::chmod(dir.Path().c_str(), 0555);
+    // Root may write anywhere, so the write is tried by an unprivileged child.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        ::_exit(WriteIniString(ini, "MainWin", "Top", "6") ? 1 : 0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
     ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write did not report its failure";
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nTop=5\n");
 }
 

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds Chronivo in build/. Warnings are errors under CI.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHRONIVO_WERROR=$werror >/dev/null
+cmake --build build -j "$(nproc)"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Chronivo needs to build, run and test, skipping those already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-liberation fonts-dejavu-core
+    xvfb xdotool x11-utils imagemagick openbox
+    xinetd rdate
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

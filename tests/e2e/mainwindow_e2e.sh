@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# End to end: the real program under a virtual X server with a window manager. It must open a
+# 409 × 225 window at the saved place, tick its title every second, save its place when its close
+# button is clicked, and start minimized when the settings file says so.
+# Usage: mainwindow_e2e.sh <path of the built chronivo program>
+set -uo pipefail
+program=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A display number of our own, told by the server itself.
+exec 5> >(cat > "$work/display")
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+exec 5>&-
+export DISPLAY=":$(cat "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+
+cp "$program" "$work/chronivo"
+ini="$work/chronivo.ini"
+
+start_clock() {
+    "$work/chronivo" >"$work/out.log" 2>&1 &
+    clock=$!
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no clock window appeared: $(cat "$work/out.log")"
+}
+
+wait_exit() {
+    for _ in $(seq 100); do kill -0 "$clock" 2>/dev/null || return 0; sleep 0.1; done
+    fail "the program did not end"
+}
+
+# 1. Opens at the saved place, with its size and a ticking title.
+printf '[MainWin]\r\nLeft=120\r\nTop=80\r\n' > "$ini"
+start_clock
+sleep 0.5
+geometry=$(xdotool getwindowgeometry "$window")
+echo "$geometry" | grep -q "Geometry: 409x225" || fail "size: $geometry"
+echo "$geometry" | grep -q "Position: 120,80" || fail "place: $geometry"
+title1=$(xdotool getwindowname "$window")
+echo "title: $title1"
+[[ "$title1" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\ \ [A-Z][a-z]+,\ [0-9]{1,2}\ [A-Z][a-z]+\ [0-9]{4}$ ]] ||
+    [[ "$title1" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\ \ .+[0-9]{4} ]] || fail "title: $title1"
+sleep 1.2
+title2=$(xdotool getwindowname "$window")
+[ "$title1" != "$title2" ] || fail "title did not change: $title2"
+
+# The read-out is black with light-blue text.
+import -window root -crop 220x21+262+86 "$work/panel.png" 2>/dev/null || fail "no screenshot"
+aqua=$(convert "$work/panel.png" -fx 'r<0.4 && g>0.6 && b>0.6 ? 1 : 0' -format '%[fx:mean*w*h]' info:)
+black=$(convert "$work/panel.png" -fx 'r+g+b<0.1 ? 1 : 0' -format '%[fx:mean*w*h]' info:)
+echo "read-out: $aqua aqua and $black black pixels"
+[ "${aqua%.*}" -gt 30 ] && [ "${black%.*}" -gt 2000 ] || fail "the read-out does not look right"
+
+# 2. The close button saves the place, leaving other lines as they were.
+xdotool mousemove --window "$window" 389 28 click 1
+wait_exit
+grep -q $'^Left=120\r$' "$ini" || fail "Left not saved: $(cat -A "$ini")"
+grep -q $'^Top=80\r$' "$ini" || fail "Top not saved"
+grep -q $'^Minimized=0\r$' "$ini" || fail "Minimized not saved"
+
+# 3. "Minimized" = "1" without tray mode: minimized at the first tick; a polite kill still saves.
+printf '[MainWin]\nLeft=10\nTop=20\nMinimized=1\n' > "$ini"
+start_clock
+sleep 1.5
+xprop -id "$window" WM_STATE | grep -q "Iconic" || fail "not minimized: $(xprop -id "$window" WM_STATE)"
+kill -TERM "$clock"
+wait_exit
+grep -q '^Minimized=0$' "$ini" || fail "minimized to the taskbar is not hidden in the tray: $(cat "$ini")"
+grep -q '^Left=10$' "$ini" || fail "place lost: $(cat "$ini")"
+echo "1 passed, 0 failed"
