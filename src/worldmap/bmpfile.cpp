@@ -235,7 +235,8 @@ BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits)
         return {status, {}};
 
     // The last row need not carry its padding.
-    const std::uint64_t rowBits = static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.bitsPerPixel);
+    const std::uint64_t rowBits =
+        static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.bitsPerPixel);
     const std::uint64_t stride = (rowBits + 31) / 32 * 4;
     const std::uint64_t rows = static_cast<std::uint64_t>(layout.height);
     if (rows > 1 && stride > bytes.Size() / (rows - 1)) // the product below would not fit the data anyway

@@ -40,8 +40,8 @@ Span EllipseRow(long long w, long long h, long long row)
         return px * px * hh + py * py * ww <= ww * hh;
     };
     const double reach = std::sqrt(std::max(0.0, ww * (1.0 - py * py / hh)));
-    long long first = std::clamp(static_cast<long long>(std::ceil((static_cast<double>(w) - 1.0 - reach) / 2.0)),
-                                 0LL, (w - 1) / 2);
+    long long first =
+        std::clamp(static_cast<long long>(std::ceil((static_cast<double>(w) - 1.0 - reach) / 2.0)), 0LL, (w - 1) / 2);
     while (first > 0 && inside(first - 1))
         --first;
     while (first <= (w - 1) / 2 && !inside(first))

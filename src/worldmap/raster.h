@@ -17,7 +17,10 @@ struct Rect {
 };
 
 // The whole of a bitmap as a rectangle.
-inline Rect BoundsOf(const Bitmap& bitmap) { return {0, 0, bitmap.Width(), bitmap.Height()}; }
+inline Rect BoundsOf(const Bitmap& bitmap)
+{
+    return {0, 0, bitmap.Width(), bitmap.Height()};
+}
 
 // Copies the pixels of source's rectangle `from` unchanged onto target, from's top-left corner
 // landing at (x, y). Only pixels inside both bitmaps are copied; source and target may be the

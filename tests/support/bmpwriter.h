@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 // What a test file holds; Encode writes it the way the format lays it out.
 struct BmpSpec {
     std::uint32_t headerSize = 40;
-    std::int32_t width = 5; // odd, so rows need padding
+    std::int32_t width = 5;  // odd, so rows need padding
     std::int32_t height = 3; // negative: rows stored top-down
     std::uint16_t bitsPerPixel = 24;
     std::uint32_t compression = 0;
@@ -108,6 +108,7 @@ inline Bytes PlainBmp(int width, int height, Rgb color)
     BmpSpec spec;
     spec.width = width;
     spec.height = height;
-    spec.rows.assign(static_cast<std::size_t>(height), std::vector<std::uint32_t>(static_cast<std::size_t>(width), color));
+    spec.rows.assign(static_cast<std::size_t>(height),
+                     std::vector<std::uint32_t>(static_cast<std::size_t>(width), color));
     return Encode(spec);
 }

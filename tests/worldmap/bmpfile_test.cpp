@@ -10,8 +10,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <random>
 #include <vector>
@@ -36,7 +36,10 @@ BmpSpec PaletteSpec(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
     return spec;
 }
 
-Rgb PaletteSpecPixel(const BmpSpec& spec, int x, int y) { return spec.palette[spec.rows[y][x]]; }
+Rgb PaletteSpecPixel(const BmpSpec& spec, int x, int y)
+{
+    return spec.palette[spec.rows[y][x]];
+}
 
 TEST(DecodeBmp, PalettePicturesOfEveryDepthHeaderAndRowOrder)
 {
@@ -80,13 +83,37 @@ TEST(DecodeBmp, DirectColourPictures)
         // 5 bits a channel: 31 is full, 16 rounds to 132.
         {"16 bits, uncompressed 5-5-5", 40, 16, 0, false, {}, (31u << 10) | (16u << 5) | 1u, MakeRgb(255, 132, 8)},
         // Masks in an uncompressed picture are ignored.
-        {"16 bits, masks ignored without bit-fields", 108, 16, 0, true, {0xF800, 0x07E0, 0x001F}, 31u << 10,
+        {"16 bits, masks ignored without bit-fields",
+         108,
+         16,
+         0,
+         true,
+         {0xF800, 0x07E0, 0x001F},
+         31u << 10,
          MakeRgb(255, 0, 0)},
-        {"16 bits, bit-fields 5-6-5 after the header", 40, 16, 3, true, {0xF800, 0x07E0, 0x001F},
-         (31u << 11) | (32u << 5) | 0u, MakeRgb(255, 130, 0)},
-        {"32 bits, bit-fields inside a 124-byte header, channels in odd places", 124, 32, 3, true,
-         {0x0000FF00, 0x00FF0000, 0xFF000000}, 0x11223344, MakeRgb(0x33, 0x22, 0x11)},
-        {"32 bits, a channel without a mask is 0", 56, 32, 3, true, {0x00FF0000, 0, 0x000000FF}, 0x00AABBCC,
+        {"16 bits, bit-fields 5-6-5 after the header",
+         40,
+         16,
+         3,
+         true,
+         {0xF800, 0x07E0, 0x001F},
+         (31u << 11) | (32u << 5) | 0u,
+         MakeRgb(255, 130, 0)},
+        {"32 bits, bit-fields inside a 124-byte header, channels in odd places",
+         124,
+         32,
+         3,
+         true,
+         {0x0000FF00, 0x00FF0000, 0xFF000000},
+         0x11223344,
+         MakeRgb(0x33, 0x22, 0x11)},
+        {"32 bits, a channel without a mask is 0",
+         56,
+         32,
+         3,
+         true,
+         {0x00FF0000, 0, 0x000000FF},
+         0x00AABBCC,
          MakeRgb(0xAA, 0, 0xCC)},
     };
     for (const DirectCase& c : cases) {
@@ -237,7 +264,8 @@ TEST(DecodeBmp, BadColourMasks)
 TEST(DecodeBmp, SurvivesRandomDamage)
 {
     const char* seedText = std::getenv("CHRONIVO_FUZZ_SEED");
-    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : std::random_device{}();
+    const unsigned seed =
+        seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : std::random_device{}();
     std::cout << "CHRONIVO_FUZZ_SEED=" << seed << "\n";
     std::mt19937 random(seed);
     std::vector<Bytes> samples;
@@ -259,7 +287,8 @@ TEST(DecodeBmp, SurvivesRandomDamage)
         const int changes = 1 + static_cast<int>(random() % 4);
         for (int i = 0; i < changes; ++i) {
             // Mostly the headers, where the sizes and offsets are.
-            const std::size_t at = random() % 4 ? random() % std::min<std::size_t>(bytes.size(), 70) : random() % bytes.size();
+            const std::size_t at =
+                random() % 4 ? random() % std::min<std::size_t>(bytes.size(), 70) : random() % bytes.size();
             bytes[at] = static_cast<std::uint8_t>(random() % 3 ? random() : (random() % 2 ? 0xFF : 0x00));
         }
         if (random() % 5 == 0)
@@ -317,7 +346,9 @@ TEST(ReadBmpFile, FilesThatAreNoPictureAreRefusedWithoutReadingThem)
     EXPECT_EQ(ReadBmpFile(dir.File("folder.bmp")).status, BmpStatus::FileError);
 
     // A sparse file of 4 GB: refused by its size alone, at once.
-    { std::ofstream(dir.File("huge.bmp")) << "BM"; }
+    {
+        std::ofstream(dir.File("huge.bmp")) << "BM";
+    }
     std::filesystem::resize_file(dir.File("huge.bmp"), std::uintmax_t{4} << 30);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadBmpFile(dir.File("huge.bmp")).status, BmpStatus::TooLarge);

@@ -78,7 +78,7 @@ TEST(MapGeometry, ViewNumbersOutsideTheRange)
 // Halves go to the even neighbour, on both sides of zero.
 TEST(MapGeometry, NearestRoundsHalvesToEven)
 {
-    const std::pair<double, int> cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},   {-0.5, 0}, {-1.5, -2},
+    const std::pair<double, int> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {-0.5, 0}, {-1.5, -2},
                                             {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.6, -3}};
     for (const auto& [v, expected] : cases)
         EXPECT_EQ(Nearest(v), expected) << v;

@@ -22,7 +22,10 @@ Bitmap Numbered(int width, int height)
     return bitmap;
 }
 
-int ColumnOf(Rgb pixel) { return RedOf(pixel) | GreenOf(pixel) << 8; }
+int ColumnOf(Rgb pixel)
+{
+    return RedOf(pixel) | GreenOf(pixel) << 8;
+}
 
 TMapCity City(const char* name, int eastLongitude, int latitude)
 {
@@ -125,17 +128,18 @@ TEST_F(DrawMapTest, DotIsRedOverItsBlackShadow)
 {
     cities[0] = City("London", 0, 52);
     Draw();
-    EXPECT_EQ(Art(frame, {{'.', kSea}, {'R', kDotColor}, {'K', kDotShadowColor}}, 155, 29, 9, 9), Lines({
-                                                                                                     ".........",
-                                                                                                     ".........",
-                                                                                                     "...RR....",
-                                                                                                     "..RRRR...",
-                                                                                                     "..RRRRK..",
-                                                                                                     "...RRKK..",
-                                                                                                     "....KK...",
-                                                                                                     ".........",
-                                                                                                     ".........",
-                                                                                                 }));
+    const std::vector<std::string> expected = Lines({
+        ".........",
+        ".........",
+        "...RR....",
+        "..RRRR...",
+        "..RRRRK..",
+        "...RRKK..",
+        "....KK...",
+        ".........",
+        ".........",
+    });
+    EXPECT_EQ(Art(frame, {{'.', kSea}, {'R', kDotColor}, {'K', kDotShadowColor}}, 155, 29, 9, 9), expected);
 }
 
 // Name and time centred under the dot (widths halved toward zero), black one pixel right and below,
@@ -203,18 +207,19 @@ TEST_F(DrawMapTest, ShadowFirstThenCitiesThenTheSunMarkerOverThem)
     EXPECT_EQ(*sun, (MapPoint{159, 33}));
     EXPECT_EQ(order, std::vector<std::string>{"shadow"});
     // The 8 × 8 marker covers the dot and its shadow wholly.
-    EXPECT_EQ(Art(frame, {{'.', kShade}, {'Y', kSunColor}}, 154, 28, 10, 10), Lines({
-                                                                                  "..........",
-                                                                                  "...YYYY...",
-                                                                                  "..YYYYYY..",
-                                                                                  ".YYYYYYYY.",
-                                                                                  ".YYYYYYYY.",
-                                                                                  ".YYYYYYYY.",
-                                                                                  ".YYYYYYYY.",
-                                                                                  "..YYYYYY..",
-                                                                                  "...YYYY...",
-                                                                                  "..........",
-                                                                              }));
+    const std::vector<std::string> expected = Lines({
+        "..........",
+        "...YYYY...",
+        "..YYYYYY..",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        "..YYYYYY..",
+        "...YYYY...",
+        "..........",
+    });
+    EXPECT_EQ(Art(frame, {{'.', kShade}, {'Y', kSunColor}}, 154, 28, 10, 10), expected);
     EXPECT_EQ(frame.Pixel(10, 10), kShade);
 }
 
@@ -230,7 +235,7 @@ TEST_F(DrawMapTest, TimesGivenToTheShadowAndTheLabels)
 {
     cities[0] = City("London", 0, 52);
     options.localTime = EncodeDate(2026, 2, 28) + 23.5 / 24; // 23:30 local on 28 February
-    options.timeZoneBias = 1.0 / 24;                          // UTC is 00:30 on 1 March
+    options.timeZoneBias = 1.0 / 24;                         // UTC is 00:30 on 1 March
     ShadowTime seen;
     options.shadow = [&](Bitmap&, const Bitmap&, const MapGeometry&, const ShadowTime& time) {
         seen = time;

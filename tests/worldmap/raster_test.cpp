@@ -16,32 +16,34 @@ TEST(Ellipse, FourByFourDotIsASquareWithoutCorners)
 {
     Bitmap bitmap(6, 6, kPaper);
     Ellipse(bitmap, {1, 1, 5, 5}, kInk, kInk);
-    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}}), Lines({
-                                                             "......",
-                                                             "..RR..",
-                                                             ".RRRR.",
-                                                             ".RRRR.",
-                                                             "..RR..",
-                                                             "......",
-                                                         }));
+    const std::vector<std::string> expected = Lines({
+        "......",
+        "..RR..",
+        ".RRRR.",
+        ".RRRR.",
+        "..RR..",
+        "......",
+    });
+    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}}), expected);
 }
 
 TEST(Ellipse, EightByEightMarkerWithItsOutline)
 {
     Bitmap bitmap(10, 10, kPaper);
     Ellipse(bitmap, {1, 1, 9, 9}, kInk, kRim);
-    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}, {'#', kRim}}), Lines({
-                                                                          "..........",
-                                                                          "...####...",
-                                                                          "..#RRRR#..",
-                                                                          ".#RRRRRR#.",
-                                                                          ".#RRRRRR#.",
-                                                                          ".#RRRRRR#.",
-                                                                          ".#RRRRRR#.",
-                                                                          "..#RRRR#..",
-                                                                          "...####...",
-                                                                          "..........",
-                                                                      }));
+    const std::vector<std::string> expected = Lines({
+        "..........",
+        "...####...",
+        "..#RRRR#..",
+        ".#RRRRRR#.",
+        ".#RRRRRR#.",
+        ".#RRRRRR#.",
+        ".#RRRRRR#.",
+        "..#RRRR#..",
+        "...####...",
+        "..........",
+    });
+    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}, {'#', kRim}}), expected);
 }
 
 // Right and bottom edges lie outside, every size stays in its box and is symmetric, and the box's
@@ -110,12 +112,13 @@ TEST(FillRect, RightAndBottomEdgesStayOutAndTheBitmapClips)
     FillRect(bitmap, {-3, 1, 2, 3}, kInk);
     FillRect(bitmap, {4, -9, INT_MAX, INT_MAX}, kRim);
     FillRect(bitmap, {INT_MIN, INT_MIN, INT_MIN + 1, INT_MAX}, kInk);
-    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}, {'#', kRim}}), Lines({
-                                                                          "....#",
-                                                                          "RR..#",
-                                                                          "RR..#",
-                                                                          "....#",
-                                                                      }));
+    const std::vector<std::string> expected = Lines({
+        "....#",
+        "RR..#",
+        "RR..#",
+        "....#",
+    });
+    EXPECT_EQ(Art(bitmap, {{'.', kPaper}, {'R', kInk}, {'#', kRim}}), expected);
 }
 
 // A source whose pixels tell their own place.
