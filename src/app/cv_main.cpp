@@ -4,8 +4,10 @@
 #include "app/mainpictures.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
+#include "platform/qt/qtbitmapimage.h"
 #include "platform/shellopener.h"
 #include "worldmap/citytable.h"
+#include "worldmap/mapview.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +19,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <clocale>
+#include <filesystem>
 
 namespace {
 
@@ -138,6 +141,14 @@ void TcvMain::FormCreate()
     const WindowPlace place = ReadWindowPlace(m_state.IniFileName);
     move(place.left, place.top);
 
+    // A world picture beside the program replaces the built-in one; see mappictures.h for what passes.
+    const std::string mapFile = m_state.AppPath + kReplacementMapFileName;
+    if (std::filesystem::exists(mapFile)) {
+        if (const BmpStatus status = LoadReplacementWorldMap(mapFile, m_mapBitmap); status != BmpStatus::Ok)
+            qWarning("%s is passed over: %s", mapFile.c_str(), BmpStatusName(status));
+        QCoreApplication::processEvents();
+    }
+
     ReadDisplaySettings(m_state);
     // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
     if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
@@ -148,6 +159,13 @@ void TcvMain::FormCreate()
     m_ibSetClock->setVisible(m_state.UpdateType != 0);
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
+
+    // The map area takes the world picture's size, so a replacement of another size resizes it.
+    FFrameBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
+    FViewBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
+    m_map->resize(m_mapBitmap.Width(), m_mapBitmap.Height());
+    m_mapGeometry.width = m_mapBitmap.Width();
+    m_mapGeometry.height = m_mapBitmap.Height();
 
     ComposeMapView();
 }
@@ -322,17 +340,40 @@ std::string TcvMain::MapCityTimeText(const TMapCity& city) const
 
 void TcvMain::ComposeMapView()
 {
+    ::ComposeMapView(m_state.MapView, {m_mapBitmap, m_euMapBitmap, m_naMapBitmap}, FViewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
+    m_mapGeometry.width = m_map->width();
+    m_mapGeometry.height = m_map->height();
+    m_mapGeometry.view = m_state.MapView;
+    MapFrameOptions options;
+    options.localTime = m_state.TickTime;
+    options.timeZoneBias = CurrentTimeZoneBias();
+    options.font = {m_state.MapFontName, m_state.MapFontSize, m_state.MapFontStyle};
+    options.cityTime = [this](const TMapCity& city, TDateTime utc) {
+        return CityTimeText(city, utc, *m_services.formats);
+    };
+    // The Sun's shadow comes with its own work; until then the picture is shown as composed.
+    ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
+    m_state.MapReady = true;
+    m_map->update();
 }
 
-void TcvMain::MapPaint(QPainter& /*painter*/)
+QSize TcvMain::MapSize() const
+{
+    return m_map->size();
+}
+
+void TcvMain::MapPaint(QPainter& painter)
 {
     // Until the first frame is drawn the map area shows nothing of its own.
     if (!m_state.MapReady)
         return;
+    // The whole frame. For a map of up to 318 × 158 pixels that is all a fixed block of that size
+    // would show; a larger replacement map is shown whole instead of cut to that block.
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)));
 }
 
 void TcvMain::paintEvent(QPaintEvent* /*event*/)

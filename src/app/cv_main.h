@@ -7,7 +7,11 @@
 #include "app/clocktick.h"
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
+#include "platform/qt/qttextrenderer.h"
+#include "worldmap/bitmap.h"
 #include "worldmap/mapcity.h"
+#include "worldmap/mapgeometry.h"
+#include "worldmap/mappictures.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -45,6 +49,9 @@ public:
     const TMapCities& MapCities() const { return m_mapCities; }
     // The label time ("t") of a displayed city at the latest tick.
     std::string MapCityTimeText(const TMapCity& city) const;
+    // The map frame last drawn (meaningful once State().MapReady), and the size of the map area.
+    const Bitmap& FrameBitmap() const { return FFrameBitmap; }
+    QSize MapSize() const;
 
     // Published handlers, named after their components and events.
     void FormCreate();
@@ -87,6 +94,15 @@ private:
     QPixmap m_background;
     TStringHolder m_cityData;
     TMapCities m_mapCities{};
+    // The map pictures (the window's hidden images), the composed view, the frame shown, the
+    // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
+    Bitmap m_mapBitmap = BuiltInMapPicture(BuiltInMap::World);
+    Bitmap m_euMapBitmap = BuiltInMapPicture(BuiltInMap::Europe);
+    Bitmap m_naMapBitmap = BuiltInMapPicture(BuiltInMap::NorthAmerica);
+    Bitmap FViewBitmap;
+    Bitmap FFrameBitmap;
+    MapGeometry m_mapGeometry;
+    QtTextRenderer m_mapText;
 
     QWidget* m_clockPanel = nullptr;
     QLabel* m_lbTime = nullptr;

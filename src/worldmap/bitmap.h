@@ -1,5 +1,9 @@
 // A picture in memory: 32-bit pixels, 0x00RRGGBB, rows top to bottom. The map frames are drawn into
 // bitmaps by the core; the window shows them without copying.
+//
+// The top byte of a pixel is not part of its colour, and Pixel() leaves it out. The core writes it
+// as 0; the window toolkit's painter, lettering the map on the same buffer, writes it as 0xFF, and
+// a frame is made wholly opaque (MakeOpaque in raster.h) before the window shows it.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +34,7 @@ public:
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
 
     // The pixel at (x, y); 0 outside the bitmap.
-    Rgb Pixel(int x, int y) const { return Contains(x, y) ? m_pixels[Index(x, y)] : 0; }
+    Rgb Pixel(int x, int y) const { return Contains(x, y) ? m_pixels[Index(x, y)] & 0x00FFFFFF : 0; }
     // Sets the pixel at (x, y); nothing outside the bitmap.
     void SetPixel(int x, int y, Rgb color)
     {
@@ -46,7 +50,16 @@ public:
     Rgb* Data() { return m_pixels.data(); }
     const Rgb* Data() const { return m_pixels.data(); }
 
-    bool operator==(const Bitmap&) const = default;
+    // Same size and colours (top bytes aside).
+    bool operator==(const Bitmap& other) const
+    {
+        if (m_width != other.m_width || m_height != other.m_height)
+            return false;
+        for (std::size_t i = 0; i < m_pixels.size(); ++i)
+            if (((m_pixels[i] ^ other.m_pixels[i]) & 0x00FFFFFF) != 0)
+                return false;
+        return true;
+    }
 
 private:
     std::size_t Index(int x, int y) const

@@ -1,0 +1,30 @@
+#include "worldmap/mappictures.h"
+
+#include <cstddef>
+
+extern const unsigned char kWorldMapBmp[];
+extern const std::size_t kWorldMapBmp_size;
+extern const unsigned char kEuropeMapBmp[];
+extern const std::size_t kEuropeMapBmp_size;
+extern const unsigned char kNorthAmericaMapBmp[];
+extern const std::size_t kNorthAmericaMapBmp_size;
+
+Bitmap BuiltInMapPicture(BuiltInMap which)
+{
+    std::span<const std::uint8_t> data(kWorldMapBmp, kWorldMapBmp_size);
+    if (which == BuiltInMap::Europe)
+        data = {kEuropeMapBmp, kEuropeMapBmp_size};
+    else if (which == BuiltInMap::NorthAmerica)
+        data = {kNorthAmericaMapBmp, kNorthAmericaMapBmp_size};
+    // The pictures are checked by the tests; a failure here would leave an empty picture, not a crash.
+    return DecodeBmp(data).bitmap;
+}
+
+BmpStatus LoadReplacementWorldMap(const std::string& path, Bitmap& picture)
+{
+    const BmpLimits limits{kMaxMapSide, kMaxMapSide, std::int64_t{kMaxMapSide} * kMaxMapSide};
+    BmpResult result = ReadBmpFile(path, limits);
+    if (result.status == BmpStatus::Ok)
+        picture = std::move(result.bitmap);
+    return result.status;
+}

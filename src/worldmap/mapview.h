@@ -1,0 +1,76 @@
+// The map area: the picture of the current map view and the drawing of one map frame.
+//
+// A view's picture is composed once when the view is chosen (the world picture as stored or turned
+// so that America or Australasia is in the middle, or a regional picture). Each frame then starts
+// from that picture, darkened by the Sun's shadow when a shadow step is given, and adds for each
+// displayed city a dot with a black shadow and a two-line label (name, local time) in aqua with a
+// black shadow; last comes a yellow marker where the Sun stands overhead, when the shadow step
+// found it. Labels are centred under their dots and may overlap; later cities draw over earlier ones.
+#pragma once
+
+#include "app/datetime.h"
+#include "worldmap/bitmap.h"
+#include "worldmap/mapcity.h"
+#include "worldmap/mapgeometry.h"
+#include "worldmap/textrenderer.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// The pictures of the views, 316 × 158 built in; the world picture may be a replacement of any size.
+struct MapPictures {
+    const Bitmap& world;
+    const Bitmap& europe;
+    const Bitmap& northAmerica;
+};
+
+// Builds the picture of view into viewBitmap and sets geometry's lonShift and latShift (degrees).
+// Views 0, 3 and 4 copy their picture; views 1 and 2 turn the world picture right by width div 4
+// and (width × 9) div 16 columns with wrap-around. viewBitmap takes the size of the picture used.
+// View 0 leaves the shifts as they are, views 1 and 2 the latitude shift. Any other view number
+// changes nothing.
+void ComposeMapView(int view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry);
+
+struct MapPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const MapPoint&) const = default;
+};
+
+// The moment a frame shows, as the Sun's shadow needs it.
+struct ShadowTime {
+    int month = 1;             // of the local date, 1..12
+    int day = 1;               // of the local date, 1..31
+    double utcTimeOfDay = 0.0; // fraction of a day, 0 ≤ t < 1
+};
+
+// The Sun's shadow: puts the view picture darkened by the shadow at time into frame (which has
+// the map's size) and answers the map pixel where the Sun stands overhead.
+using ShadowStep =
+    std::function<MapPoint(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)>;
+
+// The second label line of a city: its local time at the given UTC (days since 30 December 1899),
+// in the user's short time format.
+using CityLabelTime = std::function<std::string(const TMapCity& city, TDateTime utc)>;
+
+// What a frame shows besides the picture and the cities.
+struct MapFrameOptions {
+    TDateTime localTime = 0.0; // the tick's local time
+    double timeZoneBias = 0.0; // days; UTC = local time + bias
+    MapFont font;
+    CityLabelTime cityTime;
+    ShadowStep shadow; // empty: the picture unchanged and no Sun marker
+};
+
+inline constexpr Rgb kDotShadowColor = MakeRgb(0, 0, 0);
+inline constexpr Rgb kDotColor = MakeRgb(255, 0, 0);
+inline constexpr Rgb kLabelShadowColor = MakeRgb(0, 0, 0);
+inline constexpr Rgb kLabelColor = MakeRgb(0, 255, 255);
+inline constexpr Rgb kSunColor = MakeRgb(255, 255, 0);
+
+// Draws one frame into frame, which has the map's size (geometry's width and height): the view
+// picture, the cities of the slots up to the first empty name, then the Sun marker; the frame is
+// left opaque, ready for the screen. Returns where the Sun marker was drawn, when it was.
+std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry,
+                                const TMapCities& cities, const MapFrameOptions& options, TextRenderer& text);

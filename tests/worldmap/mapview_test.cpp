@@ -1,0 +1,286 @@
+#include "worldmap/mapview.h"
+
+#include "support/faketextrenderer.h"
+#include "support/pixelart.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+constexpr Rgb kSea = MakeRgb(10, 20, 90);
+constexpr Rgb kShade = MakeRgb(0, 60, 0);
+
+// A picture whose pixels tell their own column and row.
+Bitmap Numbered(int width, int height)
+{
+    Bitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.SetPixel(x, y, MakeRgb(x & 0xFF, x >> 8, y));
+    return bitmap;
+}
+
+int ColumnOf(Rgb pixel)
+{
+    return RedOf(pixel) | GreenOf(pixel) << 8;
+}
+
+TMapCity City(const char* name, int eastLongitude, int latitude)
+{
+    TMapCity city;
+    city.Name = name;
+    city.Longitude = -eastLongitude;
+    city.Latitude = latitude;
+    return city;
+}
+
+TEST(ComposeMapView, TurnedWorldViewsWrapTheColumnsAround)
+{
+    struct Case {
+        int view;
+        int width;
+        int shift;
+    };
+    for (const Case& c : {Case{1, 316, 79}, Case{2, 316, 177}, Case{1, 100, 25}, Case{2, 100, 56}}) {
+        SCOPED_TRACE(testing::Message() << "view " << c.view << ", width " << c.width);
+        const Bitmap world = Numbered(c.width, 4), other(316, 158);
+        Bitmap viewBitmap(316, 158); // a replacement world of another size gives the view its own size
+        MapGeometry geometry;
+        ComposeMapView(c.view, {world, other, other}, viewBitmap, geometry);
+        ASSERT_EQ(viewBitmap.Width(), c.width);
+        ASSERT_EQ(viewBitmap.Height(), 4);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                ASSERT_EQ(ColumnOf(viewBitmap.Pixel(x, y)), (x - c.shift + c.width) % c.width) << x;
+                ASSERT_EQ(BlueOf(viewBitmap.Pixel(x, y)), y);
+            }
+        }
+    }
+}
+
+TEST(ComposeMapView, EachViewTakesItsPictureAndShifts)
+{
+    const Bitmap world(316, 158, MakeRgb(1, 1, 1)), europe(316, 158, MakeRgb(2, 2, 2)),
+        northAmerica(316, 158, MakeRgb(3, 3, 3));
+    const MapPictures pictures{world, europe, northAmerica};
+    struct Case {
+        int view;
+        const Bitmap* picture;
+        int lonShift;
+        int latShift;
+    };
+    // Each starts from shifts 7 and 8: view 0 keeps both, the turned views the latitude's.
+    for (const Case& c : {Case{0, &world, 7, 8}, Case{1, nullptr, 90, 8}, Case{2, nullptr, 200, 8},
+                          Case{3, &europe, -40, 20}, Case{4, &northAmerica, 110, 10}}) {
+        SCOPED_TRACE(testing::Message() << "view " << c.view);
+        MapGeometry geometry;
+        geometry.lonShift = 7;
+        geometry.latShift = 8;
+        Bitmap viewBitmap(316, 158);
+        ComposeMapView(c.view, pictures, viewBitmap, geometry);
+        EXPECT_EQ(viewBitmap, c.picture ? *c.picture : world); // a plain world turned is itself
+        EXPECT_EQ(geometry.lonShift, c.lonShift);
+        EXPECT_EQ(geometry.latShift, c.latShift);
+    }
+}
+
+// A view number from a hand-edited settings file composes nothing: the view bitmap keeps what it
+// held (at start, an unfilled bitmap of the map's size) and the shifts stay.
+TEST(ComposeMapView, ViewNumbersOutsideTheRangeComposeNothing)
+{
+    const Bitmap world(316, 158, kSea);
+    for (int view : {-1, 5, 7, 1000, INT_MIN}) {
+        SCOPED_TRACE(view);
+        Bitmap viewBitmap(316, 158);
+        MapGeometry geometry;
+        geometry.lonShift = 3;
+        geometry.latShift = 4;
+        ComposeMapView(view, {world, world, world}, viewBitmap, geometry);
+        EXPECT_EQ(viewBitmap, Bitmap(316, 158));
+        EXPECT_EQ(geometry.lonShift, 3);
+        EXPECT_EQ(geometry.latShift, 4);
+    }
+}
+
+class DrawMapTest : public testing::Test {
+protected:
+    DrawMapTest() : view(316, 158, kSea), frame(316, 158)
+    {
+        options.localTime = EncodeDate(2026, 6, 21) + 0.5;
+        options.cityTime = [](const TMapCity&, TDateTime) { return std::string("12:34"); };
+    }
+
+    std::optional<MapPoint> Draw() { return DrawMap(frame, view, geometry, cities, options, text); }
+
+    Bitmap view;
+    Bitmap frame;
+    MapGeometry geometry; // view 0, 316 × 158
+    TMapCities cities{};
+    MapFrameOptions options;
+    FakeTextRenderer text;
+};
+
+// London's dot in view 0 is centred on (159, 33): red over (157, 31)–(161, 35), its black shadow
+// one pixel right and below, both 4 × 4 without corners.
+TEST_F(DrawMapTest, DotIsRedOverItsBlackShadow)
+{
+    cities[0] = City("London", 0, 52);
+    Draw();
+    const std::vector<std::string> expected = Lines({
+        ".........",
+        ".........",
+        "...RR....",
+        "..RRRR...",
+        "..RRRRK..",
+        "...RRKK..",
+        "....KK...",
+        ".........",
+        ".........",
+    });
+    EXPECT_EQ(Art(frame, {{'.', kSea}, {'R', kDotColor}, {'K', kDotShadowColor}}, 155, 29, 9, 9), expected);
+}
+
+// Name and time centred under the dot (widths halved toward zero), black one pixel right and below,
+// then aqua; the time's line one text height down.
+TEST_F(DrawMapTest, LabelsAreCentredUnderTheDotBlackThenAqua)
+{
+    cities[0] = City("London", 0, 52); // (159, 33); name 30 pixels wide, time 25, line 7
+    options.font = {"Small Fonts", 9, FontStyle{true, false, true}};
+    Draw();
+    const std::vector<FakeTextRenderer::Output> expected = {
+        {145, 36, "London", kLabelShadowColor},
+        {148, 41, "12:34", kLabelShadowColor},
+        {144, 35, "London", kLabelColor},
+        {147, 40, "12:34", kLabelColor},
+    };
+    EXPECT_EQ(text.outputs, expected);
+    EXPECT_EQ(text.font, options.font);
+    EXPECT_EQ(text.target, &frame);
+    EXPECT_EQ(text.events.front(), "begin");
+    EXPECT_EQ(text.events.back(), "end");
+}
+
+TEST_F(DrawMapTest, AnEmptySlotEndsTheList)
+{
+    cities[0] = City("London", 0, 52);
+    cities[2] = City("Paris", 2, 49);
+    Draw();
+    ASSERT_EQ(text.outputs.size(), 4u);
+    for (const auto& output : text.outputs)
+        EXPECT_NE(output.text, "Paris");
+    const MapPoint paris{LonToX(geometry, -2), LatToY(geometry, 49)};
+    EXPECT_EQ(frame.Pixel(paris.x, paris.y), kSea);
+}
+
+TEST_F(DrawMapTest, WithoutCitiesNoLetteringStarts)
+{
+    Draw();
+    EXPECT_TRUE(text.events.empty());
+    EXPECT_EQ(frame.Pixel(100, 100), kSea);
+}
+
+// Later slots draw over earlier ones: a second city on the same place covers the first's labels.
+TEST_F(DrawMapTest, CitiesAreDrawnInSlotOrder)
+{
+    cities[0] = City("Alpha", 10, 10);
+    cities[1] = City("Beta", 10, 10);
+    Draw();
+    ASSERT_EQ(text.outputs.size(), 8u);
+    EXPECT_EQ(text.outputs[3].text, "12:34");
+    EXPECT_EQ(text.outputs[4].text, "Beta");
+}
+
+TEST_F(DrawMapTest, ShadowFirstThenCitiesThenTheSunMarkerOverThem)
+{
+    cities[0] = City("London", 0, 52);
+    std::vector<std::string> order;
+    options.shadow = [&](Bitmap& f, const Bitmap& v, const MapGeometry&, const ShadowTime&) {
+        order.push_back("shadow");
+        EXPECT_EQ(&v, &view);
+        f = Bitmap(v.Width(), v.Height(), kShade);
+        return MapPoint{159, 33};
+    };
+    const std::optional<MapPoint> sun = Draw();
+    ASSERT_TRUE(sun);
+    EXPECT_EQ(*sun, (MapPoint{159, 33}));
+    EXPECT_EQ(order, std::vector<std::string>{"shadow"});
+    // The 8 × 8 marker covers the dot and its shadow wholly.
+    const std::vector<std::string> expected = Lines({
+        "..........",
+        "...YYYY...",
+        "..YYYYYY..",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        ".YYYYYYYY.",
+        "..YYYYYY..",
+        "...YYYY...",
+        "..........",
+    });
+    EXPECT_EQ(Art(frame, {{'.', kShade}, {'Y', kSunColor}}, 154, 28, 10, 10), expected);
+    EXPECT_EQ(frame.Pixel(10, 10), kShade);
+}
+
+TEST_F(DrawMapTest, WithoutAShadowStepThePictureIsCopiedAndNoMarkerDrawn)
+{
+    frame = Bitmap(316, 158, kSunColor);
+    EXPECT_FALSE(Draw());
+    EXPECT_EQ(frame, view);
+}
+
+// The shadow takes the local date's month and day and the UTC time of day; the labels take UTC.
+TEST_F(DrawMapTest, TimesGivenToTheShadowAndTheLabels)
+{
+    cities[0] = City("London", 0, 52);
+    options.localTime = EncodeDate(2026, 2, 28) + 23.5 / 24; // 23:30 local on 28 February
+    options.timeZoneBias = 1.0 / 24;                         // UTC is 00:30 on 1 March
+    ShadowTime seen;
+    options.shadow = [&](Bitmap&, const Bitmap&, const MapGeometry&, const ShadowTime& time) {
+        seen = time;
+        return MapPoint{-100, -100};
+    };
+    TDateTime utcSeen = 0;
+    options.cityTime = [&](const TMapCity&, TDateTime utc) {
+        utcSeen = utc;
+        return std::string("00:30");
+    };
+    Draw();
+    EXPECT_EQ(seen.month, 2);
+    EXPECT_EQ(seen.day, 28);
+    EXPECT_NEAR(seen.utcTimeOfDay, 0.5 / 24, 1e-9);
+    EXPECT_NEAR(utcSeen, EncodeDate(2026, 3, 1) + 0.5 / 24, 1e-9);
+}
+
+// The window shows the frame's buffer as it is: every pixel leaves opaque, whatever the shadow step
+// wrote.
+TEST_F(DrawMapTest, FrameLeavesOpaque)
+{
+    cities[0] = City("London", 0, 52);
+    for (bool shadow : {false, true}) {
+        SCOPED_TRACE(shadow ? "with a shadow step" : "without");
+        if (shadow)
+            options.shadow = [](Bitmap& f, const Bitmap& v, const MapGeometry&, const ShadowTime&) {
+                f = Bitmap(v.Width(), v.Height(), kShade);
+                return MapPoint{20, 20};
+            };
+        Draw();
+        for (int i = 0; i < frame.Width() * frame.Height(); ++i)
+            ASSERT_EQ(frame.Data()[i] >> 24, 0xFFu) << i;
+    }
+}
+
+// A regional picture smaller than a replacement world map leaves no trace of the last frame beside it.
+TEST_F(DrawMapTest, ViewSmallerThanTheFrameClearsTheRest)
+{
+    frame = Bitmap(400, 200, kSunColor);
+    geometry.width = 400;
+    geometry.height = 200;
+    Draw();
+    EXPECT_EQ(frame.Pixel(315, 157), kSea);
+    EXPECT_EQ(frame.Pixel(316, 10), 0u);
+    EXPECT_EQ(frame.Pixel(10, 199), 0u);
+}
+
+} // namespace
