@@ -44,11 +44,12 @@ double RadToDeg(double radians)
 
 namespace {
 
-// asin and acos written as arctangents: the small term under the root keeps the quotient finite at ±1. Rounding
-// can still carry v a hair past ±1; the root then stays at 0 and the angle at ±π/2 rather than becoming NaN.
-double ArcSine(double v)
+// asin(v) and acos(v) are written atan(v / root) and π/2 - atan(v / root) with this root: the small term under
+// it keeps the quotient finite at ±1. Should rounding carry v past ±1 by more than that, the root stays at 0
+// and the angle at ±π/2 rather than becoming NaN.
+double GuardedRoot(double v)
 {
-    return std::atan(v / std::sqrt(std::max(0.0, 1.0 - v * v + 1e-12)));
+    return std::sqrt(std::max(0.0, 1.0 - v * v + 1e-12));
 }
 
 } // namespace
@@ -79,9 +80,13 @@ void GreatCircle::Point(double beta, double& lat, double& lon) const
         if (beta > 2 * pi)
             beta -= 2 * pi;
     }
-    lat = ArcSine(m_sinLat0 * m_cosRho + m_cosLat0 * m_sinRho * std::cos(beta));
-    const double h = (m_cosRho - std::sin(lat) * m_sinLat0) / (m_cosLat0 * std::cos(lat));
-    double delta = pi / 2 - ArcSine(h);
+    const double v = m_sinLat0 * m_cosRho + m_cosLat0 * m_sinRho * std::cos(beta);
+    const double root = GuardedRoot(v);
+    lat = std::atan(v / root);
+    // The sine and cosine of atan(v / root) are v and root over their hypotenuse: no trigonometry needed.
+    const double hypotenuse = std::sqrt(v * v + root * root);
+    const double h = (m_cosRho - v / hypotenuse * m_sinLat0) / (m_cosLat0 * (root / hypotenuse));
+    double delta = pi / 2 - std::atan(h / GuardedRoot(h));
     // Azimuths below π lead east, towards smaller west-positive longitudes.
     if (beta < pi)
         delta = -delta;

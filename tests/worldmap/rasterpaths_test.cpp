@@ -57,9 +57,13 @@ TEST(WideLine, AxisLinesAreExactlyThePenWideWithRoundEnds)
 TEST(WideLine, PaintsExactlyThePixelsNearThePath)
 {
     std::mt19937 random(TestSeed());
-    std::uniform_int_distribution<int> coordinate(-60, 100), penWidth(1, 40);
-    for (int round = 0; round < 400; ++round) {
-        const int x0 = coordinate(random), y0 = coordinate(random), x1 = coordinate(random), y1 = coordinate(random);
+    std::uniform_int_distribution<int> coordinate(-60, 100), step(-4, 4), penWidth(1, 40);
+    for (int round = 0; round < 800; ++round) {
+        // Long segments, and the short steps of a traced curve, where the ends' discs hold most of the line.
+        const int x0 = coordinate(random), y0 = coordinate(random);
+        const bool shortStep = round % 2 == 1;
+        const int x1 = shortStep ? x0 + step(random) : coordinate(random);
+        const int y1 = shortStep ? y0 + step(random) : coordinate(random);
         const int width = penWidth(random);
         SCOPED_TRACE(testing::Message() << x0 << "," << y0 << " to " << x1 << "," << y1 << " width " << width);
         Bitmap bitmap(48, 40);
