@@ -355,7 +355,10 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     options.cityTime = [this](const TMapCity& city, TDateTime utc) {
         return CityTimeText(city, utc, *m_services.formats);
     };
-    // The Sun's shadow comes with its own work; until then the picture is shown as composed.
+    // With the shadow off the frame is the plain picture and there is no Sun marker either: the marker's
+    // place comes from the shadow step.
+    if (m_state.ShowShadow)
+        options.shadow = SunShadowStep(m_sunShadow);
     ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();

@@ -12,6 +12,7 @@
 #include "worldmap/mapcity.h"
 #include "worldmap/mapgeometry.h"
 #include "worldmap/mappictures.h"
+#include "worldmap/sunshadow.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -103,6 +104,7 @@ private:
     Bitmap FFrameBitmap;
     MapGeometry m_mapGeometry;
     QtTextRenderer m_mapText;
+    SunShadow m_sunShadow;
 
     QWidget* m_clockPanel = nullptr;
     QLabel* m_lbTime = nullptr;

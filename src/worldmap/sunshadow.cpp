@@ -20,7 +20,7 @@ bool IsRegional(const MapGeometry& geometry)
     return geometry.view > 2;
 }
 
-MapPixel PixelAt(const MapGeometry& geometry, const GreatCircle& circle, double azimuth)
+MapPoint PixelAt(const MapGeometry& geometry, const GreatCircle& circle, double azimuth)
 {
     double latitude, westLongitude;
     circle.Point(azimuth, latitude, westLongitude);
@@ -40,7 +40,7 @@ SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay)
     return {declination, DegToRad(westLongitude)};
 }
 
-MapPixel SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
+MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
 {
     const SunPoint sun = SubsolarPoint(month, day, utcTimeOfDay);
     const int width = std::max(geometry.width, 0);
@@ -60,7 +60,7 @@ MapPixel SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
     m_fill.Reset(width, height);
     const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
     for (int i = 0; i * kStep <= 2 * kPi; ++i) {
-        const MapPixel seed = PixelAt(geometry, seeds, i * kStep);
+        const MapPoint seed = PixelAt(geometry, seeds, i * kStep);
         if (m_mask.Contains(seed.x, seed.y) && !m_fill.Filled(seed.x, seed.y))
             m_fill.Fill(m_mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
     }
@@ -72,7 +72,7 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
 {
     LinePen pen(m_mask, color, penWidth);
     const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
-    MapPixel previous = PixelAt(geometry, circle, 0);
+    MapPoint previous = PixelAt(geometry, circle, 0);
     pen.MoveTo(previous.x, previous.y);
     const int halfWidth = geometry.width / 2;
     // 158 segments: azimuths 0, 0.04, ..., 6.28 and back to 0, which closes the circle.
@@ -81,7 +81,7 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
         azimuth += kStep;
         if (azimuth >= 2 * kPi)
             azimuth = 0;
-        const MapPixel point = PixelAt(geometry, circle, azimuth);
+        const MapPoint point = PixelAt(geometry, circle, azimuth);
         // A jump of more than half the map is the curve crossing the seam: carry it out past one edge (by the
         // pen width, so the round end stays off the map) and bring it back in past the other.
         if (point.x - previous.x > halfWidth) {
@@ -96,10 +96,9 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
     } while (azimuth != 0);
 }
 
-MapPixel SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, int month, int day,
-                               double utcTimeOfDay)
+MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)
 {
-    const MapPixel sun = DrawSunShadow(geometry, month, day, utcTimeOfDay);
+    const MapPoint sun = DrawSunShadow(geometry, time.month, time.day, time.utcTimeOfDay);
     // A regional picture smaller than a replacement world map would leave the last frame around it.
     if (view.Width() < frame.Width() || view.Height() < frame.Height())
         std::fill(frame.Data(), frame.Data() + static_cast<std::size_t>(frame.Width()) * frame.Height(), Rgb{0});
@@ -118,4 +117,11 @@ void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame)
         for (int x = 0; x < width; ++x)
             out[x] = DarkenPixel(picture[x], shade[x]);
     }
+}
+
+ShadowStep SunShadowStep(SunShadow& shadow)
+{
+    return [&shadow](Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time) {
+        return shadow.ShadeFrame(frame, view, geometry, time);
+    };
 }

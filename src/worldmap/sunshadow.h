@@ -9,6 +9,7 @@
 
 #include "worldmap/bitmap.h"
 #include "worldmap/mapgeometry.h"
+#include "worldmap/mapview.h"
 #include "worldmap/rasterpaths.h"
 
 // The three colours of the mask.
@@ -26,28 +27,21 @@ struct SunPoint {
 // a day, 0 <= u < 1). The longitude may lie a little beyond ±π.
 SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay);
 
-// A map position in pixels.
-struct MapPixel {
-    int x = 0;
-    int y = 0;
-    bool operator==(const MapPixel&) const = default;
-};
-
 // Draws the day/twilight/night mask for a date and UTC time of day and keeps it until the next call; holds
 // its working memory between frames.
 class SunShadow {
 public:
     // Paints the mask for the map size and view of geometry (month 1-12, day, u as for SubsolarPoint);
     // returns the map pixel under the Sun (SunX, SunY), which may lie off the map.
-    MapPixel DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
+    MapPoint DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
 
     // The mask of the last DrawSunShadow: kShadowDay, kShadowTwilight or kShadowNight in every pixel.
     const Bitmap& Mask() const { return m_mask; }
 
-    // The shadow step of a map frame: draws the mask, then makes frame the view picture darkened through
-    // it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map pixel.
-    MapPixel ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, int month, int day,
-                        double utcTimeOfDay);
+    // The shadow step of a map frame: draws the mask for time, then makes frame the view picture darkened
+    // through it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map
+    // pixel.
+    MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time);
 
 private:
     void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color, int penWidth);
@@ -71,3 +65,6 @@ constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
 // frame = view darkened through mask, over the area the three have in common; frame's pixels outside it are
 // left as they are. frame may be the mask itself.
 void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame);
+
+// The shadow step for DrawMap, drawn with shadow, which must outlive it.
+ShadowStep SunShadowStep(SunShadow& shadow);

@@ -14,6 +14,7 @@ Left=100
 Top=60
 [Display]
 Map view=0
+Show shadow=0
 [World Cities]
 City 1=Honolulu, Hawaii
 City 2=London, England

@@ -64,7 +64,7 @@ TEST_F(MainWindowMap, ShowsNothingBeforeTheFirstFrameThenTheFrameAsDrawn)
 
 TEST_F(MainWindowMap, ReplacementWorldPictureSetsTheMapSize)
 {
-    Settings("Map view=0");
+    Settings("Map view=0\nShow shadow=0");
     MapFile(PlainBmp(400, 200, 0x336699));
     const auto window = Open();
     EXPECT_EQ(window->MapSize(), QSize(400, 200));
@@ -93,7 +93,7 @@ TEST_F(MainWindowMap, UnusableReplacementLeavesTheBuiltInPicture)
     };
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
-        Settings("Map view=0");
+        Settings("Map view=0\nShow shadow=0");
         MapFile(bytes);
         const auto window = Open();
         EXPECT_EQ(window->MapSize(), QSize(316, 158));

@@ -34,7 +34,7 @@ TEST(SunShadow, SunPointAndMarker)
         Moment when;
         double latitude, westLongitudeDeg;
         int view;
-        MapPixel marker;
+        MapPoint marker;
     };
     const Case cases[] = {
         {kMarch, 0.003339, -0.12745, 0, {159, 79}},
@@ -163,7 +163,7 @@ TEST(SunShadow, ShadeFrame)
     const Bitmap view(200, 100, MakeRgb(0xFF, 0x81, 0x07));
     Bitmap frame(316, 158, MakeRgb(9, 9, 9));
     SunShadow shadow;
-    const MapPixel sun = shadow.ShadeFrame(frame, view, View(0), kMarch.month, kMarch.day, kMarch.u);
+    const MapPoint sun = shadow.ShadeFrame(frame, view, View(0), {kMarch.month, kMarch.day, kMarch.u});
     EXPECT_EQ(frame.Pixel(sun.x, sun.y), view.Pixel(0, 0));
     EXPECT_EQ(frame.Pixel(10, 50), MakeRgb(0x1F, 0x10, 0x00)); // night on the far side of the Earth
     EXPECT_EQ(frame.Pixel(250, 50), 0u);
