@@ -1,4 +1,5 @@
-// A map frame without the Sun's shadow, 31 cities, against the bare copy of the picture it starts from.
+// A map frame with 31 cities, without and with the Sun's shadow, against the bare copy of the picture it
+// starts from.
 // The lettering here measures and draws nothing, so this is the core's own share of a frame; the
 // window's lettering is measured in mapframe_qt_bench.
 #include "mapframe_setup.h"
@@ -23,5 +24,13 @@ void BM_FrameNoShadow31CitiesNoLettering(benchmark::State& state)
     DrawFrames(state, text);
 }
 BENCHMARK(BM_FrameNoShadow31CitiesNoLettering);
+
+void BM_FrameShadow31CitiesNoLettering(benchmark::State& state)
+{
+    NoLettering text;
+    SunShadow shadow;
+    DrawFrames(state, text, SunShadowStep(shadow));
+}
+BENCHMARK(BM_FrameShadow31CitiesNoLettering);
 
 } // namespace

@@ -1,4 +1,5 @@
-// A whole map frame as the window draws it: no shadow, 31 cities lettered by QPainter on the frame.
+// A whole map frame as the window draws it: 31 cities lettered by QPainter on the frame, without and with
+// the Sun's shadow.
 #include "mapframe_setup.h"
 #include "platform/qt/qttextrenderer.h"
 
@@ -14,6 +15,14 @@ void BM_FrameNoShadow31CitiesQtLettering(benchmark::State& state)
     DrawFrames(state, text);
 }
 BENCHMARK(BM_FrameNoShadow31CitiesQtLettering);
+
+void BM_FrameShadow31CitiesQtLettering(benchmark::State& state)
+{
+    QtTextRenderer text;
+    SunShadow shadow;
+    DrawFrames(state, text, SunShadowStep(shadow));
+}
+BENCHMARK(BM_FrameShadow31CitiesQtLettering);
 BENCHMARK(BM_BareFrameCopy);
 
 } // namespace

@@ -1,11 +1,12 @@
 // The scene of the map-frame benchmarks: the built-in world picture in view 0 and the first 31
-// cities of the built-in table, each labelled with its local time.
+// cities of the built-in table, each labelled with its local time, on 15 July from noon UTC.
 #pragma once
 
 #include "worldmap/citytable.h"
 #include "worldmap/mappictures.h"
 #include "worldmap/mapview.h"
 #include "worldmap/raster.h"
+#include "worldmap/sunshadow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,10 +42,12 @@ inline void BM_BareFrameCopy(benchmark::State& state)
     }
 }
 
-// Frames one after another, each a minute later than the last, lettered by text.
-inline void DrawFrames(benchmark::State& state, TextRenderer& text)
+// Frames one after another, each a minute later than the last, lettered by text, with the Sun's shadow
+// when one is given.
+inline void DrawFrames(benchmark::State& state, TextRenderer& text, ShadowStep shadow = {})
 {
     MapFrameScene scene;
+    scene.options.shadow = std::move(shadow);
     for (auto _ : state) {
         scene.options.localTime += 1.0 / 1440; // a new minute: new time texts, as in the program
         DrawMap(scene.frame, scene.view, scene.geometry, scene.cities, scene.options, text);
