@@ -24,24 +24,31 @@ int FloorWithin(double v, int low, int high)
     return i - static_cast<int>(i > v);
 }
 
-// Paints columns left .. right of a row, four pixels at a time, the last four overlapping the ones before rather
-// than finishing pixel by pixel. Runs of up to 16 pixels, a 12-pixel pen's, take four stores and no loop whose
-// length varies from row to row, which keeps the branch predictor out of it.
-void FillSpan(Rgb* row, int left, int right, Rgb color)
+// Paints count pixels from pixels on, four at a time, the last four overlapping the ones before rather than
+// finishing pixel by pixel; count is more than 16.
+void FillLongRun(Rgb* pixels, int count, Rgb color)
+{
+    const Rgb four[4] = {color, color, color, color};
+    for (int i = 0; i < count - 4; i += 4)
+        std::memcpy(pixels + i, four, sizeof four);
+    std::memcpy(pixels + count - 4, four, sizeof four);
+}
+
+// Paints columns left .. right of a row. Runs of 4 to 16 pixels, a 12-pixel pen's, take four overlapping stores
+// and no loop whose length varies from row to row; kept small so that the pen's row loop takes it in.
+inline void FillSpan(Rgb* row, int left, int right, Rgb color)
 {
     const int count = right - left + 1;
     Rgb* pixels = row + left;
-    const Rgb four[4] = {color, color, color, color};
-    if (count >= 4 && count <= 16) {
+    if (count > 16) {
+        FillLongRun(pixels, count, color);
+    } else if (count >= 4) {
+        const Rgb four[4] = {color, color, color, color};
         const int last = count - 4;
         std::memcpy(pixels, four, sizeof four);
         std::memcpy(pixels + std::min(4, last), four, sizeof four);
         std::memcpy(pixels + std::min(8, last), four, sizeof four);
         std::memcpy(pixels + last, four, sizeof four);
-    } else if (count > 16) {
-        for (int i = 0; i < count - 4; i += 4)
-            std::memcpy(pixels + i, four, sizeof four);
-        std::memcpy(pixels + count - 4, four, sizeof four);
     } else {
         for (int i = 0; i < count; ++i)
             pixels[i] = color;
