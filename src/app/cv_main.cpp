@@ -84,10 +84,9 @@ void TcvMain::CreateComponents()
     // Black with a lowered bevel two pixels wide.
     m_clockPanel->setStyleSheet(QStringLiteral("#ClockPanel { background: black; border: 2px solid; "
                                                "border-color: #101010 #8a93a6 #8a93a6 #101010; }"
-                                               "QLabel { color: aqua; background: transparent; }"));
-    QFont readoutFont(QStringLiteral("Arial"));
-    readoutFont.setPixelSize(11); // 8 points at 96 dots per inch, whatever the screen's scaling
-    m_clockPanel->setFont(readoutFont);
+                                               "QLabel { color: aqua; background: transparent; "
+                                               // 8 points at 96 dots per inch, whatever the screen's scaling
+                                               "font-family: Arial, 'Liberation Sans'; font-size: 11px; }"));
     m_lbTime = ReadoutLabel(m_clockPanel, QRect(2, 4, 48, 13), Qt::AlignHCenter);
     m_lbTime->setText(QStringLiteral("00:00:00"));
     m_lbDate = ReadoutLabel(m_clockPanel, QRect(54, 4, 162, 13), Qt::AlignLeft);
