@@ -4,7 +4,9 @@
 #include "app/mainpictures.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
+#include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"
+#include "timesync/nettime.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,6 +58,10 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 
 TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services(std::move(services))
 {
+    TimeSyncServices& sync = m_services.timeSync;
+    if (!sync.pump || !sync.ticks || !sync.sockets || !sync.zone)
+        sync = MakeSystemTimeSyncServices(std::make_unique<QtMessagePump>());
+    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
     m_state.AppPath = appPath;
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -296,8 +302,7 @@ void TcvMain::UpdateSystemClock(QObject* /*sender*/)
 
 double TcvMain::CurrentTimeZoneBias() const
 {
-    // Until the time-zone service is in place the clock is taken to be on UTC.
-    return 0.0;
+    return TimeZoneBias(*m_services.timeSync.zone);
 }
 
 bool TcvMain::IsDialUpConnected()

@@ -6,6 +6,7 @@
 
 #include "app/clocktick.h"
 #include "app/mainstate.h"
+#include "timesync/timesyncservices.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -20,12 +21,15 @@ class LocalClock;
 class LocaleFormats;
 class ShellOpener;
 class PictureButton;
+class NetTime;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
     std::unique_ptr<LocalClock> clock;
     std::unique_ptr<LocaleFormats> formats;
     std::unique_ptr<ShellOpener> opener;
+    // Absent ones are made from the system's, waiting with the Qt event loop.
+    TimeSyncServices timeSync = {};
 };
 
 class TcvMain final : public QWidget {
@@ -76,6 +80,7 @@ private:
 
     MainState m_state;
     MainServices m_services;
+    std::unique_ptr<NetTime> m_netTime;
     bool m_hiddenInTray = false;
     QPixmap m_background;
 

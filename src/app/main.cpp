@@ -2,6 +2,7 @@
 #include "app/cv_main.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtlocaleformats.h"
+#include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtshellopener.h"
 
 #include <QApplication>
@@ -66,6 +67,7 @@ int main(int argc, char* argv[])
 
     MainServices services{MakeSystemLocalClock(), std::make_unique<QtLocaleFormats>(),
                           std::make_unique<QtShellOpener>()};
+    services.timeSync = MakeSystemTimeSyncServices(std::make_unique<QtMessagePump>());
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
     TcvMain cvMain(appPath, std::move(services));
     CloseOnTerminate(cvMain);
