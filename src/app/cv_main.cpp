@@ -6,12 +6,15 @@
 #include "components/picturebutton.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"
+#include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
+#include "timesync/testras.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -58,10 +61,7 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 
 TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services(std::move(services))
 {
-    TimeSyncServices& sync = m_services.timeSync;
-    if (!sync.pump || !sync.ticks || !sync.sockets || !sync.zone)
-        sync = MakeSystemTimeSyncServices(std::make_unique<QtMessagePump>());
-    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
+    CreateTimeSync();
     m_state.AppPath = appPath;
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -72,6 +72,27 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
 }
 
 TcvMain::~TcvMain() = default;
+
+// The time query and the clock update, on the given services or the system's (an absent clock
+// setter leaves the clock alone); their waits run the Qt event loop.
+void TcvMain::CreateTimeSync()
+{
+    TimeSyncServices& sync = m_services.timeSync;
+    if (!sync.pump)
+        sync.pump = std::make_unique<QtMessagePump>();
+    CompleteTimeSyncServices(sync);
+    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
+    ClockUpdater::Hooks hooks;
+    hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
+    hooks.report = [this](const std::string& message, MessageIcon icon) {
+        QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
+                        QStringLiteral("Veltrix Chronivo"), QString::fromStdString(message), QMessageBox::Ok, this);
+        box.exec();
+    };
+    m_clockUpdater = std::make_unique<ClockUpdater>(
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *m_services.formats, *sync.ticks},
+        std::move(hooks));
+}
 
 void TcvMain::CreateComponents()
 {
@@ -295,9 +316,14 @@ void TcvMain::ibSettingsClick()
     // The settings dialog comes with its own work.
 }
 
-void TcvMain::UpdateSystemClock(QObject* /*sender*/)
+void TcvMain::UpdateSystemClock(QObject* sender)
 {
-    // Setting the clock from a time server comes with its own work.
+    UpdateRequester requester = UpdateRequester::Timer;
+    if (sender == m_ibSetClock)
+        requester = UpdateRequester::SetClockButton;
+    else if (sender == m_miSync)
+        requester = UpdateRequester::SyncMenu;
+    m_clockUpdater->UpdateSystemClock(m_state, requester);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
@@ -307,20 +333,14 @@ double TcvMain::CurrentTimeZoneBias() const
 
 bool TcvMain::IsDialUpConnected()
 {
-    return false;
+    return ::IsDialUpConnected(*m_services.timeSync.dialUp);
 }
 
-void TcvMain::LoadMapCities()
-{
-}
+void TcvMain::LoadMapCities() {}
 
-void TcvMain::ComposeMapView()
-{
-}
+void TcvMain::ComposeMapView() {}
 
-void TcvMain::DrawMap(QObject* /*sender*/)
-{
-}
+void TcvMain::DrawMap(QObject* /*sender*/) {}
 
 void TcvMain::MapPaint(QPainter& /*painter*/)
 {

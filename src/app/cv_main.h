@@ -22,13 +22,15 @@ class LocaleFormats;
 class ShellOpener;
 class PictureButton;
 class NetTime;
+class ClockUpdater;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
     std::unique_ptr<LocalClock> clock;
     std::unique_ptr<LocaleFormats> formats;
     std::unique_ptr<ShellOpener> opener;
-    // Absent ones are made from the system's, waiting with the Qt event loop.
+    // Absent ones are made from the system's, waiting with the Qt event loop; an absent clock
+    // setter leaves the clock alone.
     TimeSyncServices timeSync = {};
 };
 
@@ -66,6 +68,7 @@ protected:
 
 private:
     void CreateComponents();
+    void CreateTimeSync();
     void EnterTrayMode();
     void LeaveTrayMode();
     void TrayIconClick(Qt::MouseButton button, QPoint position);
@@ -81,6 +84,7 @@ private:
     MainState m_state;
     MainServices m_services;
     std::unique_ptr<NetTime> m_netTime;
+    std::unique_ptr<ClockUpdater> m_clockUpdater;
     bool m_hiddenInTray = false;
     QPixmap m_background;
 

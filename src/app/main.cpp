@@ -67,7 +67,9 @@ int main(int argc, char* argv[])
 
     MainServices services{MakeSystemLocalClock(), std::make_unique<QtLocaleFormats>(),
                           std::make_unique<QtShellOpener>()};
-    services.timeSync = MakeSystemTimeSyncServices(std::make_unique<QtMessagePump>());
+    services.timeSync.pump = std::make_unique<QtMessagePump>();
+    // The program, unlike its tests, may set the computer's clock.
+    services.timeSync.setter = MakeSystemClockSetter(*services.timeSync.pump);
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
     TcvMain cvMain(appPath, std::move(services));
     CloseOnTerminate(cvMain);

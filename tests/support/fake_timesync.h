@@ -1,8 +1,12 @@
-// Fakes of the platform services behind the time query: a tick counter that stands still until a
-// test (or a fake wait) moves it, a message pump that lets fake time pass instead of sleeping, a
-// fixed time zone, and a socket layer that plays a scripted reply against the fake clock.
+// Fakes of the platform services behind the time query and the clock update: a tick counter that
+// stands still until a test (or a fake wait) moves it, a local clock that moves with it, a message
+// pump that lets fake time pass instead of sleeping, a fixed time zone, a socket layer that plays a
+// scripted reply against the fake clock, a clock setter that only records, and dial-up links.
 #pragma once
 
+#include "app/datetime.h"
+#include "platform/clocksetter.h"
+#include "platform/dialupstatus.h"
 #include "platform/messagepump.h"
 #include "platform/socketlayer.h"
 #include "platform/tickcounter.h"
@@ -33,6 +37,35 @@ private:
     std::uint32_t m_offset;
     double m_realScale;
     std::chrono::steady_clock::time_point m_made = std::chrono::steady_clock::now();
+};
+
+// Local time that moves with a TestClock: base at the clock's start.
+class WorldClock final : public LocalClock {
+public:
+    WorldClock(const TestClock& ticks, TDateTime base) : m_ticks(ticks), m_base(base) {}
+    TDateTime Now() const override { return m_base + m_ticks.Elapsed() / static_cast<double>(kMSecsPerDay); }
+
+private:
+    const TestClock& m_ticks;
+    TDateTime m_base;
+};
+
+// Records every time it is asked to set and answers as told; never touches the real clock.
+class RecordingClockSetter final : public ClockSetter {
+public:
+    bool SetSystemClock(TDateTime local) override
+    {
+        requests.push_back(local);
+        return answer;
+    }
+    bool answer = true;
+    std::vector<TDateTime> requests;
+};
+
+class FakeDialUpStatus final : public DialUpStatus {
+public:
+    std::vector<DialUpLink> Links() const override { return links; }
+    std::vector<DialUpLink> links;
 };
 
 // A pump whose waits let fake time pass at once. onMessages, when set, runs in every round, as a
