@@ -29,14 +29,6 @@ std::string CorrectionText(double seconds)
     return std::string(text.data(), result.ptr);
 }
 
-std::string StampText(TDateTime value, const LocaleFormats& formats)
-{
-    const TimeParts time = DecodeTime(value);
-    if (time.hour == 0 && time.minute == 0 && time.second == 0)
-        return formats.ShortDate(value);
-    return FormatShortDateLongTime(value, formats);
-}
-
 ClockUpdater::ClockUpdater(Services services, Hooks hooks) : m_services(std::move(services)), m_hooks(std::move(hooks))
 {
 }
@@ -72,7 +64,7 @@ bool ClockUpdater::UpdateSystemClock(MainState& state, UpdateRequester requester
 
     using namespace settings_file;
     WriteIniString(state.IniFileName, kClock, "Log",
-                   StampText(outcome.recorded, m_services.formats) + "  " + outcome.message);
+                   FormatShortDateLongTime(outcome.recorded, m_services.formats) + "  " + outcome.message);
     WriteIniString(state.IniFileName, kClock, "Last update", DateTimeToSettingText(outcome.recorded));
     if (m_hooks.busyCursor)
         m_hooks.busyCursor(false);

@@ -33,9 +33,6 @@ enum class MessageIcon {
 
 // "%-5f" trimmed: fixed, two decimals, "." whatever the locale, "-" when negative ("-1.50").
 std::string CorrectionText(double seconds);
-// The "c" format of a date-time: the short date, and a blank and the long time unless the time of
-// day is 00:00:00.
-std::string StampText(TDateTime value, const LocaleFormats& formats);
 
 class ClockUpdater {
 public:
