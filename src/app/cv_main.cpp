@@ -5,14 +5,13 @@
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
-#include "platform/shellopener.h"
-#include "worldmap/citytable.h"
-#include "worldmap/mapview.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
 #include "timesync/testras.h"
+#include "worldmap/citytable.h"
+#include "worldmap/mapview.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -176,10 +175,11 @@ void TcvMain::FormCreate()
         QCoreApplication::processEvents();
     }
 
-    ReadDisplaySettings(m_state);
     // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
     if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
         m_cityData.SetStrings(*rows);
+
+    ReadDisplaySettings(m_state);
     LoadMapCities();
 
     ReadClockSettings(m_state);
