@@ -5,7 +5,11 @@
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
+#include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"
+#include "timesync/clockupdate.h"
+#include "timesync/nettime.h"
+#include "timesync/testras.h"
 #include "worldmap/citytable.h"
 #include "worldmap/mapview.h"
 
@@ -13,6 +17,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -60,6 +65,7 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 
 TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services(std::move(services))
 {
+    CreateTimeSync();
     m_state.AppPath = appPath;
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -70,6 +76,27 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
 }
 
 TcvMain::~TcvMain() = default;
+
+// The time query and the clock update, on the given services or the system's (an absent clock
+// setter leaves the clock alone); their waits run the Qt event loop.
+void TcvMain::CreateTimeSync()
+{
+    TimeSyncServices& sync = m_services.timeSync;
+    if (!sync.pump)
+        sync.pump = std::make_unique<QtMessagePump>();
+    CompleteTimeSyncServices(sync);
+    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
+    ClockUpdater::Hooks hooks;
+    hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
+    hooks.report = [this](const std::string& message, MessageIcon icon) {
+        QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
+                        QStringLiteral("Veltrix Chronivo"), QString::fromStdString(message), QMessageBox::Ok, this);
+        box.exec();
+    };
+    m_clockUpdater = std::make_unique<ClockUpdater>(
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *m_services.formats, *sync.ticks},
+        std::move(hooks));
+}
 
 void TcvMain::CreateComponents()
 {
@@ -84,10 +111,9 @@ void TcvMain::CreateComponents()
     // Black with a lowered bevel two pixels wide.
     m_clockPanel->setStyleSheet(QStringLiteral("#ClockPanel { background: black; border: 2px solid; "
                                                "border-color: #101010 #8a93a6 #8a93a6 #101010; }"
-                                               "QLabel { color: aqua; background: transparent; }"));
-    QFont readoutFont(QStringLiteral("Arial"));
-    readoutFont.setPixelSize(11); // 8 points at 96 dots per inch, whatever the screen's scaling
-    m_clockPanel->setFont(readoutFont);
+                                               "QLabel { color: aqua; background: transparent; "
+                                               // 8 points at 96 dots per inch, whatever the screen's scaling
+                                               "font-family: Arial, 'Liberation Sans'; font-size: 11px; }"));
     m_lbTime = ReadoutLabel(m_clockPanel, QRect(2, 4, 48, 13), Qt::AlignHCenter);
     m_lbTime->setText(QStringLiteral("00:00:00"));
     m_lbDate = ReadoutLabel(m_clockPanel, QRect(54, 4, 162, 13), Qt::AlignLeft);
@@ -149,10 +175,11 @@ void TcvMain::FormCreate()
         QCoreApplication::processEvents();
     }
 
-    ReadDisplaySettings(m_state);
     // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
     if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
         m_cityData.SetStrings(*rows);
+
+    ReadDisplaySettings(m_state);
     LoadMapCities();
 
     ReadClockSettings(m_state);
@@ -312,20 +339,24 @@ void TcvMain::ibSettingsClick()
     // The settings dialog comes with its own work.
 }
 
-void TcvMain::UpdateSystemClock(QObject* /*sender*/)
+void TcvMain::UpdateSystemClock(QObject* sender)
 {
-    // Setting the clock from a time server comes with its own work.
+    UpdateRequester requester = UpdateRequester::Timer;
+    if (sender == m_ibSetClock)
+        requester = UpdateRequester::SetClockButton;
+    else if (sender == m_miSync)
+        requester = UpdateRequester::SyncMenu;
+    m_clockUpdater->UpdateSystemClock(m_state, requester);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
 {
-    // Until the time-zone service is in place the clock is taken to be on UTC.
-    return 0.0;
+    return TimeZoneBias(*m_services.timeSync.zone);
 }
 
 bool TcvMain::IsDialUpConnected()
 {
-    return false;
+    return ::IsDialUpConnected(*m_services.timeSync.dialUp);
 }
 
 void TcvMain::LoadMapCities()

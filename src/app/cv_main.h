@@ -12,6 +12,7 @@
 #include "worldmap/mapcity.h"
 #include "worldmap/mapgeometry.h"
 #include "worldmap/mappictures.h"
+#include "timesync/timesyncservices.h"
 #include "worldmap/sunshadow.h"
 
 #include <QPixmap>
@@ -27,12 +28,17 @@ class LocalClock;
 class LocaleFormats;
 class ShellOpener;
 class PictureButton;
+class NetTime;
+class ClockUpdater;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
     std::unique_ptr<LocalClock> clock;
     std::unique_ptr<LocaleFormats> formats;
     std::unique_ptr<ShellOpener> opener;
+    // Absent ones are made from the system's, waiting with the Qt event loop; an absent clock
+    // setter leaves the clock alone.
+    TimeSyncServices timeSync = {};
 };
 
 class TcvMain final : public QWidget {
@@ -77,6 +83,7 @@ protected:
 
 private:
     void CreateComponents();
+    void CreateTimeSync();
     void EnterTrayMode();
     void LeaveTrayMode();
     void TrayIconClick(Qt::MouseButton button, QPoint position);
@@ -91,6 +98,8 @@ private:
 
     MainState m_state;
     MainServices m_services;
+    std::unique_ptr<NetTime> m_netTime;
+    std::unique_ptr<ClockUpdater> m_clockUpdater;
     bool m_hiddenInTray = false;
     QPixmap m_background;
     TStringHolder m_cityData;

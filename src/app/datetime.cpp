@@ -139,6 +139,9 @@ bool TryParseDecimal(const std::string& text, double& value)
 
 std::string FormatShortDateLongTime(TDateTime value, const LocaleFormats& formats)
 {
+    const TimeParts time = DecodeTime(value);
+    if (time.hour == 0 && time.minute == 0 && time.second == 0)
+        return formats.ShortDate(value);
     return formats.ShortDate(value) + ' ' + formats.LongTime(value);
 }
 

@@ -63,7 +63,7 @@ public:
     virtual std::string ShortTime(TDateTime value) const = 0;
 };
 
-// "c": the short date, a blank and the long time.
+// "c": the short date, then a blank and the long time unless the time of day is 00:00:00.
 std::string FormatShortDateLongTime(TDateTime value, const LocaleFormats& formats);
 
 // Fixed English formats, for tools, tests and machines without a locale service.

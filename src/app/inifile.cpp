@@ -1,60 +1,11 @@
 #include "app/inifile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include "platform/filestore.h"
 
 namespace inifile {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-enum class FileState { Absent, Read, Unreadable };
-
-struct FileContents {
-    FileState state = FileState::Absent;
-    std::string bytes;
-    mode_t mode = 0644;
-};
-
-FileContents Load(const std::string& path)
-{
-    FileContents contents;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        contents.state = errno == ENOENT ? FileState::Absent : FileState::Unreadable;
-        return contents;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > kMaxIniFileBytes) {
-        ::close(fd);
-        contents.state = FileState::Unreadable;
-        return contents;
-    }
-    contents.mode = info.st_mode & 07777;
-    std::vector<char> chunk(64 * 1024);
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 || contents.bytes.size() + static_cast<std::size_t>(got) > kMaxIniFileBytes) {
-            ::close(fd);
-            contents.state = FileState::Unreadable;
-            contents.bytes.clear();
-            return contents;
-        }
-        if (got == 0)
-            break;
-        contents.bytes.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    contents.state = FileState::Read;
-    return contents;
-}
 
 bool IsBlank(char c)
 {
@@ -163,49 +114,6 @@ std::string_view LineBreakOf(std::string_view bytes)
     return "\n";
 }
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Replaces the file at path with bytes so that readers see the old file or the new one, never a mix.
-bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable; a failure here no longer endangers either version.
-    const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 std::string OneLine(std::string_view value)
 {
     std::string text(value);
@@ -219,8 +127,8 @@ std::string OneLine(std::string_view value)
 
 std::optional<std::string> ReadValue(const std::string& path, std::string_view section, std::string_view key)
 {
-    const FileContents contents = Load(path);
-    if (contents.state != FileState::Read)
+    const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
+    if (contents.state != FileReadState::Read)
         return std::nullopt;
     const Location found = Locate(contents.bytes, Trim(section), Trim(key));
     if (!found.keyLine)
@@ -230,8 +138,9 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 
 bool WriteValue(const std::string& path, std::string_view section, std::string_view key, std::string_view value)
 {
-    const FileContents contents = Load(path);
-    if (contents.state == FileState::Unreadable)
+    // A file that exists but cannot be read whole is not replaced: its settings would be lost.
+    const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
+    if (contents.state == FileReadState::Unreadable)
         return false;
     const std::string_view old = contents.bytes;
     const std::string_view lineBreak = LineBreakOf(old);
@@ -261,7 +170,7 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         updated.append("[").append(Trim(section)).append("]").append(lineBreak);
         updated.append(keyText).append(lineBreak);
     }
-    return ReplaceFile(path, updated, contents.mode);
+    return ReplaceFileAtomically(path, updated);
 }
 
 } // namespace inifile

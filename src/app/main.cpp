@@ -2,6 +2,7 @@
 #include "app/cv_main.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtlocaleformats.h"
+#include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtshellopener.h"
 
 #include <QApplication>
@@ -66,6 +67,9 @@ int main(int argc, char* argv[])
 
     MainServices services{MakeSystemLocalClock(), std::make_unique<QtLocaleFormats>(),
                           std::make_unique<QtShellOpener>()};
+    services.timeSync.pump = std::make_unique<QtMessagePump>();
+    // The program, unlike its tests, may set the computer's clock.
+    services.timeSync.setter = MakeSystemClockSetter(*services.timeSync.pump);
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
     TcvMain cvMain(appPath, std::move(services));
     CloseOnTerminate(cvMain);

@@ -57,6 +57,9 @@ TEST(DateTime, FixedFormatsReadAsExpected)
     EXPECT_EQ(formats.LongDate(moment), "Monday, 7 December 2026");
     EXPECT_EQ(formats.ShortTime(moment), "14:05");
     EXPECT_EQ(FormatShortDateLongTime(moment, formats), "07/12/2026 14:05:09");
+    // At midnight the time is left out.
+    EXPECT_EQ(FormatShortDateLongTime(EncodeDate(2024, 5, 1), formats), "01/05/2024");
+    EXPECT_EQ(FormatShortDateLongTime(EncodeDate(2024, 5, 1) + EncodeTime(0, 0, 0, 400), formats), "01/05/2024");
 }
 
 } // namespace

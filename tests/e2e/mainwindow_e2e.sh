@@ -5,24 +5,7 @@
 # Usage: mainwindow_e2e.sh <path of the built chronivo program>
 set -uo pipefail
 program=$1
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-# A display number of our own, told by the server itself.
-exec 5> >(cat > "$work/display")
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-exec 5>&-
-export DISPLAY=":$(cat "$work/display")"
+source "$(dirname "$0")/xvfb_session.sh"
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 sleep 0.5

@@ -1,27 +1,13 @@
 // The main window's part in the city table: the table it starts with and the slots it loads.
 #include "app/cv_main.h"
-#include "platform/shellopener.h"
+#include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
 #include "worldmap/citytable.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 
 namespace {
-
-class FixedClock final : public LocalClock {
-public:
-    TDateTime Now() const override { return EncodeDate(2026, 7, 15) + 0.5; }
-};
-
-class NoShell final : public ShellOpener {
-public:
-    bool Execute(const std::string&, const std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-};
 
 class MainWindowCities : public ::testing::Test {
 protected:
@@ -31,10 +17,7 @@ protected:
 
     std::unique_ptr<TcvMain> Open()
     {
-        return std::make_unique<TcvMain>(m_folder.Path().string() + '/',
-                                         MainServices{std::make_unique<FixedClock>(),
-                                                      std::make_unique<FixedLocaleFormats>(),
-                                                      std::make_unique<NoShell>()});
+        return std::make_unique<TcvMain>(m_folder.Path().string() + '/', TestMainServices());
     }
 
     TempDir m_folder;
@@ -72,11 +55,3 @@ TEST_F(MainWindowCities, KeepsTheBuiltInRowsWhenTheCityFileIsNoTable)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,7 +1,8 @@
 // The Sun's shadow in the main window's frames: on by default, off by the setting, the marker with it.
-// The test clock stands at noon on 15 July, taken as UTC.
+// The test clock stands at noon on 15 July, in a time zone that is UTC whatever the computer's.
 #include "app/cv_main.h"
 #include "app/utils.h"
+#include "platform/timezoneinfo.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
 #include "worldmap/sunshadow.h"
@@ -9,6 +10,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+class UtcZone final : public TimeZoneSource {
+public:
+    TimeZoneInformation Query() const override { return {}; }
+};
 
 TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
 {
@@ -25,7 +31,9 @@ TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
         SCOPED_TRACE(on ? "shadow on" : "shadow off");
         TempDir folder;
         folder.Write("chronivo.ini", std::string("[Display]\nMap view=0\nShow shadow=") + (on ? "1" : "0") + "\n");
-        TcvMain window(folder.Path().string() + '/', TestMainServices());
+        MainServices services = TestMainServices();
+        services.timeSync.zone = std::make_unique<UtcZone>();
+        TcvMain window(folder.Path().string() + '/', std::move(services));
         window.TimerTimer();
         const Bitmap& frame = window.FrameBitmap();
         const Rgb night = world.Pixel(nightX, nightY);

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 QDateTime ToQDateTime(TDateTime value)
 {
@@ -27,5 +28,9 @@ std::string QtLocaleFormats::LongTime(TDateTime value) const
 
 std::string QtLocaleFormats::ShortTime(TDateTime value) const
 {
-    return QLocale::system().toString(ToQDateTime(value).time(), QLocale::ShortFormat).toStdString();
+    // Some locales (C among them) give seconds in their short format; the short time never shows them.
+    static const QRegularExpression seconds(QStringLiteral("[.:]?s{1,2}"));
+    const QLocale locale = QLocale::system();
+    const QString format = locale.timeFormat(QLocale::ShortFormat).remove(seconds);
+    return locale.toString(ToQDateTime(value).time(), format).toStdString();
 }

@@ -1,0 +1,17 @@
+// The pieces of the POSIX clock setter that depend on nothing but their input. The setter sets the
+// clock itself when the process holds CAP_SYS_TIME, and otherwise asks systemd's time daemon over
+// the system bus (busctl), whose policy may ask the user for leave.
+#pragma once
+
+#include "app/datetime.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// True when the "CapEff:" line of a /proc/<pid>/status text holds CAP_SYS_TIME.
+bool HasClockCapability(std::string_view procStatus);
+
+// Microseconds since 1970-01-01 00:00 UTC of a local date-time, by the C library's zone rules;
+// nullopt when the value is out of range.
+std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local);

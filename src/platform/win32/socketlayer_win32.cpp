@@ -1,0 +1,121 @@
+#include "platform/socketlayer.h"
+
+// Windows Sockets 1.1 (wsock32).
+#include <winsock.h>
+
+namespace {
+
+constexpr int kShutdownBoth = 2; // SD_BOTH
+
+class Win32SocketLayer final : public SocketLayer {
+public:
+    int Startup(std::uint16_t version) override
+    {
+        WSADATA data{};
+        return WSAStartup(version, &data);
+    }
+
+    int Cleanup() override
+    {
+        if (WSACleanup() == 0)
+            return 0;
+        m_lastError = WSAGetLastError();
+        return -1;
+    }
+
+    // The layer's reasons are the codes callers expect.
+    int LastError() const override { return m_lastError; }
+
+    void CancelBlockingCall() override { WSACancelBlockingCall(); }
+
+    std::optional<std::uint32_t> DottedAddress(const std::string& text) override
+    {
+        const unsigned long address = inet_addr(text.c_str());
+        if (address == INADDR_NONE)
+            return std::nullopt;
+        return ntohl(address);
+    }
+
+    std::optional<std::uint32_t> LookupHost(const std::string& name) override
+    {
+        const hostent* host = gethostbyname(name.c_str());
+        if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
+            return std::nullopt;
+        in_addr address{};
+        address.s_addr = *reinterpret_cast<const u_long*>(host->h_addr_list[0]);
+        return ntohl(address.s_addr);
+    }
+
+    std::optional<std::uint16_t> ServiceByPort(std::uint16_t port) override
+    {
+        const servent* entry = getservbyport(htons(port), nullptr);
+        if (!entry)
+            return std::nullopt;
+        return ntohs(static_cast<u_short>(entry->s_port));
+    }
+
+    std::optional<std::uint16_t> ServiceByName(const std::string& name, const std::string& protocol) override
+    {
+        const servent* entry = getservbyname(name.c_str(), protocol.c_str());
+        if (!entry)
+            return std::nullopt;
+        return ntohs(static_cast<u_short>(entry->s_port));
+    }
+
+    SocketHandle OpenStream() override
+    {
+        const SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (socket == INVALID_SOCKET) {
+            m_lastError = WSAGetLastError();
+            return kNoSocket;
+        }
+        return static_cast<SocketHandle>(socket);
+    }
+
+    int Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) override
+    {
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = htons(port);
+        peer.sin_addr.s_addr = htonl(address);
+        if (connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
+            return 0;
+        m_lastError = WSAGetLastError();
+        return -1;
+    }
+
+    ReceiveResult Receive(SocketHandle socket, std::uint8_t& byte, int waitMs) override
+    {
+        const auto handle = static_cast<SOCKET>(socket);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(handle, &readable);
+        timeval wait{waitMs / 1000, (waitMs % 1000) * 1000};
+        const int ready = select(0, &readable, nullptr, nullptr, &wait);
+        if (ready == 0)
+            return ReceiveResult::Waiting;
+        if (ready != SOCKET_ERROR) {
+            const int received = recv(handle, reinterpret_cast<char*>(&byte), 1, 0);
+            if (received == 1)
+                return ReceiveResult::Byte;
+            if (received == 0)
+                return ReceiveResult::Closed;
+        }
+        m_lastError = WSAGetLastError();
+        return m_lastError == WSAEWOULDBLOCK ? ReceiveResult::Waiting : ReceiveResult::Failed;
+    }
+
+    void Shutdown(SocketHandle socket) override { shutdown(static_cast<SOCKET>(socket), kShutdownBoth); }
+
+    void Close(SocketHandle socket) override { closesocket(static_cast<SOCKET>(socket)); }
+
+private:
+    int m_lastError = 0;
+};
+
+} // namespace
+
+std::unique_ptr<SocketLayer> MakeSystemSocketLayer()
+{
+    return std::make_unique<Win32SocketLayer>();
+}

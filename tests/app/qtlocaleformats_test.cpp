@@ -1,0 +1,35 @@
+// The user's regional formats as the window shows them. The tests run in the C locale, whose short
+// time format carries seconds: the map labels' "t" must still show hours and minutes only.
+#include "platform/qt/qtlocaleformats.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+const TDateTime kMoment = EncodeDate(2026, 12, 7) + EncodeTime(14, 5, 9, 0);
+
+TEST(QtLocaleFormats, ShortTimeHasHoursAndMinutesOnly)
+{
+    const QtLocaleFormats formats;
+    const std::string text = formats.ShortTime(kMoment);
+    EXPECT_NE(text.find("05"), std::string::npos) << text;
+    EXPECT_EQ(text.find("09"), std::string::npos) << text;
+}
+
+TEST(QtLocaleFormats, LongDateAndStampCarryTheWholeMoment)
+{
+    const QtLocaleFormats formats;
+    EXPECT_NE(formats.LongDate(kMoment).find("2026"), std::string::npos);
+    const std::string stamp = FormatShortDateLongTime(kMoment, formats);
+    EXPECT_TRUE(std::regex_search(stamp, std::regex("14:05:09"))) << stamp;
+}
+
+TEST(QtLocaleFormats, KeepsTheMillisecondRoundingOfTheCore)
+{
+    const QtLocaleFormats formats;
+    EXPECT_EQ(formats.LongTime(kMoment - 0.4 / kMSecsPerDay), formats.LongTime(kMoment));
+}
+
+} // namespace

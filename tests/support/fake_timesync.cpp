@@ -1,0 +1,126 @@
+#include "support/fake_timesync.h"
+
+#include <arpa/inet.h>
+
+TestClock::TestClock(std::uint32_t start, double realScale) : m_start(start), m_offset(start), m_realScale(realScale) {}
+
+std::uint32_t TestClock::Now() const
+{
+    const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_made);
+    const long long realMs = real.count();
+    long long moved = static_cast<long long>(static_cast<double>(realMs) * m_realScale);
+    if (realMs > kWatchdogMs)
+        moved += realMs - kWatchdogMs;
+    return m_offset + static_cast<std::uint32_t>(moved);
+}
+
+void FakePump::HandleMessages(int waitMs)
+{
+    ++rounds;
+    if (onMessages)
+        onMessages();
+    waitedMs += waitMs;
+    m_clock.Advance(waitMs);
+}
+
+void FakePump::HandleOneMessage()
+{
+    ++singleRounds;
+    if (onMessages)
+        onMessages();
+}
+
+int ScriptedSocketLayer::Startup(std::uint16_t /*version*/)
+{
+    calls.push_back("Startup");
+    if (startupResult == 0)
+        ++m_starts;
+    return startupResult;
+}
+
+int ScriptedSocketLayer::Cleanup()
+{
+    calls.push_back("Cleanup");
+    if (cleanupFailure != 0) {
+        m_lastError = cleanupFailure;
+        return -1;
+    }
+    if (m_starts == 0) {
+        m_lastError = socket_error::kNotInitialised;
+        return -1;
+    }
+    --m_starts;
+    return 0;
+}
+
+std::optional<std::uint32_t> ScriptedSocketLayer::DottedAddress(const std::string& text)
+{
+    calls.push_back("DottedAddress " + text);
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1)
+        return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+std::optional<std::uint32_t> ScriptedSocketLayer::LookupHost(const std::string& name)
+{
+    calls.push_back("LookupHost " + name);
+    const auto found = hosts.find(name);
+    return found == hosts.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<std::uint16_t> ScriptedSocketLayer::ServiceByPort(std::uint16_t port)
+{
+    calls.push_back("ServiceByPort " + std::to_string(port));
+    const auto found = servicesByPort.find(port);
+    return found == servicesByPort.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<std::uint16_t> ScriptedSocketLayer::ServiceByName(const std::string& name, const std::string& protocol)
+{
+    calls.push_back("ServiceByName " + name + " " + protocol);
+    const auto found = servicesByName.find(name);
+    return found == servicesByName.end() ? std::nullopt : std::optional(found->second);
+}
+
+SocketHandle ScriptedSocketLayer::OpenStream()
+{
+    calls.push_back("OpenStream");
+    return 7;
+}
+
+int ScriptedSocketLayer::Connect(SocketHandle /*socket*/, std::uint32_t address, std::uint16_t port)
+{
+    calls.push_back("Connect");
+    connectedAddress = address;
+    connectedPort = port;
+    m_connectTick = m_clock.Now();
+    m_next = 0;
+    if (connectError == 0)
+        return 0;
+    m_lastError = connectError;
+    return -1;
+}
+
+ReceiveResult ScriptedSocketLayer::Receive(SocketHandle /*socket*/, std::uint8_t& byte, int waitMs)
+{
+    calls.push_back("Receive");
+    const std::int32_t now = ElapsedMs(m_connectTick, m_clock.Now());
+    auto fails = [this](std::int32_t at) { return failAtMs && at >= *failAtMs; };
+    if (fails(now)) {
+        m_lastError = socket_error::kOther;
+        return ReceiveResult::Failed;
+    }
+    if (m_next < reply.size() && reply[m_next].atMs <= now + waitMs) {
+        const Arrival& next = reply[m_next];
+        if (next.atMs > now)
+            m_clock.Advance(next.atMs - now);
+        if (!next.byte)
+            return ReceiveResult::Closed; // stays closed: the close is not consumed
+        byte = *next.byte;
+        ++m_next;
+        return ReceiveResult::Byte;
+    }
+    m_clock.Advance(waitMs);
+    return ReceiveResult::Waiting;
+}

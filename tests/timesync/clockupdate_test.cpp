@@ -1,0 +1,214 @@
+// Setting the clock from a scriptable server on 127.0.0.1: what is set, logged, recorded and
+// reported for each outcome and requester. The clock setter only records; time is fake.
+#include "app/utils.h"
+#include "support/fake_timesync.h"
+#include "support/timeserver.h"
+#include "timesync/clockupdate.h"
+#include "timesync/nettime.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+constexpr double kSecond = 1.0 / kSecondsPerDay;
+// The computer's local time when the update begins: 1 May 2024 12:00:00.500 (days since
+// 30 December 1899, written out: the date functions are not ready during static initialisation).
+constexpr TDateTime kStart = 45413.0 + (12 * 3600 + 0.5) / kSecondsPerDay;
+// The query's waits after the reply: the close and the stop's two rounds.
+constexpr double kQueryWaits = 1.2 * kSecond;
+
+// The Time-protocol reply for a UTC date-time.
+std::vector<std::uint8_t> ReplyFor(TDateTime utc)
+{
+    return TimeBytes(static_cast<std::uint32_t>(std::llround((utc - NetTime::kTimeEpoch) * kSecondsPerDay)));
+}
+
+class ClockUpdateTest : public ::testing::Test {
+protected:
+    ClockUpdateTest()
+    {
+        std::filesystem::create_directories(m_folder);
+        state.IniFileName = (m_folder / "chronivo.ini").string();
+        state.TimeServer = "127.0.0.1";
+        state.TickTime = kStart;
+    }
+    ~ClockUpdateTest() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    // An updater asking the Time service at port.
+    ClockUpdater& Updater(std::uint16_t port)
+    {
+        ClockUpdater::Hooks hooks;
+        hooks.busyCursor = [this](bool busy) { cursor.push_back(busy); };
+        hooks.report = [this](const std::string& message, MessageIcon icon) { reports.push_back({message, icon}); };
+        m_updater.emplace(ClockUpdater::Services{net, setter, world, formats, ticks, std::to_string(port)},
+                          std::move(hooks));
+        return *m_updater;
+    }
+    std::string Clock(const char* key) const { return ReadIniString(state.IniFileName, "Clock", key, 256, "absent"); }
+    std::string FileText() const
+    {
+        std::ifstream file(state.IniFileName);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    struct Report {
+        std::string message;
+        MessageIcon icon;
+    };
+
+    TestClock ticks;
+    FakePump pump{ticks};
+    FakeTimeZone zone; // UTC
+    std::unique_ptr<SocketLayer> sockets = MakeSystemSocketLayer();
+    NetTime net{{*sockets, ticks, pump, zone}};
+    RecordingClockSetter setter;
+    WorldClock world{ticks, kStart};
+    FixedLocaleFormats formats;
+    MainState state;
+    std::vector<bool> cursor;
+    std::vector<Report> reports;
+
+private:
+    std::filesystem::path m_folder =
+        std::filesystem::temp_directory_path() / ("chronivo-clockupdate-" + std::to_string(::getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::optional<ClockUpdater> m_updater;
+};
+
+TEST_F(ClockUpdateTest, ServerBehindIsSetAndLoggedWithANegativeCorrection)
+{
+    // The server is 1.5 s behind: it says 11:59:59.000 where the computer says 12:00:00.500.
+    ScriptedTimeServer server(PromptReply(ReplyFor(kStart - 1.5 * kSecond)));
+    ASSERT_TRUE(Updater(server.Port()).UpdateSystemClock(state, UpdateRequester::SetClockButton));
+
+    // The reply is carried forward by the close and the stop that came after it.
+    const TDateTime set = kStart - 1.5 * kSecond + kQueryWaits;
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_NEAR(setter.requests[0], set, 1e-9);
+    const std::string message = "Clock updated using 127.0.0.1  (Correction: -1.50 seconds)";
+    EXPECT_EQ(Clock("Log"), "01/05/2024 12:00:00  " + message);
+    EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(setter.requests[0]));
+    EXPECT_LT(FileText().find("Log="), FileText().find("Last update=")) << "the log line is written first";
+    EXPECT_EQ(state.LastUpdate, kStart);
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].message, message);
+    EXPECT_EQ(reports[0].icon, MessageIcon::Information);
+}
+
+TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
+{
+    struct OutcomeCase {
+        const char* name;
+        bool serverAnswers;
+        bool setterSets;
+        UpdateRequester requester;
+        std::string message;
+        std::optional<MessageIcon> shown;
+    };
+    const std::string unreachable = "Unable to access server 127.0.0.1";
+    const std::vector<OutcomeCase> cases{
+        {"unreachable, automatic", false, true, UpdateRequester::Timer, unreachable, {}},
+        {"unreachable, Set Clock", false, true, UpdateRequester::SetClockButton, unreachable, MessageIcon::Exclamation},
+        {"clock not set, Set Clock", true, false, UpdateRequester::SetClockButton, "Unable to update system clock",
+         MessageIcon::Exclamation},
+        {"clock not set, automatic", true, false, UpdateRequester::Timer, "Unable to update system clock", {}},
+        {"set, Sync Clock",
+         true,
+         true,
+         UpdateRequester::SyncMenu,
+         "Clock updated using 127.0.0.1  (Correction: -0.50 seconds)",
+         {}},
+    };
+    for (const OutcomeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(state.IniFileName);
+        reports.clear();
+        setter.requests.clear();
+        setter.answer = c.setterSets;
+        // A new tick for every attempt, at half past a second, like the first.
+        ticks.Advance(1000 - ticks.Elapsed() % 1000);
+        state.TickTime = world.Now();
+        // A server half a second behind (its time is whole seconds, the computer's is not).
+        ScriptedTimeServer server(PromptReply(ReplyFor(world.Now() - 0.5 * kSecond)));
+        const std::uint16_t port = c.serverAnswers ? server.Port() : UnusedPort();
+
+        ASSERT_TRUE(Updater(port).UpdateSystemClock(state, c.requester));
+        // The local time after the query: the stamp and the record of every failure.
+        const TDateTime after = world.Now();
+        const TDateTime recorded = c.message.starts_with("Clock updated") ? setter.requests.at(0) : after;
+        EXPECT_EQ(Clock("Log"), FormatShortDateLongTime(recorded, formats) + "  " + c.message);
+        EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(recorded));
+        EXPECT_EQ(setter.requests.size(), c.serverAnswers ? 1u : 0u);
+        ASSERT_EQ(reports.size(), c.shown ? 1u : 0u);
+        if (c.shown) {
+            EXPECT_EQ(reports[0].message, c.message);
+            EXPECT_EQ(reports[0].icon, *c.shown);
+        }
+    }
+}
+
+TEST_F(ClockUpdateTest, SecondRequestInTheSameTickIsRefused)
+{
+    ScriptedTimeServer server(PromptReply(ReplyFor(kStart)));
+    state.LastUpdate = state.TickTime;
+    EXPECT_FALSE(Updater(server.Port()).UpdateSystemClock(state, UpdateRequester::SetClockButton));
+    EXPECT_EQ(server.Connections(), 0);
+    EXPECT_EQ(Clock("Log"), "absent");
+    EXPECT_TRUE(cursor.empty());
+}
+
+TEST_F(ClockUpdateTest, RequestWhileAnUpdateRunsIsRefused)
+{
+    ScriptedTimeServer server(PromptReply(ReplyFor(kStart)));
+    ClockUpdater& updater = Updater(server.Port());
+    std::optional<bool> nested;
+    pump.onMessages = [&] {
+        // A click on "Set Clock" handled during the query's waits, a tick later.
+        if (nested)
+            return;
+        state.TickTime += kSecond;
+        nested = updater.UpdateSystemClock(state, UpdateRequester::SetClockButton);
+    };
+    EXPECT_TRUE(updater.UpdateSystemClock(state, UpdateRequester::Timer));
+    EXPECT_EQ(nested, std::optional<bool>(false));
+    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(state.LastUpdate, kStart);
+    EXPECT_FALSE(updater.Busy());
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST(ClockUpdateFormats, TextsAreFixedWhateverTheLocale)
+{
+    struct CorrectionCase {
+        double seconds;
+        const char* text;
+    };
+    for (const CorrectionCase& c : {CorrectionCase{1.25, "1.25"},
+                                    {-0.4, "-0.40"},
+                                    {-1.5, "-1.50"},
+                                    {0.0, "0.00"},
+                                    {3600.004, "3600.00"},
+                                    {-0.006, "-0.01"}}) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(CorrectionText(c.seconds), c.text);
+    }
+    // "Last update": up to 15 significant digits, fixed, trailing zeros dropped.
+    EXPECT_EQ(DateTimeToSettingText(37316.5), "37316.5");
+    EXPECT_EQ(DateTimeToSettingText(37316.541666666664), "37316.5416666667");
+    EXPECT_EQ(DateTimeToSettingText(45000.0), "45000");
+}
+
+} // namespace
