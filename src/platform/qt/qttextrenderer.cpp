@@ -162,8 +162,11 @@ void QtTextRenderer::Blit(int x, int y, const Stencil& stencil, Rgb color)
     for (int row = fromY; row < toY; ++row) {
         const std::uint8_t* mask = stencil.ink.data() + static_cast<std::size_t>(row) * stencil.width;
         Rgb* out = m_target->Row(y0 + row) + x0;
-        for (int col = fromX; col < toX; ++col)
-            out[col] = mask[col] ? ink : out[col];
+        // Without branches, so that the compiler sets several pixels an instruction.
+        for (int col = fromX; col < toX; ++col) {
+            const Rgb inked = 0u - mask[col];
+            out[col] = (out[col] & ~inked) | (ink & inked);
+        }
     }
 }
 
