@@ -20,12 +20,8 @@ Kind KindOf(int view)
 
 int Nearest(double v)
 {
-    const double down = std::floor(v);
-    const double fraction = v - down;
-    double result = fraction > 0.5 ? down + 1 : down;
-    if (fraction == 0.5)
-        result = std::fmod(down, 2.0) == 0.0 ? down : down + 1;
-    return static_cast<int>(result);
+    // The program never leaves the floating-point rounding mode, to nearest with ties to even.
+    return static_cast<int>(std::nearbyint(v));
 }
 
 int LonToX(const MapGeometry& geometry, double westLongitude)

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/qt/qtbitmapimage.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QStaticText>
 
 namespace {
 
@@ -124,6 +127,80 @@ TEST(QtTextRenderer, FollowsFontChangesBetweenFrames)
     text.End();
     EXPECT_GT(large.width, small.width);
     EXPECT_GT(large.height, small.height);
+}
+
+// A picture of many colours under the lettering, so that a pixel left alone shows.
+Bitmap Striped(int width, int height)
+{
+    Bitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.SetPixel(x, y, 0xFF000000 | MakeRgb(x * 7, y * 13, (x + y) * 3));
+    return bitmap;
+}
+
+// The kept stencils set exactly the pixels that QPainter paints, to the same 32-bit values, for the
+// first drawing and the later ones, in several faces and colours, and wherever the text is cut by
+// the edges.
+TEST(QtTextRenderer, LettersAsQPainterDoes)
+{
+    const MapFont fonts[] = {
+        MapFont{},
+        {"DejaVu Sans", 8, FontStyle{true, true, true}},
+        {"DejaVu Serif", 14, FontStyle{false, true, false}},
+    };
+    const char* const texts[] = {"Honolulu", "12:34", "S\xC3\xA3o Paulo", "Wellington", "jQ|"};
+    struct Place {
+        int x, y;
+        Rgb color;
+    };
+    const Place places[] = {{5, 4, kAqua}, {6, 5, 0}, {-9, 2, MakeRgb(200, 30, 60)}, {40, -5, kAqua},
+                            {52, 12, MakeRgb(1, 2, 3)}, {-3, 15, kAqua}};
+
+    for (const MapFont& font : fonts) {
+        QtTextRenderer text;
+        const QFont qfont = QtTextRenderer::ResolveFont(font);
+        for (const char* name : texts) {
+            SCOPED_TRACE(testing::Message() << font.face << " " << font.points << " " << name);
+            for (int round = 0; round < 2; ++round) {
+                Bitmap cached = Striped(64, 20);
+                Bitmap direct = cached;
+                text.Begin(cached, font);
+                for (const Place& place : places)
+                    text.Out(place.x, place.y, name, place.color);
+                text.End();
+
+                QImage image = BitmapImage(direct);
+                QPainter painter(&image);
+                painter.setFont(qfont);
+                QStaticText laid(QString::fromUtf8(name));
+                laid.setTextFormat(Qt::PlainText);
+                for (const Place& place : places) {
+                    painter.setPen(QColor::fromRgb(place.color));
+                    painter.drawStaticText(QPoint(place.x, place.y), laid);
+                }
+                painter.end();
+
+                int differing = 0;
+                for (int i = 0; i < 64 * 20; ++i)
+                    differing += cached.Data()[i] != direct.Data()[i];
+                EXPECT_EQ(differing, 0) << "round " << round;
+            }
+        }
+    }
+}
+
+// Extents stay right for texts drawn before and after the kept texts were dropped for room.
+TEST(QtTextRenderer, ManyTextsKeepTheirExtents)
+{
+    Bitmap bitmap(40, 20);
+    QtTextRenderer text;
+    text.Begin(bitmap, MapFont{});
+    const TextExtent first = text.Extent("00:00");
+    for (int i = 0; i < 5000; ++i)
+        text.Out(1, 1, std::to_string(i), kAqua);
+    EXPECT_EQ(text.Extent("00:00"), first);
+    text.End();
 }
 
 } // namespace

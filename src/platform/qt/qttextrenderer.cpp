@@ -4,6 +4,7 @@
 
 #include <QFontDatabase>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,7 +35,10 @@ QString FromSettingsText(const std::string& text)
     return result;
 }
 
-constexpr std::size_t kMaxLaidTexts = 256;
+// A day's "HH:MM" texts and the cities' names fit, so in use the stencils are made once; a font with huge
+// letters or endless new texts drops them all now and then.
+constexpr std::size_t kMaxStencils = 2048;
+constexpr std::size_t kMaxStencilBytes = std::size_t{4} << 20;
 
 } // namespace
 
@@ -69,46 +73,130 @@ void QtTextRenderer::Begin(Bitmap& target, const MapFont& font)
         m_font = ResolveFont(font);
         m_metrics.emplace(m_font);
         m_fontKey = font;
-        m_laid.clear();
+        m_stencils.clear();
+        m_stencilBytes = 0;
     }
-    m_image = BitmapImage(target);
-    if (m_image.isNull())
-        return;
-    m_painter = std::make_unique<QPainter>(&m_image);
-    m_painter->setFont(m_font);
+    m_target = &target;
 }
 
-const QtTextRenderer::Laid& QtTextRenderer::LaidOut(const std::string& text)
+QtTextRenderer::Stencil QtTextRenderer::MakeStencil(const QString& text) const
 {
-    if (const auto found = m_laid.find(text); found != m_laid.end())
+    Stencil stencil;
+    stencil.advance = m_metrics->horizontalAdvance(text);
+    // Room around the line for italic overhangs and marks above and below it.
+    const int margin = m_metrics->height() + 4;
+    QImage canvas(stencil.advance + 2 * margin, m_metrics->height() + 2 * margin, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), m_font);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(m_font);
+        painter.setPen(Qt::white);
+        painter.drawStaticText(QPoint(margin, margin), laid);
+    }
+
+    int left = canvas.width(), top = canvas.height(), right = -1, bottom = -1;
+    for (int y = 0; y < canvas.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QRgb pixel = row[x] & 0x00FFFFFF;
+            if (pixel == 0)
+                continue;
+            if (pixel != 0x00FFFFFF) {
+                stencil.painted = laid; // shades of the colour: only QPainter can mix them with the map
+                return stencil;
+            }
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return stencil;
+    stencil.left = left - margin;
+    stencil.top = top - margin;
+    stencil.width = right - left + 1;
+    stencil.height = bottom - top + 1;
+    stencil.ink.resize(static_cast<std::size_t>(stencil.width) * static_cast<std::size_t>(stencil.height));
+    for (int y = 0; y < stencil.height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(top + y)) + left;
+        for (int x = 0; x < stencil.width; ++x)
+            stencil.ink[static_cast<std::size_t>(y) * stencil.width + x] = (row[x] & 0x00FFFFFF) != 0;
+    }
+    return stencil;
+}
+
+const QtTextRenderer::Stencil& QtTextRenderer::StencilOf(const std::string& text)
+{
+    if (const auto found = m_stencils.find(text); found != m_stencils.end())
         return found->second;
-    // The names stay; the times change every minute and are dropped now and then.
-    if (m_laid.size() >= kMaxLaidTexts)
-        m_laid.clear();
-    const QString string = FromSettingsText(text);
-    Laid laid{QStaticText(string), m_metrics->horizontalAdvance(string)};
-    laid.text.setTextFormat(Qt::PlainText);
-    laid.text.prepare(QTransform(), m_font);
-    return m_laid.emplace(text, std::move(laid)).first->second;
+    if (m_stencils.size() >= kMaxStencils || m_stencilBytes >= kMaxStencilBytes) {
+        m_stencils.clear();
+        m_stencilBytes = 0;
+    }
+    Stencil stencil = MakeStencil(FromSettingsText(text));
+    m_stencilBytes += text.size() + stencil.ink.size() + sizeof(Stencil);
+    return m_stencils.emplace(text, std::move(stencil)).first->second;
 }
 
 TextExtent QtTextRenderer::Extent(const std::string& text)
 {
     if (!m_metrics)
         return {};
-    return {LaidOut(text).width, m_metrics->height()};
+    return {StencilOf(text).advance, m_metrics->height()};
+}
+
+void QtTextRenderer::Blit(int x, int y, const Stencil& stencil, Rgb color)
+{
+    // QPainter writes the top byte of what it paints as 0xFF.
+    const Rgb ink = color | 0xFF000000;
+    const int x0 = x + stencil.left;
+    const int y0 = y + stencil.top;
+    const int fromX = std::max(0, -x0);
+    const int toX = std::min(stencil.width, m_target->Width() - x0);
+    const int fromY = std::max(0, -y0);
+    const int toY = std::min(stencil.height, m_target->Height() - y0);
+    for (int row = fromY; row < toY; ++row) {
+        const std::uint8_t* mask = stencil.ink.data() + static_cast<std::size_t>(row) * stencil.width;
+        Rgb* out = m_target->Row(y0 + row) + x0;
+        // Without branches, so that the compiler sets several pixels an instruction.
+        for (int col = fromX; col < toX; ++col) {
+            const Rgb inked = 0u - mask[col];
+            out[col] = (out[col] & ~inked) | (ink & inked);
+        }
+    }
+}
+
+QPainter& QtTextRenderer::TargetPainter()
+{
+    if (!m_painter) {
+        m_image = BitmapImage(*m_target);
+        m_painter = std::make_unique<QPainter>(&m_image);
+        m_painter->setFont(m_font);
+    }
+    return *m_painter;
 }
 
 void QtTextRenderer::Out(int x, int y, const std::string& text, Rgb color)
 {
-    if (!m_painter)
+    if (!m_target || m_target->Width() == 0 || m_target->Height() == 0)
         return;
-    m_painter->setPen(QColor::fromRgb(color));
-    m_painter->drawStaticText(QPoint(x, y), LaidOut(text).text);
+    const Stencil& stencil = StencilOf(text);
+    if (!stencil.painted) {
+        Blit(x, y, stencil, color);
+        return;
+    }
+    QPainter& painter = TargetPainter();
+    painter.setPen(QColor::fromRgb(color));
+    painter.drawStaticText(QPoint(x, y), *stencil.painted);
 }
 
 void QtTextRenderer::End()
 {
     m_painter.reset();
     m_image = QImage();
+    m_target = nullptr;
 }
