@@ -8,11 +8,11 @@
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
+#include "timesync/timesyncservices.h"
 #include "worldmap/bitmap.h"
 #include "worldmap/mapcity.h"
 #include "worldmap/mapgeometry.h"
 #include "worldmap/mappictures.h"
-#include "timesync/timesyncservices.h"
 #include "worldmap/sunshadow.h"
 
 #include <QPixmap>
@@ -24,12 +24,12 @@ class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
+class ClockUpdater;
 class LocalClock;
 class LocaleFormats;
-class ShellOpener;
-class PictureButton;
 class NetTime;
-class ClockUpdater;
+class PictureButton;
+class ShellOpener;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -88,7 +88,7 @@ private:
     void LeaveTrayMode();
     void TrayIconClick(Qt::MouseButton button, QPoint position);
 
-    // Operations of the map and of the clock update, filled in as those are built.
+    // The map and the clock update.
     void LoadMapCities();
     void ComposeMapView();
     void DrawMap(QObject* sender);
