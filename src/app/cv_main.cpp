@@ -314,6 +314,9 @@ void TcvMain::FormClose()
         return;
     m_closed = true;
     m_timer->stop();
+    m_state.MapReady = false;
+    FFrameBitmap = Bitmap();
+    FViewBitmap = Bitmap();
     if (m_state.TrayMode)
         LeaveTrayMode();
     settings_file::SaveWindowOnExit(m_state.IniFileName, m_hiddenInTray, {x(), y()});
