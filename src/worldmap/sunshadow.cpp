@@ -46,31 +46,29 @@ MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
     const int width = std::max(geometry.width, 0);
     const int height = std::max(geometry.height, 0);
     if (m_mask.Width() != width || m_mask.Height() != height)
-        m_mask = Bitmap(width, height, kShadowNight);
+        m_mask = ShadowMask(width, height, ShadowMask::kNightLevel);
     else
-        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, kShadowNight);
+        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, ShadowMask::kNightLevel);
 
     const bool regional = IsRegional(geometry);
     const int penWidth = regional ? 36 : 12;
-    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, kShadowDay, penWidth);
-    TraceCircle(geometry, sun, kBoundary, kShadowTwilight, penWidth);
+    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, ShadowMask::kDrawnDayLevel, penWidth);
+    TraceCircle(geometry, sun, kBoundary, ShadowMask::kTwilightLevel, penWidth);
 
     // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
-    // a seed in an area already filled would repaint it unchanged and is skipped.
-    m_fill.Reset(width, height);
+    // a seed in an area already filled finds nothing below the twilight level there.
     const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
     for (int i = 0; i * kStep <= 2 * kPi; ++i) {
         const MapPoint seed = PixelAt(geometry, seeds, i * kStep);
-        if (m_mask.Contains(seed.x, seed.y) && !m_fill.Filled(seed.x, seed.y))
-            m_fill.Fill(m_mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
+        m_fill.FillBelow(m_mask, seed.x, seed.y, ShadowMask::kTwilightLevel, ShadowMask::kFilledDayLevel);
     }
     return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
 }
 
-void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color,
+void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, std::uint8_t level,
                             int penWidth)
 {
-    LinePen pen(m_mask, color, penWidth);
+    LinePen pen(m_mask, level, penWidth);
     const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
     MapPoint previous = PixelAt(geometry, circle, 0);
     pen.MoveTo(previous.x, previous.y);
@@ -106,16 +104,16 @@ MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeome
     return sun;
 }
 
-void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame)
+void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame)
 {
     const int width = std::min({view.Width(), mask.Width(), frame.Width()});
     const int height = std::min({view.Height(), mask.Height(), frame.Height()});
     for (int y = 0; y < height; ++y) {
-        const Rgb* picture = view.Row(y);
-        const Rgb* shade = mask.Row(y);
-        Rgb* out = frame.Row(y);
+        const Rgb* __restrict picture = view.Row(y);
+        const std::uint8_t* __restrict shade = mask.Row(y);
+        Rgb* __restrict out = frame.Row(y);
         for (int x = 0; x < width; ++x)
-            out[x] = DarkenPixel(picture[x], shade[x]);
+            out[x] = DarkenByLevel(picture[x], shade[x]);
     }
 }
 
