@@ -190,6 +190,13 @@ public:
         return (y >= m_stripFirst[0] && y <= m_stripLast[0]) || (y >= m_stripFirst[1] && y <= m_stripLast[1]);
     }
 
+    // The rows of strip 0 or 1 (first > last when empty).
+    void Strip(int strip, int& first, int& last) const
+    {
+        first = m_stripFirst[strip];
+        last = m_stripLast[strip];
+    }
+
     // The band's columns on row y; false when it misses the row.
     bool Row(double y, double& from, double& to) const
     {
@@ -243,9 +250,51 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
     const Band band(x0 - m_shift, y0 - m_shift, x1 - x0, y1 - y0, m_radius);
     const int* discLeft = m_left.data();
     const int* discRight = m_right.data();
-    // Without the start disc, rows that only it reaches are already painted; the band adds to the end disc
-    // only on its strips, where it pokes out of both discs.
-    const unsigned startRows = startDisc ? static_cast<unsigned>(discRows) : 0u;
+    // The run of row y, clipped, or false when nothing of it is on the bitmap.
+    const auto clip = [lastColumn](long long left, long long right, int& from, int& to) {
+        from = static_cast<int>(std::max(left, 0LL));
+        to = static_cast<int>(std::min<long long>(right, lastColumn));
+        return from <= to;
+    };
+    const auto addBand = [&](int y, long long& left, long long& right) {
+        double from, to;
+        if (band.Matters(y) && band.Row(y, from, to)) {
+            left = std::min<long long>(left, CeilWithin(from, -1, lastColumn + 1));
+            right = std::max<long long>(right, FloorWithin(to, -1, lastColumn + 1));
+        }
+    };
+    const auto rowAt = [&](int y) { return pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(columns); };
+
+    if (!startDisc) {
+        // The start disc is painted already, and with it every pixel of the band outside the band's strips:
+        // what is left is the end disc's rows, with the band where it pokes out, and the strips' other rows.
+        // The band with one end disc is convex too, so each row is one run.
+        const int discFirst = y1 + m_firstRow;
+        const int discLast = discFirst + discRows - 1;
+        for (int y = std::max(discFirst, 0); y <= std::min(discLast, rows - 1); ++y) {
+            long long left = static_cast<long long>(x1) + discLeft[y - discFirst];
+            long long right = static_cast<long long>(x1) + discRight[y - discFirst];
+            addBand(y, left, right);
+            int from, to;
+            if (clip(left, right, from, to))
+                FillSpan(rowAt(y), from, to, color);
+        }
+        for (int strip = 0; strip < 2; ++strip) {
+            int first, last;
+            band.Strip(strip, first, last);
+            for (int y = std::max(first, 0); y <= std::min(last, rows - 1); ++y) {
+                if (y >= discFirst && y <= discLast)
+                    continue;
+                long long left = LLONG_MAX;
+                long long right = LLONG_MIN;
+                addBand(y, left, right);
+                int from, to;
+                if (clip(left, right, from, to))
+                    FillSpan(rowAt(y), from, to, color);
+            }
+        }
+        return;
+    }
 
     for (int y = firstRow; y <= lastRow; ++y) {
         // Wide enough that no far-off end can overflow before the clipping below.
@@ -253,7 +302,7 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
         long long right = LLONG_MIN;
         // The two end discs, from the pen's table.
         const unsigned rowOfStart = static_cast<unsigned>(y - y0 - m_firstRow);
-        if (rowOfStart < startRows) {
+        if (rowOfStart < static_cast<unsigned>(discRows)) {
             left = static_cast<long long>(x0) + discLeft[rowOfStart];
             right = static_cast<long long>(x0) + discRight[rowOfStart];
         }
@@ -262,19 +311,12 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
             left = std::min(left, static_cast<long long>(x1) + discLeft[rowOfEnd]);
             right = std::max(right, static_cast<long long>(x1) + discRight[rowOfEnd]);
         }
-        // The stadium is convex, and so is the band with one end disc, so the pieces together make one run on
-        // the row: its ends are the outermost ends of the pieces, even of a piece too thin to hold a pixel
-        // centre.
-        double from, to;
-        if (band.Matters(y) && band.Row(y, from, to)) {
-            left = std::min<long long>(left, CeilWithin(from, -1, lastColumn + 1));
-            right = std::max<long long>(right, FloorWithin(to, -1, lastColumn + 1));
-        }
-        left = std::max(left, 0LL);
-        right = std::min<long long>(right, lastColumn);
-        if (left <= right)
-            FillSpan(pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(columns), static_cast<int>(left),
-                     static_cast<int>(right), color);
+        // The stadium is convex, so the pieces together make one run on the row: its ends are the outermost ends
+        // of the pieces, even of a piece too thin to hold a pixel centre.
+        addBand(y, left, right);
+        int from, to;
+        if (clip(left, right, from, to))
+            FillSpan(rowAt(y), from, to, color);
     }
 }
 
