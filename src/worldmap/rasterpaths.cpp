@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -53,6 +54,87 @@ inline void FillSpan(Rgb* row, int left, int right, Rgb color)
         for (int i = 0; i < count; ++i)
             pixels[i] = color;
     }
+}
+
+// The same on bytes: the pens' runs of 8 to 40 bytes take a few overlapping stores instead of a call.
+inline void FillSpan(std::uint8_t* row, int left, int right, std::uint8_t value)
+{
+    const int count = right - left + 1;
+    std::uint8_t* bytes = row + left;
+    const std::uint64_t eight = 0x0101010101010101u * value;
+    if (count >= 8) {
+        for (int i = 0; i < count - 8; i += 8)
+            std::memcpy(bytes + i, &eight, sizeof eight);
+        std::memcpy(bytes + count - 8, &eight, sizeof eight);
+    } else if (count >= 4) {
+        const std::uint32_t four = static_cast<std::uint32_t>(eight);
+        std::memcpy(bytes, &four, sizeof four);
+        std::memcpy(bytes + count - 4, &four, sizeof four);
+    } else {
+        for (int i = 0; i < count; ++i)
+            bytes[i] = value;
+    }
+}
+
+// Eight bytes of a plane at a time, for the fill's scans along a row: bit 7 of a byte of the result is set
+// where the byte is at least (AtLeast) or below (Below) limit, 1 .. 128. Carries may flag bytes above the
+// lowest flagged one, never below it, so only the lowest flag is to be trusted.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+
+std::uint64_t AtLeast(std::uint64_t bytes, unsigned limit)
+{
+    return ((bytes + kOnes * (128 - limit)) | bytes) & (kOnes * 0x80);
+}
+
+std::uint64_t Below(std::uint64_t bytes, unsigned limit)
+{
+    return (bytes - kOnes * limit) & ~bytes & (kOnes * 0x80);
+}
+
+std::uint64_t Load8(const std::uint8_t* bytes)
+{
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
+    return word; // byte k of the word is bytes[k]
+}
+
+// The first column from `from` on, before end, whose byte is below limit; end if none.
+int NextBelow(const std::uint8_t* row, int from, int end, unsigned limit)
+{
+    int x = from;
+    for (; x + 8 <= end; x += 8)
+        if (const std::uint64_t flags = Below(Load8(row + x), limit))
+            return x + std::countr_zero(flags) / 8;
+    while (x < end && row[x] >= limit)
+        ++x;
+    return x;
+}
+
+// The first column from `from` on, before end, whose byte is at least limit; end if none.
+int NextAtLeast(const std::uint8_t* row, int from, int end, unsigned limit)
+{
+    int x = from;
+    for (; x + 8 <= end; x += 8)
+        if (const std::uint64_t flags = AtLeast(Load8(row + x), limit))
+            return x + std::countr_zero(flags) / 8;
+    while (x < end && row[x] < limit)
+        ++x;
+    return x;
+}
+
+// The first column of the run of bytes below limit that ends just before column `to`.
+int RunStartBelow(const std::uint8_t* row, int to, unsigned limit)
+{
+    int x = to;
+    // Reversed, the byte nearest to x comes lowest, where the flags are exact.
+    for (; x >= 8; x -= 8)
+        if (const std::uint64_t flags = AtLeast(__builtin_bswap64(Load8(row + x - 8)), limit))
+            return x - std::countr_zero(flags) / 8;
+    while (x > 0 && row[x - 1] < limit)
+        --x;
+    return x;
 }
 
 // The band beside a segment, the stadium without its end discs, cut row by row. Along the segment the band
@@ -108,6 +190,13 @@ public:
         return (y >= m_stripFirst[0] && y <= m_stripLast[0]) || (y >= m_stripFirst[1] && y <= m_stripLast[1]);
     }
 
+    // The rows of strip 0 or 1 (first > last when empty).
+    void Strip(int strip, int& first, int& last) const
+    {
+        first = m_stripFirst[strip];
+        last = m_stripLast[strip];
+    }
+
     // The band's columns on row y; false when it misses the row.
     bool Row(double y, double& from, double& to) const
     {
@@ -142,13 +231,70 @@ RoundPen::RoundPen(int width)
 
 void RoundPen::Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const
 {
+    Stroke(bitmap.Data(), bitmap.Width(), bitmap.Height(), x0, y0, x1, y1, color, true);
+}
+
+void RoundPen::Line(ByteMap& plane, int x0, int y0, int x1, int y1, std::uint8_t value, bool startDisc) const
+{
+    Stroke(plane.Data(), plane.Width(), plane.Height(), x0, y0, x1, y1, value, startDisc);
+}
+
+template <class Pixel>
+void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int x1, int y1, Pixel color,
+                      bool startDisc) const
+{
     const int discRows = static_cast<int>(m_left.size());
     const int firstRow = std::max(0, std::min(y0, y1) + m_firstRow);
-    const int lastRow = std::min(bitmap.Height() - 1, std::max(y0, y1) + m_firstRow + discRows - 1);
-    const int lastColumn = bitmap.Width() - 1;
+    const int lastRow = std::min(rows - 1, std::max(y0, y1) + m_firstRow + discRows - 1);
+    const int lastColumn = columns - 1;
     const Band band(x0 - m_shift, y0 - m_shift, x1 - x0, y1 - y0, m_radius);
     const int* discLeft = m_left.data();
     const int* discRight = m_right.data();
+    // The run of row y, clipped, or false when nothing of it is on the bitmap.
+    const auto clip = [lastColumn](long long left, long long right, int& from, int& to) {
+        from = static_cast<int>(std::max(left, 0LL));
+        to = static_cast<int>(std::min<long long>(right, lastColumn));
+        return from <= to;
+    };
+    const auto addBand = [&](int y, long long& left, long long& right) {
+        double from, to;
+        if (band.Matters(y) && band.Row(y, from, to)) {
+            left = std::min<long long>(left, CeilWithin(from, -1, lastColumn + 1));
+            right = std::max<long long>(right, FloorWithin(to, -1, lastColumn + 1));
+        }
+    };
+    const auto rowAt = [&](int y) { return pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(columns); };
+
+    if (!startDisc) {
+        // The start disc is painted already, and with it every pixel of the band outside the band's strips:
+        // what is left is the end disc's rows, with the band where it pokes out, and the strips' other rows.
+        // The band with one end disc is convex too, so each row is one run.
+        const int discFirst = y1 + m_firstRow;
+        const int discLast = discFirst + discRows - 1;
+        for (int y = std::max(discFirst, 0); y <= std::min(discLast, rows - 1); ++y) {
+            long long left = static_cast<long long>(x1) + discLeft[y - discFirst];
+            long long right = static_cast<long long>(x1) + discRight[y - discFirst];
+            addBand(y, left, right);
+            int from, to;
+            if (clip(left, right, from, to))
+                FillSpan(rowAt(y), from, to, color);
+        }
+        for (int strip = 0; strip < 2; ++strip) {
+            int first, last;
+            band.Strip(strip, first, last);
+            for (int y = std::max(first, 0); y <= std::min(last, rows - 1); ++y) {
+                if (y >= discFirst && y <= discLast)
+                    continue;
+                long long left = LLONG_MAX;
+                long long right = LLONG_MIN;
+                addBand(y, left, right);
+                int from, to;
+                if (clip(left, right, from, to))
+                    FillSpan(rowAt(y), from, to, color);
+            }
+        }
+        return;
+    }
 
     for (int y = firstRow; y <= lastRow; ++y) {
         // Wide enough that no far-off end can overflow before the clipping below.
@@ -165,17 +311,12 @@ void RoundPen::Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) c
             left = std::min(left, static_cast<long long>(x1) + discLeft[rowOfEnd]);
             right = std::max(right, static_cast<long long>(x1) + discRight[rowOfEnd]);
         }
-        // The stadium is convex, so the discs and the band together make one run on the row: its ends are the
-        // outermost ends of the pieces, even of a piece too thin to hold a pixel centre.
-        double from, to;
-        if (band.Matters(y) && band.Row(y, from, to)) {
-            left = std::min<long long>(left, CeilWithin(from, -1, lastColumn + 1));
-            right = std::max<long long>(right, FloorWithin(to, -1, lastColumn + 1));
-        }
-        left = std::max(left, 0LL);
-        right = std::min<long long>(right, lastColumn);
-        if (left <= right)
-            FillSpan(bitmap.Row(y), static_cast<int>(left), static_cast<int>(right), color);
+        // The stadium is convex, so the pieces together make one run on the row: its ends are the outermost ends
+        // of the pieces, even of a piece too thin to hold a pixel centre.
+        addBand(y, left, right);
+        int from, to;
+        if (clip(left, right, from, to))
+            FillSpan(rowAt(y), from, to, color);
     }
 }
 
@@ -237,19 +378,53 @@ int BorderFloodFill::Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color)
             std::memset(filled + start + left, 1, static_cast<std::size_t>(right - left + 1));
             painted += right - left + 1;
 
-            // Onward, away from the row we came from, over the whole span; back towards it only where the span
-            // reaches past the one we came from, since the rest of that row is filled already.
-            if (row.dy == 0) {
-                m_pending.push_back({row.y - 1, left, right, -1});
-                m_pending.push_back({row.y + 1, left, right, 1});
-            } else {
-                m_pending.push_back({row.y + row.dy, left, right, row.dy});
-                if (left < row.left - 1)
-                    m_pending.push_back({row.y - row.dy, left, row.left - 2, -row.dy});
-                if (right > row.right + 1)
-                    m_pending.push_back({row.y - row.dy, row.right + 2, right, -row.dy});
-            }
+            PushNeighbours(row, left, right);
             column = right + 2;
+        }
+    }
+    return painted;
+}
+
+void BorderFloodFill::PushNeighbours(const Pending& row, int left, int right)
+{
+    // Onward, away from the row we came from, over the whole span; back towards it only where the span reaches
+    // past the one we came from, since the rest of that row is filled already.
+    if (row.dy == 0) {
+        m_pending.push_back({row.y - 1, left, right, -1});
+        m_pending.push_back({row.y + 1, left, right, 1});
+    } else {
+        m_pending.push_back({row.y + row.dy, left, right, row.dy});
+        if (left < row.left - 1)
+            m_pending.push_back({row.y - row.dy, left, row.left - 2, -row.dy});
+        if (right > row.right + 1)
+            m_pending.push_back({row.y - row.dy, row.right + 2, right, -row.dy});
+    }
+}
+
+int BorderFloodFill::FillBelow(ByteMap& plane, int x, int y, std::uint8_t limit, std::uint8_t value)
+{
+    if (!plane.Contains(x, y) || plane.At(x, y) >= limit)
+        return 0;
+    // What is painted is no longer below limit, so the plane itself tells what is done, and the scans along a
+    // row take eight bytes at a time.
+    const int width = plane.Width();
+    int painted = 0;
+    m_pending.clear();
+    m_pending.push_back({y, x, x, 0});
+    while (!m_pending.empty()) {
+        const Pending row = m_pending.back();
+        m_pending.pop_back();
+        if (row.y < 0 || row.y >= plane.Height())
+            continue;
+        std::uint8_t* bytes = plane.Row(row.y);
+        int column = NextBelow(bytes, row.left, row.right + 1, limit);
+        while (column <= row.right) {
+            const int left = RunStartBelow(bytes, column, limit);
+            const int right = NextAtLeast(bytes, column + 1, width, limit) - 1;
+            FillSpan(bytes, left, right, value);
+            painted += right - left + 1;
+            PushNeighbours(row, left, right);
+            column = NextBelow(bytes, right + 2, row.right + 1, limit);
         }
     }
     return painted;

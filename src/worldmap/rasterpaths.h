@@ -8,12 +8,45 @@
 // The border fill paints every pixel 4-connected to the seed that is not of the border colour, passing
 // through pixels of any other colour, the fill colour included. A seed of the border colour fills nothing.
 // Colours are compared without the top byte of the pixel.
+//
+// Both also work on a ByteMap, one byte a pixel, for masks of a few values that want a quarter of the memory.
 #pragma once
 
 #include "worldmap/bitmap.h"
 
 #include <cstdint>
 #include <vector>
+
+// A plane of one byte a pixel, rows top to bottom, for masks.
+class ByteMap {
+public:
+    ByteMap() = default;
+    // A width × height plane filled with fill; negative sizes count as 0.
+    ByteMap(int width, int height, std::uint8_t fill = 0)
+        : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0),
+          m_bytes(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), fill)
+    {
+    }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
+    // The byte at (x, y), which must lie on the plane.
+    std::uint8_t At(int x, int y) const { return Row(y)[x]; }
+
+    std::uint8_t* Row(int y) { return m_bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
+    const std::uint8_t* Row(int y) const
+    {
+        return m_bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+    }
+    std::uint8_t* Data() { return m_bytes.data(); }
+    const std::uint8_t* Data() const { return m_bytes.data(); }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<std::uint8_t> m_bytes;
+};
 
 // A round pen: the pixels of its end discs are worked out once, for all the lines it draws.
 class RoundPen {
@@ -24,8 +57,15 @@ public:
     int Width() const { return m_width; }
     // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, in color.
     void Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const;
+    // The same on a byte plane, value for colour. Without startDisc the disc around (x0, y0) is left out
+    // where the rest of the line does not cover it: for a polyline whose last line already ended there.
+    void Line(ByteMap& plane, int x0, int y0, int x1, int y1, std::uint8_t value, bool startDisc = true) const;
 
 private:
+    template <class Pixel>
+    void Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int x1, int y1, Pixel color,
+                bool startDisc) const;
+
     int m_width;
     double m_shift;  // 0.5 for even widths: the path runs on pixel corners
     double m_radius; // half the width
@@ -36,29 +76,33 @@ private:
 // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, with a round pen width pixels wide (at least 1).
 void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int width);
 
-// A pen with a position, for polylines: MoveTo sets the position, LineTo draws to a point and moves there.
+// A pen with a position, for polylines on a byte plane: MoveTo sets the position, LineTo draws to a point and
+// moves there. A line that goes on from where the last one ended does not paint its start disc again.
 class LinePen {
 public:
-    // Draws on bitmap, which must outlive the pen; width in pixels.
-    LinePen(Bitmap& bitmap, Rgb color, int width) : m_bitmap(&bitmap), m_color(color), m_pen(width) {}
+    // Draws on plane, which must outlive the pen; width in pixels.
+    LinePen(ByteMap& plane, std::uint8_t value, int width) : m_plane(&plane), m_value(value), m_pen(width) {}
 
     void MoveTo(int x, int y)
     {
         m_x = x;
         m_y = y;
+        m_joined = false;
     }
     void LineTo(int x, int y)
     {
-        m_pen.Line(*m_bitmap, m_x, m_y, x, y, m_color);
+        m_pen.Line(*m_plane, m_x, m_y, x, y, m_value, !m_joined);
         MoveTo(x, y);
+        m_joined = true;
     }
 
 private:
-    Bitmap* m_bitmap;
-    Rgb m_color;
+    ByteMap* m_plane;
+    std::uint8_t m_value;
     RoundPen m_pen;
     int m_x = 0;
     int m_y = 0;
+    bool m_joined = false; // the position is the end of a line drawn with this pen
 };
 
 // The border flood fill with working memory kept between fills. It also remembers which pixels it has
@@ -72,6 +116,11 @@ public:
     // Nothing when the seed is outside the bitmap or of the border colour. A bitmap of another size than
     // the last Reset's resets first.
     int Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color);
+
+    // On a byte plane: paints value over every byte 4-connected to the seed (x, y) that is below limit, and
+    // returns how many. value must not be below limit, so that a later seed in the same area finds it done
+    // without any record. Nothing when the seed is outside the plane or not below limit.
+    int FillBelow(ByteMap& plane, int x, int y, std::uint8_t limit, std::uint8_t value);
 
     // True when (x, y) was painted by a Fill since the last Reset.
     bool Filled(int x, int y) const
@@ -88,6 +137,9 @@ private:
         int right;
         int dy;
     };
+
+    // Queues the rows above and below the span left .. right just filled in row.
+    void PushNeighbours(const Pending& row, int left, int right);
 
     int m_width = 0;
     int m_height = 0;

@@ -4,7 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define CHRONIVO_DARKEN_SSE2 1
+#endif
 
 namespace {
 
@@ -46,31 +52,29 @@ MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
     const int width = std::max(geometry.width, 0);
     const int height = std::max(geometry.height, 0);
     if (m_mask.Width() != width || m_mask.Height() != height)
-        m_mask = Bitmap(width, height, kShadowNight);
+        m_mask = ShadowMask(width, height, ShadowMask::kNightLevel);
     else
-        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, kShadowNight);
+        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, ShadowMask::kNightLevel);
 
     const bool regional = IsRegional(geometry);
     const int penWidth = regional ? 36 : 12;
-    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, kShadowDay, penWidth);
-    TraceCircle(geometry, sun, kBoundary, kShadowTwilight, penWidth);
+    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, ShadowMask::kDrawnDayLevel, penWidth);
+    TraceCircle(geometry, sun, kBoundary, ShadowMask::kTwilightLevel, penWidth);
 
     // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
-    // a seed in an area already filled would repaint it unchanged and is skipped.
-    m_fill.Reset(width, height);
+    // a seed in an area already filled finds nothing below the twilight level there.
     const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
     for (int i = 0; i * kStep <= 2 * kPi; ++i) {
         const MapPoint seed = PixelAt(geometry, seeds, i * kStep);
-        if (m_mask.Contains(seed.x, seed.y) && !m_fill.Filled(seed.x, seed.y))
-            m_fill.Fill(m_mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
+        m_fill.FillBelow(m_mask, seed.x, seed.y, ShadowMask::kTwilightLevel, ShadowMask::kFilledDayLevel);
     }
     return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
 }
 
-void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color,
+void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, std::uint8_t level,
                             int penWidth)
 {
-    LinePen pen(m_mask, color, penWidth);
+    LinePen pen(m_mask, level, penWidth);
     const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
     MapPoint previous = PixelAt(geometry, circle, 0);
     pen.MoveTo(previous.x, previous.y);
@@ -106,16 +110,49 @@ MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeome
     return sun;
 }
 
-void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame)
+void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame)
 {
     const int width = std::min({view.Width(), mask.Width(), frame.Width()});
     const int height = std::min({view.Height(), mask.Height(), frame.Height()});
     for (int y = 0; y < height; ++y) {
-        const Rgb* picture = view.Row(y);
-        const Rgb* shade = mask.Row(y);
-        Rgb* out = frame.Row(y);
-        for (int x = 0; x < width; ++x)
-            out[x] = DarkenPixel(picture[x], shade[x]);
+        const Rgb* __restrict picture = view.Row(y);
+        const std::uint8_t* __restrict shade = mask.Row(y);
+        Rgb* __restrict out = frame.Row(y);
+        int x = 0;
+#ifdef CHRONIVO_DARKEN_SSE2
+        // Sixteen pixels a step: the levels are compared as bytes, and each comparison's bytes are spread to
+        // the four bytes of their pixel, which the compiler does poorly on its own.
+        const __m128i twilightLevel = _mm_set1_epi8(ShadowMask::kTwilightLevel);
+        const __m128i dayBit = _mm_set1_epi8(1);
+        const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
+        const __m128i eighthMask = _mm_set1_epi32(0x1F1F1F);
+        for (; x + 16 <= width; x += 16) {
+            const __m128i levels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shade + x));
+            const __m128i twilight = _mm_cmpeq_epi8(levels, twilightLevel);
+            const __m128i day = _mm_cmpeq_epi8(_mm_and_si128(levels, dayBit), dayBit);
+            const __m128i twilightPairs[2] = {_mm_unpacklo_epi8(twilight, twilight),
+                                              _mm_unpackhi_epi8(twilight, twilight)};
+            const __m128i dayPairs[2] = {_mm_unpacklo_epi8(day, day), _mm_unpackhi_epi8(day, day)};
+            for (int quarter = 0; quarter < 4; ++quarter) {
+                const __m128i isTwilight = quarter % 2 == 0 ? _mm_unpacklo_epi16(twilightPairs[quarter / 2],
+                                                                                 twilightPairs[quarter / 2])
+                                                            : _mm_unpackhi_epi16(twilightPairs[quarter / 2],
+                                                                                 twilightPairs[quarter / 2]);
+                const __m128i isDay = quarter % 2 == 0
+                                          ? _mm_unpacklo_epi16(dayPairs[quarter / 2], dayPairs[quarter / 2])
+                                          : _mm_unpackhi_epi16(dayPairs[quarter / 2], dayPairs[quarter / 2]);
+                const __m128i* source = reinterpret_cast<const __m128i*>(picture + x + 4 * quarter);
+                const __m128i c = _mm_loadu_si128(source);
+                const __m128i halved = _mm_and_si128(_mm_srli_epi32(c, 1), halfMask);
+                const __m128i eighth = _mm_and_si128(_mm_srli_epi32(c, 3), eighthMask);
+                const __m128i dark = _mm_xor_si128(eighth, _mm_and_si128(_mm_xor_si128(halved, eighth), isTwilight));
+                const __m128i result = _mm_xor_si128(dark, _mm_and_si128(_mm_xor_si128(c, dark), isDay));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4 * quarter), result);
+            }
+        }
+#endif
+        for (; x < width; ++x)
+            out[x] = DarkenByLevel(picture[x], shade[x]);
     }
 }
 

@@ -2,8 +2,8 @@
 // day, twilight and night around that point, and the frame darkened through it (night to an eighth of the
 // picture's brightness, the twilight band to half).
 //
-// The mask is drawn into a bitmap of its own, apart from the picture shown, so its three colours are read
-// back exactly. The point under the Sun comes from a short approximation that counts days from about the
+// The mask is drawn into a plane of its own, one byte a pixel, apart from the picture shown, so its values
+// are read back exactly. The point under the Sun comes from a short approximation that counts days from about the
 // December solstice; longitudes are west positive, as everywhere on the map.
 #pragma once
 
@@ -16,6 +16,25 @@
 inline constexpr Rgb kShadowDay = MakeRgb(255, 255, 255);
 inline constexpr Rgb kShadowTwilight = MakeRgb(127, 127, 128);
 inline constexpr Rgb kShadowNight = MakeRgb(31, 31, 32);
+
+// The mask, one byte a pixel: kShadowNight, kShadowTwilight or kShadowDay, by these levels.
+class ShadowMask : public ByteMap {
+public:
+    // Night 0 and day 1 or 3 (painted by the pen or filled), so that bit 0 tells day; twilight 2 bounds the
+    // fill, which stops at anything not below it.
+    enum Level : std::uint8_t { kNightLevel = 0, kDrawnDayLevel = 1, kTwilightLevel = 2, kFilledDayLevel = 3 };
+
+    using ByteMap::ByteMap;
+
+    // The colour at (x, y); 0 outside the mask.
+    Rgb Pixel(int x, int y) const
+    {
+        if (!Contains(x, y))
+            return 0;
+        const std::uint8_t level = At(x, y);
+        return (level & 1) != 0 ? kShadowDay : level == kTwilightLevel ? kShadowTwilight : kShadowNight;
+    }
+};
 
 // A place on the Earth, radians: latitude north positive, longitude west positive.
 struct SunPoint {
@@ -35,8 +54,8 @@ public:
     // returns the map pixel under the Sun (SunX, SunY), which may lie off the map.
     MapPoint DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
 
-    // The mask of the last DrawSunShadow: kShadowDay, kShadowTwilight or kShadowNight in every pixel.
-    const Bitmap& Mask() const { return m_mask; }
+    // The mask of the last DrawSunShadow.
+    const ShadowMask& Mask() const { return m_mask; }
 
     // The shadow step of a map frame: draws the mask for time, then makes frame the view picture darkened
     // through it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map
@@ -44,30 +63,44 @@ public:
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time);
 
 private:
-    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, Rgb color, int penWidth);
+    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, std::uint8_t level,
+                     int penWidth);
 
-    Bitmap m_mask;
+    ShadowMask m_mask;
     BorderFloodFill m_fill;
 };
 
-// One pixel of the picture seen through one pixel of the mask: unchanged under day, each channel halved under
-// the twilight colour, divided by 8 under anything else (rounding down). Top bytes are no part of a colour.
-constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
+// One pixel of the picture under day, twilight or night (neither flag): unchanged, each channel halved, or
+// divided by 8 (rounding down). Top bytes are no part of a colour.
+constexpr Rgb DarkenAs(Rgb picture, bool twilight, bool day)
 {
     // All three values are worked out and one is kept through bit masks, without a branch, which lets the
     // compiler do several pixels at once.
     const Rgb halved = (picture >> 1) & 0x7F7F7Fu;
     const Rgb eighth = (picture >> 3) & 0x1F1F1Fu;
-    mask &= 0xFFFFFFu;
-    const Rgb isTwilight = 0u - static_cast<Rgb>(mask == kShadowTwilight);
-    const Rgb isDay = 0u - static_cast<Rgb>(mask == kShadowDay);
+    const Rgb isTwilight = 0u - static_cast<Rgb>(twilight);
+    const Rgb isDay = 0u - static_cast<Rgb>(day);
     const Rgb dark = eighth ^ ((halved ^ eighth) & isTwilight);
     return dark ^ ((picture ^ dark) & isDay);
 }
 
+// One pixel of the picture seen through a mask colour: day, the exact twilight colour, or anything else as
+// night.
+constexpr Rgb DarkenPixel(Rgb picture, Rgb mask)
+{
+    mask &= 0xFFFFFFu;
+    return DarkenAs(picture, mask == kShadowTwilight, mask == kShadowDay);
+}
+
+// The same through a level of ShadowMask.
+constexpr Rgb DarkenByLevel(Rgb picture, std::uint8_t level)
+{
+    return DarkenAs(picture, level == ShadowMask::kTwilightLevel, (level & 1u) != 0);
+}
+
 // frame = view darkened through mask, over the area the three have in common; frame's pixels outside it are
-// left as they are. frame may be the mask itself.
-void DarkenThroughMask(const Bitmap& view, const Bitmap& mask, Bitmap& frame);
+// left as they are.
+void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame);
 
 // The shadow step for DrawMap, drawn with shadow, which must outlive it.
 ShadowStep SunShadowStep(SunShadow& shadow);

@@ -122,6 +122,36 @@ TEST(BorderFill, MatchesAPixelByPixelFill)
     }
 }
 
+// On bytes: levels below the limit are open, the rest walls, the paint itself among them; rows longer than
+// the eight bytes a scan takes at a time, seeds on walls and on paint.
+TEST(BorderFill, FillBelowMatchesAPixelByPixelFill)
+{
+    std::mt19937 random(TestSeed());
+    for (int round = 0; round < 300; ++round) {
+        ByteMap plane(37, 23);
+        Bitmap expected(37, 23);
+        const int wallShare = round % 7;
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x) {
+                const int r = static_cast<int>(random() % 10);
+                plane.Row(y)[x] = static_cast<std::uint8_t>(r < wallShare ? 2 + r % 2 : r % 2);
+                expected.SetPixel(x, y, r < wallShare ? kWall : kInk);
+            }
+        const int x = static_cast<int>(random() % 37), y = static_cast<int>(random() % 23);
+        const int expectedCount = ReferenceFill(expected, x, y, kWall, kPaint);
+        BorderFloodFill fill;
+        ASSERT_EQ(fill.FillBelow(plane, x, y, 2, 3), expectedCount) << "round " << round;
+        for (int py = 0; py < 23; ++py)
+            for (int px = 0; px < 37; ++px)
+                if (expected.Pixel(px, py) == kPaint) {
+                    ASSERT_EQ(plane.At(px, py), 3) << "round " << round << " pixel " << px << "," << py;
+                } else {
+                    ASSERT_NE(plane.At(px, py), 3 * (expected.Pixel(px, py) == kInk)) << "round " << round;
+                }
+        EXPECT_EQ(fill.FillBelow(plane, x, y, 2, 3), 0) << "round " << round;
+    }
+}
+
 TEST(BorderFill, RemembersWhatItFilledUntilReset)
 {
     // Two rooms split by a wall column; only the left one is filled.

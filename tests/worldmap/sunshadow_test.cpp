@@ -64,7 +64,7 @@ TEST(SunShadow, MaskSplitsTheMapAtTheBoundary)
             const MapGeometry geometry = View(view);
             SunShadow shadow;
             shadow.DrawSunShadow(geometry, when.month, when.day, when.u);
-            const Bitmap& mask = shadow.Mask();
+            const ShadowMask& mask = shadow.Mask();
             const SunPoint sun = SubsolarPoint(when.month, when.day, when.u);
             const double scale = view > 2 ? 3 * geometry.LonScale() : geometry.LonScale();
             for (int y = 0; y < 158; ++y)
@@ -145,16 +145,19 @@ TEST(SunShadow, Darkening)
     // Only the exact twilight colour halves; a near miss counts as night.
     EXPECT_EQ(DarkenPixel(picture, MakeRgb(127, 127, 127)), MakeRgb(0x1F, 0x10, 0x00));
 
-    // Through a whole mask, in place over the mask itself, leaving what lies beyond the view alone.
-    const Bitmap view(3, 1, picture);
-    Bitmap frame(4, 1, kShadowNight);
-    frame.SetPixel(0, 0, kShadowDay);
-    frame.SetPixel(1, 0, kShadowTwilight);
-    DarkenThroughMask(view, frame, frame);
+    // Through a whole mask of every level, leaving what lies beyond the view alone.
+    const Bitmap view(5, 1, picture);
+    ShadowMask mask(6, 1, ShadowMask::kNightLevel);
+    mask.Row(0)[0] = ShadowMask::kDrawnDayLevel;
+    mask.Row(0)[1] = ShadowMask::kTwilightLevel;
+    mask.Row(0)[2] = ShadowMask::kFilledDayLevel;
+    Bitmap frame(6, 1, kShadowNight);
+    DarkenThroughMask(view, mask, frame);
     EXPECT_EQ(frame.Pixel(0, 0), picture);
     EXPECT_EQ(frame.Pixel(1, 0), MakeRgb(0x7F, 0x40, 0x03));
-    EXPECT_EQ(frame.Pixel(2, 0), MakeRgb(0x1F, 0x10, 0x00));
-    EXPECT_EQ(frame.Pixel(3, 0), kShadowNight);
+    EXPECT_EQ(frame.Pixel(2, 0), picture);
+    EXPECT_EQ(frame.Pixel(3, 0), MakeRgb(0x1F, 0x10, 0x00));
+    EXPECT_EQ(frame.Pixel(5, 0), kShadowNight);
 }
 
 // The frame step: the picture darkened through the mask, black where a smaller picture does not reach.
