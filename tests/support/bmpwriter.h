@@ -12,7 +12,7 @@
 using Bytes = std::vector<std::uint8_t>;
 
 // What a test file holds; Encode writes it the way the format lays it out.
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 5;  // odd, so rows need padding
     std::int32_t height = 3; // negative: rows stored top-down
@@ -37,53 +37,53 @@ inline void Put32(Bytes& out, std::size_t at, std::uint32_t v)
     Put16(out, at + 2, v >> 16);
 }
 
-inline Bytes Encode(const BmpSpec& spec)
+inline Bytes Encode(const BmpLayout& layout)
 {
-    const bool core = spec.headerSize == 12;
-    const bool masksAfterHeader = spec.writeMasks && spec.headerSize == 40;
-    const std::size_t paletteAt = 14 + spec.headerSize + (masksAfterHeader ? 12 : 0);
-    const std::size_t pixelsAt = paletteAt + spec.palette.size() * (core ? 3 : 4);
-    const std::size_t rows = spec.rows.size();
-    const std::size_t stride = (static_cast<std::size_t>(std::abs(spec.width)) * spec.bitsPerPixel + 31) / 32 * 4;
+    const bool core = layout.headerSize == 12;
+    const bool masksAfterHeader = layout.writeMasks && layout.headerSize == 40;
+    const std::size_t paletteAt = 14 + layout.headerSize + (masksAfterHeader ? 12 : 0);
+    const std::size_t pixelsAt = paletteAt + layout.palette.size() * (core ? 3 : 4);
+    const std::size_t rows = layout.rows.size();
+    const std::size_t stride = (static_cast<std::size_t>(std::abs(layout.width)) * layout.bitsPerPixel + 31) / 32 * 4;
     Bytes out(pixelsAt + stride * rows, 0);
     out[0] = 'B';
     out[1] = 'M';
     Put32(out, 2, static_cast<std::uint32_t>(out.size()));
     Put32(out, 10, static_cast<std::uint32_t>(pixelsAt));
-    Put32(out, 14, spec.headerSize);
+    Put32(out, 14, layout.headerSize);
     if (core) {
-        Put16(out, 18, static_cast<std::uint32_t>(spec.width));
-        Put16(out, 20, static_cast<std::uint32_t>(spec.height));
+        Put16(out, 18, static_cast<std::uint32_t>(layout.width));
+        Put16(out, 20, static_cast<std::uint32_t>(layout.height));
         Put16(out, 22, 1);
-        Put16(out, 24, spec.bitsPerPixel);
+        Put16(out, 24, layout.bitsPerPixel);
     } else {
-        Put32(out, 18, static_cast<std::uint32_t>(spec.width));
-        Put32(out, 22, static_cast<std::uint32_t>(spec.height));
+        Put32(out, 18, static_cast<std::uint32_t>(layout.width));
+        Put32(out, 22, static_cast<std::uint32_t>(layout.height));
         Put16(out, 26, 1);
-        Put16(out, 28, spec.bitsPerPixel);
-        Put32(out, 30, spec.compression);
-        Put32(out, 46, spec.colorsUsed);
-        if (spec.writeMasks)
+        Put16(out, 28, layout.bitsPerPixel);
+        Put32(out, 30, layout.compression);
+        Put32(out, 46, layout.colorsUsed);
+        if (layout.writeMasks)
             for (std::size_t i = 0; i < 3; ++i)
-                Put32(out, 54 + 4 * i, spec.masks[i]);
+                Put32(out, 54 + 4 * i, layout.masks[i]);
     }
-    for (std::size_t i = 0; i < spec.palette.size(); ++i) {
+    for (std::size_t i = 0; i < layout.palette.size(); ++i) {
         const std::size_t at = paletteAt + i * (core ? 3 : 4);
-        out[at] = static_cast<std::uint8_t>(BlueOf(spec.palette[i]));
-        out[at + 1] = static_cast<std::uint8_t>(GreenOf(spec.palette[i]));
-        out[at + 2] = static_cast<std::uint8_t>(RedOf(spec.palette[i]));
+        out[at] = static_cast<std::uint8_t>(BlueOf(layout.palette[i]));
+        out[at + 1] = static_cast<std::uint8_t>(GreenOf(layout.palette[i]));
+        out[at + 2] = static_cast<std::uint8_t>(RedOf(layout.palette[i]));
     }
     for (std::size_t r = 0; r < rows; ++r) {
-        const std::size_t storedRow = spec.height < 0 ? r : rows - 1 - r;
+        const std::size_t storedRow = layout.height < 0 ? r : rows - 1 - r;
         const std::size_t rowAt = pixelsAt + storedRow * stride;
-        for (std::size_t x = 0; x < spec.rows[r].size(); ++x) {
-            const std::uint32_t v = spec.rows[r][x];
-            switch (spec.bitsPerPixel) {
+        for (std::size_t x = 0; x < layout.rows[r].size(); ++x) {
+            const std::uint32_t v = layout.rows[r][x];
+            switch (layout.bitsPerPixel) {
             case 1:
             case 4:
             case 8: {
-                const std::size_t bit = x * spec.bitsPerPixel;
-                out[rowAt + bit / 8] |= static_cast<std::uint8_t>(v << (8 - spec.bitsPerPixel - bit % 8));
+                const std::size_t bit = x * layout.bitsPerPixel;
+                out[rowAt + bit / 8] |= static_cast<std::uint8_t>(v << (8 - layout.bitsPerPixel - bit % 8));
                 break;
             }
             case 16:
@@ -105,10 +105,10 @@ inline Bytes Encode(const BmpSpec& spec)
 // A 24-bit picture of width × height pixels, all of one colour.
 inline Bytes PlainBmp(int width, int height, Rgb color)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.rows.assign(static_cast<std::size_t>(height),
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.rows.assign(static_cast<std::size_t>(height),
                      std::vector<std::uint32_t>(static_cast<std::size_t>(width), color));
-    return Encode(spec);
+    return Encode(layout);
 }

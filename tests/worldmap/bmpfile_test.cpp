@@ -20,25 +20,25 @@ namespace {
 
 // A palette picture of the given depth: pixel (x, y) holds index (x + 2y) mod 2^bpp, and palette entry
 // i is a colour that tells i.
-BmpSpec PaletteSpec(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
+BmpLayout PaletteSpec(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
 {
-    BmpSpec spec;
-    spec.headerSize = headerSize;
-    spec.bitsPerPixel = bpp;
-    spec.height = topDown ? -3 : 3;
+    BmpLayout layout;
+    layout.headerSize = headerSize;
+    layout.bitsPerPixel = bpp;
+    layout.height = topDown ? -3 : 3;
     for (int i = 0; i < (1 << bpp); ++i)
-        spec.palette.push_back(MakeRgb(i, 255 - i, (i * 37) & 0xFF));
+        layout.palette.push_back(MakeRgb(i, 255 - i, (i * 37) & 0xFF));
     for (int y = 0; y < 3; ++y) {
-        spec.rows.emplace_back();
-        for (int x = 0; x < spec.width; ++x)
-            spec.rows.back().push_back(static_cast<std::uint32_t>((x + 2 * y) % (1 << bpp)));
+        layout.rows.emplace_back();
+        for (int x = 0; x < layout.width; ++x)
+            layout.rows.back().push_back(static_cast<std::uint32_t>((x + 2 * y) % (1 << bpp)));
     }
-    return spec;
+    return layout;
 }
 
-Rgb PaletteSpecPixel(const BmpSpec& spec, int x, int y)
+Rgb PaletteSpecPixel(const BmpLayout& layout, int x, int y)
 {
-    return spec.palette[spec.rows[y][x]];
+    return layout.palette[layout.rows[y][x]];
 }
 
 TEST(DecodeBmp, PalettePicturesOfEveryDepthHeaderAndRowOrder)
@@ -49,14 +49,14 @@ TEST(DecodeBmp, PalettePicturesOfEveryDepthHeaderAndRowOrder)
                 if (header == 12 && topDown)
                     continue; // the core header has no sign for its height
                 SCOPED_TRACE(testing::Message() << bpp << " bpp, header " << header << (topDown ? ", top-down" : ""));
-                const BmpSpec spec = PaletteSpec(bpp, header, topDown);
-                const BmpResult result = DecodeBmp(Encode(spec));
+                const BmpLayout layout = PaletteSpec(bpp, header, topDown);
+                const BmpResult result = DecodeBmp(Encode(layout));
                 ASSERT_EQ(result.status, BmpStatus::Ok) << BmpStatusName(result.status);
                 ASSERT_EQ(result.bitmap.Width(), 5);
                 ASSERT_EQ(result.bitmap.Height(), 3);
                 for (int y = 0; y < 3; ++y)
                     for (int x = 0; x < 5; ++x)
-                        ASSERT_EQ(result.bitmap.Pixel(x, y), PaletteSpecPixel(spec, x, y)) << x << "," << y;
+                        ASSERT_EQ(result.bitmap.Pixel(x, y), PaletteSpecPixel(layout, x, y)) << x << "," << y;
             }
         }
     }
@@ -121,17 +121,17 @@ TEST(DecodeBmp, DirectColourPictures)
             if (c.headerSize == 12 && topDown)
                 continue;
             SCOPED_TRACE(testing::Message() << c.name << (topDown ? ", top-down" : ""));
-            BmpSpec spec;
-            spec.headerSize = c.headerSize;
-            spec.bitsPerPixel = c.bpp;
-            spec.compression = c.compression;
-            spec.writeMasks = c.writeMasks;
-            spec.masks = c.masks;
-            spec.height = topDown ? -3 : 3;
+            BmpLayout layout;
+            layout.headerSize = c.headerSize;
+            layout.bitsPerPixel = c.bpp;
+            layout.compression = c.compression;
+            layout.writeMasks = c.writeMasks;
+            layout.masks = c.masks;
+            layout.height = topDown ? -3 : 3;
             // Row 1 holds the case's pixel at column 2; all else is 0.
-            spec.rows.assign(3, std::vector<std::uint32_t>(5, 0));
-            spec.rows[1][2] = c.stored;
-            const BmpResult result = DecodeBmp(Encode(spec));
+            layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
+            layout.rows[1][2] = c.stored;
+            const BmpResult result = DecodeBmp(Encode(layout));
             ASSERT_EQ(result.status, BmpStatus::Ok) << BmpStatusName(result.status);
             EXPECT_EQ(result.bitmap.Pixel(2, 1), c.expected);
             EXPECT_EQ(result.bitmap.Pixel(2, 0), 0u);
@@ -143,26 +143,26 @@ TEST(DecodeBmp, DirectColourPictures)
 
 TEST(DecodeBmp, ShortPalettesAndIndicesBeyondThemReadAsBlack)
 {
-    BmpSpec spec = PaletteSpec(8, 40, false);
-    spec.palette.resize(4);
-    spec.colorsUsed = 0; // announces 256 entries, stores 4: the pixels start after the fourth
-    Bytes bytes = Encode(spec);
+    BmpLayout layout = PaletteSpec(8, 40, false);
+    layout.palette.resize(4);
+    layout.colorsUsed = 0; // announces 256 entries, stores 4: the pixels start after the fourth
+    Bytes bytes = Encode(layout);
     BmpResult result = DecodeBmp(bytes);
     ASSERT_EQ(result.status, BmpStatus::Ok);
-    EXPECT_EQ(result.bitmap.Pixel(1, 1), spec.palette[3]); // index 3
+    EXPECT_EQ(result.bitmap.Pixel(1, 1), layout.palette[3]); // index 3
     EXPECT_EQ(result.bitmap.Pixel(4, 2), 0u);              // index 8, not stored
 
-    spec.colorsUsed = 0xFFFFFFFF; // more than an 8-bit picture can use
-    result = DecodeBmp(Encode(spec));
+    layout.colorsUsed = 0xFFFFFFFF; // more than an 8-bit picture can use
+    result = DecodeBmp(Encode(layout));
     ASSERT_EQ(result.status, BmpStatus::Ok);
-    EXPECT_EQ(result.bitmap.Pixel(1, 1), spec.palette[3]);
+    EXPECT_EQ(result.bitmap.Pixel(1, 1), layout.palette[3]);
 }
 
 // The last row may end without its padding; one byte less is a truncated picture.
 TEST(DecodeBmp, LastRowWithoutPaddingIsWholeOneByteLessIsNot)
 {
-    BmpSpec spec = PaletteSpec(8, 40, false);
-    Bytes bytes = Encode(spec);
+    BmpLayout layout = PaletteSpec(8, 40, false);
+    Bytes bytes = Encode(layout);
     bytes.resize(bytes.size() - 3); // 5 pixel bytes, 3 of padding
     EXPECT_EQ(DecodeBmp(bytes).status, BmpStatus::Ok);
     bytes.pop_back();
@@ -216,9 +216,9 @@ TEST(DecodeBmp, MalformedFilesAreRefusedWithTheirReason)
         {"pixels said to start beyond the file", set32(10, 0xFFFFFFFF), BmpStatus::Truncated},
         {"pixels cut", [](Bytes& b) { b.resize(b.size() - 16); }, BmpStatus::Truncated},
     };
-    BmpSpec spec;
-    spec.rows.assign(3, std::vector<std::uint32_t>(5, 0x808080));
-    const Bytes valid = Encode(spec);
+    BmpLayout layout;
+    layout.rows.assign(3, std::vector<std::uint32_t>(5, 0x808080));
+    const Bytes valid = Encode(layout);
     ASSERT_EQ(DecodeBmp(valid).status, BmpStatus::Ok);
     for (const Malformed& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,20 +241,20 @@ TEST(DecodeBmp, BadColourMasks)
     };
     for (const auto& masks : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << masks[0]);
-        BmpSpec spec;
-        spec.bitsPerPixel = 16;
-        spec.compression = 3;
-        spec.writeMasks = true;
-        spec.masks = masks;
-        spec.rows.assign(3, std::vector<std::uint32_t>(5, 0));
-        EXPECT_EQ(DecodeBmp(Encode(spec)).status, BmpStatus::BadMasks);
+        BmpLayout layout;
+        layout.bitsPerPixel = 16;
+        layout.compression = 3;
+        layout.writeMasks = true;
+        layout.masks = masks;
+        layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
+        EXPECT_EQ(DecodeBmp(Encode(layout)).status, BmpStatus::BadMasks);
     }
     // The masks of a 40-byte header follow it; a file that ends before them is cut.
-    BmpSpec spec;
-    spec.bitsPerPixel = 32;
-    spec.compression = 3;
-    spec.rows.assign(1, std::vector<std::uint32_t>(1, 0));
-    Bytes bytes = Encode(spec);
+    BmpLayout layout;
+    layout.bitsPerPixel = 32;
+    layout.compression = 3;
+    layout.rows.assign(1, std::vector<std::uint32_t>(1, 0));
+    Bytes bytes = Encode(layout);
     bytes.resize(14 + 40 + 8);
     EXPECT_EQ(DecodeBmp(bytes).status, BmpStatus::Truncated);
 }
@@ -273,14 +273,14 @@ TEST(DecodeBmp, SurvivesRandomDamage)
         samples.push_back(Encode(PaletteSpec(bpp, 40, false)));
     samples.push_back(Encode(PaletteSpec(8, 12, false)));
     for (std::uint16_t bpp : {16, 24, 32}) {
-        BmpSpec spec;
-        spec.bitsPerPixel = bpp;
-        spec.headerSize = 124;
-        spec.compression = bpp == 24 ? 0 : 3;
-        spec.writeMasks = true;
-        spec.masks = {0xF800, 0x07E0, 0x001F};
-        spec.rows.assign(3, std::vector<std::uint32_t>(5, 0x1234));
-        samples.push_back(Encode(spec));
+        BmpLayout layout;
+        layout.bitsPerPixel = bpp;
+        layout.headerSize = 124;
+        layout.compression = bpp == 24 ? 0 : 3;
+        layout.writeMasks = true;
+        layout.masks = {0xF800, 0x07E0, 0x001F};
+        layout.rows.assign(3, std::vector<std::uint32_t>(5, 0x1234));
+        samples.push_back(Encode(layout));
     }
     for (int round = 0; round < 20000; ++round) {
         Bytes bytes = samples[random() % samples.size()];
