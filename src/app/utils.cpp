@@ -74,13 +74,20 @@ GreatCircle::GreatCircle(double rho, double lon0, double lat0)
 
 void GreatCircle::Point(double beta, double& lat, double& lon) const
 {
+    // A folded circle turns the azimuth and works out its own cosine.
+    Point(beta, m_folded ? 0.0 : std::cos(beta), lat, lon);
+}
+
+void GreatCircle::Point(double beta, double cosBeta, double& lat, double& lon) const
+{
     constexpr double pi = std::numbers::pi;
     if (m_folded) {
         beta += pi;
         if (beta > 2 * pi)
             beta -= 2 * pi;
+        cosBeta = std::cos(beta);
     }
-    const double v = m_sinLat0 * m_cosRho + m_cosLat0 * m_sinRho * std::cos(beta);
+    const double v = m_sinLat0 * m_cosRho + m_cosLat0 * m_sinRho * cosBeta;
     const double root = GuardedRoot(v);
     lat = std::atan(v / root);
     // The sine and cosine of atan(v / root) are v and root over their hypotenuse: no trigonometry needed.

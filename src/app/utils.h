@@ -37,6 +37,8 @@ public:
     GreatCircle(double rho, double lon0, double lat0);
     // The point at azimuth beta, radians.
     void Point(double beta, double& lat, double& lon) const;
+    // The same with cosBeta = std::cos(beta) given, for azimuths that come back again and again; the same result.
+    void Point(double beta, double cosBeta, double& lat, double& lon) const;
 
 private:
     bool m_folded = false;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -26,10 +27,48 @@ bool IsRegional(const MapGeometry& geometry)
     return geometry.view > 2;
 }
 
-MapPoint PixelAt(const MapGeometry& geometry, const GreatCircle& circle, double azimuth)
+// An azimuth with its cosine, which the circles' points need and which stays the same from frame to frame.
+struct Azimuth {
+    double angle;
+    double cosine;
+};
+
+Azimuth AzimuthOf(double angle)
+{
+    return {angle, std::cos(angle)};
+}
+
+// The azimuths of the traced curves, 0, 0.04, ..., 6.28 and back to 0, added up step by step as they always
+// were; and those of the seeds, i × 0.04 up to 2π.
+struct Azimuths {
+    std::vector<Azimuth> traced;
+    std::vector<Azimuth> seeds;
+
+    Azimuths()
+    {
+        double azimuth = 0;
+        traced.push_back(AzimuthOf(azimuth));
+        do {
+            azimuth += kStep;
+            if (azimuth >= 2 * kPi)
+                azimuth = 0;
+            traced.push_back(AzimuthOf(azimuth));
+        } while (azimuth != 0);
+        for (int i = 0; i * kStep <= 2 * kPi; ++i)
+            seeds.push_back(AzimuthOf(i * kStep));
+    }
+};
+
+const Azimuths& TheAzimuths()
+{
+    static const Azimuths azimuths;
+    return azimuths;
+}
+
+MapPoint PixelAt(const MapGeometry& geometry, const GreatCircle& circle, const Azimuth& azimuth)
 {
     double latitude, westLongitude;
-    circle.Point(azimuth, latitude, westLongitude);
+    circle.Point(azimuth.angle, azimuth.cosine, latitude, westLongitude);
     return {LonToX(geometry, RadToDeg(westLongitude)), LatToY(geometry, RadToDeg(latitude))};
 }
 
@@ -64,8 +103,8 @@ MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
     // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
     // a seed in an area already filled finds nothing below the twilight level there.
     const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
-    for (int i = 0; i * kStep <= 2 * kPi; ++i) {
-        const MapPoint seed = PixelAt(geometry, seeds, i * kStep);
+    for (const Azimuth& azimuth : TheAzimuths().seeds) {
+        const MapPoint seed = PixelAt(geometry, seeds, azimuth);
         m_fill.FillBelow(m_mask, seed.x, seed.y, ShadowMask::kTwilightLevel, ShadowMask::kFilledDayLevel);
     }
     return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
@@ -76,16 +115,13 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
 {
     LinePen pen(m_mask, level, penWidth);
     const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
-    MapPoint previous = PixelAt(geometry, circle, 0);
+    const std::vector<Azimuth>& azimuths = TheAzimuths().traced;
+    MapPoint previous = PixelAt(geometry, circle, azimuths.front());
     pen.MoveTo(previous.x, previous.y);
     const int halfWidth = geometry.width / 2;
-    // 158 segments: azimuths 0, 0.04, ..., 6.28 and back to 0, which closes the circle.
-    double azimuth = 0;
-    do {
-        azimuth += kStep;
-        if (azimuth >= 2 * kPi)
-            azimuth = 0;
-        const MapPoint point = PixelAt(geometry, circle, azimuth);
+    // 158 segments, the last back to azimuth 0, which closes the circle.
+    for (std::size_t i = 1; i < azimuths.size(); ++i) {
+        const MapPoint point = PixelAt(geometry, circle, azimuths[i]);
         // A jump of more than half the map is the curve crossing the seam: carry it out past one edge (by the
         // pen width, so the round end stays off the map) and bring it back in past the other.
         if (point.x - previous.x > halfWidth) {
@@ -97,7 +133,7 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, do
         }
         pen.LineTo(point.x, point.y);
         previous = point;
-    } while (azimuth != 0);
+    }
 }
 
 MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)

@@ -63,4 +63,20 @@ TEST(GreatCirclePoint, LiesAtTheDistanceOnTheRightSide)
             }
 }
 
+// A cosine worked out beforehand gives the very same bits, folded circles (past the antipode) included.
+TEST(GreatCircle, GivenCosineGivesTheSamePoint)
+{
+    for (double rho : {0.3, pi / 2, 4.0})
+        for (int step = 0; step < 158; ++step) {
+            const double beta = step * 0.04;
+            const GreatCircle circle(rho, 3.1 - step * 0.039, -0.409);
+            double lat, lon, latGiven, lonGiven;
+            circle.Point(beta, lat, lon);
+            circle.Point(beta, std::cos(beta), latGiven, lonGiven);
+            SCOPED_TRACE(testing::Message() << "rho " << rho << " beta " << beta);
+            EXPECT_EQ(lat, latGiven);
+            EXPECT_EQ(lon, lonGiven);
+        }
+}
+
 } // namespace
