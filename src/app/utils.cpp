@@ -80,6 +80,13 @@ void GreatCircle::Point(double beta, double& lat, double& lon) const
 
 void GreatCircle::Point(double beta, double cosBeta, double& lat, double& lon) const
 {
+    double delta = 0;
+    Offset(beta, cosBeta, lat, delta);
+    lon = WrappedLongitude(m_lon0, delta);
+}
+
+void GreatCircle::Offset(double beta, double cosBeta, double& lat, double& delta) const
+{
     constexpr double pi = std::numbers::pi;
     if (m_folded) {
         beta += pi;
@@ -93,13 +100,19 @@ void GreatCircle::Point(double beta, double cosBeta, double& lat, double& lon) c
     // The sine and cosine of atan(v / root) are v and root over their hypotenuse: no trigonometry needed.
     const double hypotenuse = std::sqrt(v * v + root * root);
     const double h = (m_cosRho - v / hypotenuse * m_sinLat0) / (m_cosLat0 * (root / hypotenuse));
-    double delta = pi / 2 - std::atan(h / GuardedRoot(h));
+    delta = pi / 2 - std::atan(h / GuardedRoot(h));
     // Azimuths below π lead east, towards smaller west-positive longitudes.
     if (beta < pi)
         delta = -delta;
-    lon = m_lon0 + delta;
+}
+
+double GreatCircle::WrappedLongitude(double lon0, double delta)
+{
+    constexpr double pi = std::numbers::pi;
+    double lon = lon0 + delta;
     if (lon > pi)
         lon -= 2 * pi;
     if (lon < -pi)
         lon += 2 * pi;
+    return lon;
 }

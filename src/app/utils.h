@@ -39,6 +39,11 @@ public:
     void Point(double beta, double& lat, double& lon) const;
     // The same with cosBeta = std::cos(beta) given, for azimuths that come back again and again; the same result.
     void Point(double beta, double cosBeta, double& lat, double& lon) const;
+    // The point's latitude and its longitude less the centre's, delta (before the wrap into -π .. π): they do
+    // not depend on the centre's longitude. Point's lon is WrappedLongitude(lon0, delta).
+    void Offset(double beta, double cosBeta, double& lat, double& delta) const;
+    // lon0 + delta, wrapped into -π .. π once in either direction.
+    static double WrappedLongitude(double lon0, double delta);
 
 private:
     bool m_folded = false;

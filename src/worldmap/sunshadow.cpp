@@ -65,11 +65,26 @@ const Azimuths& TheAzimuths()
     return azimuths;
 }
 
-MapPoint PixelAt(const MapGeometry& geometry, const GreatCircle& circle, const Azimuth& azimuth)
+// Makes circle hold the points at radius around a Sun at sunLatitude, one for each azimuth, unless it holds
+// them already.
+void KeepPoints(SunShadow::CirclePoints& circle, double radius, double sunLatitude,
+                const std::vector<Azimuth>& azimuths)
 {
-    double latitude, westLongitude;
-    circle.Point(azimuth.angle, azimuth.cosine, latitude, westLongitude);
-    return {LonToX(geometry, RadToDeg(westLongitude)), LatToY(geometry, RadToDeg(latitude))};
+    if (circle.radius == radius && circle.sunLatitude == sunLatitude && circle.points.size() == azimuths.size())
+        return;
+    // The centre's longitude plays no part in a point's offset from it.
+    const GreatCircle around(radius, 0.0, sunLatitude);
+    circle.points.resize(azimuths.size());
+    for (std::size_t i = 0; i < azimuths.size(); ++i)
+        around.Offset(azimuths[i].angle, azimuths[i].cosine, circle.points[i].latitude, circle.points[i].delta);
+    circle.radius = radius;
+    circle.sunLatitude = sunLatitude;
+}
+
+MapPoint PixelAt(const MapGeometry& geometry, const SunPoint& sun, const SunShadow::CirclePoint& point)
+{
+    const double westLongitude = GreatCircle::WrappedLongitude(sun.westLongitude, point.delta);
+    return {LonToX(geometry, RadToDeg(westLongitude)), LatToY(geometry, RadToDeg(point.latitude))};
 }
 
 } // namespace
@@ -97,31 +112,32 @@ MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int da
 
     const bool regional = IsRegional(geometry);
     const int penWidth = regional ? 36 : 12;
-    TraceCircle(geometry, sun, regional ? 5 * kPi / 11 : 10 * kPi / 21, ShadowMask::kDrawnDayLevel, penWidth);
-    TraceCircle(geometry, sun, kBoundary, ShadowMask::kTwilightLevel, penWidth);
+    KeepPoints(m_inner, regional ? 5 * kPi / 11 : 10 * kPi / 21, sun.latitude, TheAzimuths().traced);
+    KeepPoints(m_boundary, kBoundary, sun.latitude, TheAzimuths().traced);
+    KeepPoints(m_seeds, kSeedRadius, sun.latitude, TheAzimuths().seeds);
+    TraceCircle(geometry, sun, m_inner, ShadowMask::kDrawnDayLevel, penWidth);
+    TraceCircle(geometry, sun, m_boundary, ShadowMask::kTwilightLevel, penWidth);
 
     // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
     // a seed in an area already filled finds nothing below the twilight level there.
-    const GreatCircle seeds(kSeedRadius, sun.westLongitude, sun.latitude);
-    for (const Azimuth& azimuth : TheAzimuths().seeds) {
-        const MapPoint seed = PixelAt(geometry, seeds, azimuth);
+    for (const CirclePoint& point : m_seeds.points) {
+        const MapPoint seed = PixelAt(geometry, sun, point);
         m_fill.FillBelow(m_mask, seed.x, seed.y, ShadowMask::kTwilightLevel, ShadowMask::kFilledDayLevel);
     }
     return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
 }
 
-void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, std::uint8_t level,
-                            int penWidth)
+void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, const CirclePoints& circle,
+                            std::uint8_t level, int penWidth)
 {
     LinePen pen(m_mask, level, penWidth);
-    const GreatCircle circle(radius, sun.westLongitude, sun.latitude);
-    const std::vector<Azimuth>& azimuths = TheAzimuths().traced;
-    MapPoint previous = PixelAt(geometry, circle, azimuths.front());
+    const std::vector<CirclePoint>& points = circle.points;
+    MapPoint previous = PixelAt(geometry, sun, points.front());
     pen.MoveTo(previous.x, previous.y);
     const int halfWidth = geometry.width / 2;
     // 158 segments, the last back to azimuth 0, which closes the circle.
-    for (std::size_t i = 1; i < azimuths.size(); ++i) {
-        const MapPoint point = PixelAt(geometry, circle, azimuths[i]);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const MapPoint point = PixelAt(geometry, sun, points[i]);
         // A jump of more than half the map is the curve crossing the seam: carry it out past one edge (by the
         // pen width, so the round end stays off the map) and bring it back in past the other.
         if (point.x - previous.x > halfWidth) {

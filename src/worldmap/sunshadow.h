@@ -12,6 +12,8 @@
 #include "worldmap/mapview.h"
 #include "worldmap/rasterpaths.h"
 
+#include <vector>
+
 // The three colours of the mask.
 inline constexpr Rgb kShadowDay = MakeRgb(255, 255, 255);
 inline constexpr Rgb kShadowTwilight = MakeRgb(127, 127, 128);
@@ -62,12 +64,28 @@ public:
     // pixel.
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time);
 
+    // The points of a circle around the Sun, each as its latitude and its longitude less the Sun's (radians).
+    // They depend only on the circle's radius and the Sun's latitude, which changes once a day, so each
+    // circle keeps its points between frames and works them out again only when one of those changes.
+    struct CirclePoint {
+        double latitude;
+        double delta;
+    };
+    struct CirclePoints {
+        double radius = -1;
+        double sunLatitude = 0;
+        std::vector<CirclePoint> points;
+    };
+
 private:
-    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, double radius, std::uint8_t level,
+    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, const CirclePoints& circle, std::uint8_t level,
                      int penWidth);
 
     ShadowMask m_mask;
     BorderFloodFill m_fill;
+    CirclePoints m_inner;    // the white circle
+    CirclePoints m_boundary; // the twilight circle
+    CirclePoints m_seeds;
 };
 
 // One pixel of the picture under day, twilight or night (neither flag): unchanged, each channel halved, or

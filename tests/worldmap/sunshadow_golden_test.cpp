@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -161,6 +162,26 @@ TEST(SunShadowGolden, MasksAndFramesAsRecorded)
             else
                 EXPECT_EQ(hash, kExpected[i][view]) << std::hex << "got 0x" << hash;
         }
+    }
+}
+
+// The shadow keeps each circle's points between frames; a shadow that has drawn other days, views and sizes
+// before must draw what a new one draws.
+TEST(SunShadowGolden, ReusedShadowDrawsAsANewOne)
+{
+    SunShadow reused;
+    for (int i = 0; i < 40; ++i) {
+        const Moment when = MomentOf((i * 7) % kMoments);
+        const int view = (i * 3) % 5;
+        const MapGeometry geometry = i % 4 == 3 ? GeometryOf(400, 200, view) : GeometryOf(316, 158, view);
+        SunShadow fresh;
+        const MapPoint fromReused = reused.DrawSunShadow(geometry, when.month, when.day, when.u);
+        const MapPoint fromFresh = fresh.DrawSunShadow(geometry, when.month, when.day, when.u);
+        SCOPED_TRACE(testing::Message() << "step " << i << " view " << view);
+        EXPECT_EQ(fromReused, fromFresh);
+        EXPECT_TRUE(std::equal(reused.Mask().Data(),
+                               reused.Mask().Data() + static_cast<std::size_t>(geometry.width) * geometry.height,
+                               fresh.Mask().Data()));
     }
 }
 
