@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xdotool x11-utils imagemagick openbox

@@ -13,6 +13,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#ifdef CHRONIVO_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 namespace {
 
 bool HasDisplay()
@@ -22,6 +26,24 @@ bool HasDisplay()
         return value && *value;
     };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+// Qt gives up with an abort and a message about plugins when the X server named by DISPLAY is not
+// there; ask it first, so the user hears what is wrong.
+bool DisplayReachable()
+{
+#ifdef CHRONIVO_HAVE_XCB
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((wayland && *wayland) || (platform && *platform))
+        return true;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+#else
+    return true;
+#endif
 }
 
 int g_signalPipe[2] = {-1, -1};
@@ -59,6 +81,10 @@ int main(int argc, char* argv[])
 {
     if (!HasDisplay()) {
         std::fputs("Chronivo needs a graphical display, and none was found (DISPLAY is not set).\n", stderr);
+        return 1;
+    }
+    if (!DisplayReachable()) {
+        std::fprintf(stderr, "Chronivo cannot reach the graphical display %s.\n", std::getenv("DISPLAY"));
         return 1;
     }
     QApplication application(argc, argv);
