@@ -75,13 +75,8 @@ GreatCircle::GreatCircle(double rho, double lon0, double lat0)
 void GreatCircle::Point(double beta, double& lat, double& lon) const
 {
     // A folded circle turns the azimuth and works out its own cosine.
-    Point(beta, m_folded ? 0.0 : std::cos(beta), lat, lon);
-}
-
-void GreatCircle::Point(double beta, double cosBeta, double& lat, double& lon) const
-{
     double delta = 0;
-    Offset(beta, cosBeta, lat, delta);
+    Offset(beta, m_folded ? 0.0 : std::cos(beta), lat, delta);
     lon = WrappedLongitude(m_lon0, delta);
 }
 

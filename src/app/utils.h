@@ -37,10 +37,9 @@ public:
     GreatCircle(double rho, double lon0, double lat0);
     // The point at azimuth beta, radians.
     void Point(double beta, double& lat, double& lon) const;
-    // The same with cosBeta = std::cos(beta) given, for azimuths that come back again and again; the same result.
-    void Point(double beta, double cosBeta, double& lat, double& lon) const;
-    // The point's latitude and its longitude less the centre's, delta (before the wrap into -π .. π): they do
-    // not depend on the centre's longitude. Point's lon is WrappedLongitude(lon0, delta).
+    // The point's latitude and its longitude less the centre's, delta (before the wrap into -π .. π), with
+    // cosBeta = std::cos(beta) given for azimuths that come back again and again: they do not depend on the
+    // centre's longitude. Point's lon is WrappedLongitude(lon0, delta).
     void Offset(double beta, double cosBeta, double& lat, double& delta) const;
     // lon0 + delta, wrapped into -π .. π once in either direction.
     static double WrappedLongitude(double lon0, double delta);

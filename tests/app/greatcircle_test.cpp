@@ -70,9 +70,10 @@ TEST(GreatCircle, GivenCosineGivesTheSamePoint)
         for (int step = 0; step < 158; ++step) {
             const double beta = step * 0.04;
             const GreatCircle circle(rho, 3.1 - step * 0.039, -0.409);
-            double lat, lon, latGiven, lonGiven;
+            double lat, lon, latGiven, delta;
             circle.Point(beta, lat, lon);
-            circle.Point(beta, std::cos(beta), latGiven, lonGiven);
+            circle.Offset(beta, std::cos(beta), latGiven, delta);
+            const double lonGiven = GreatCircle::WrappedLongitude(3.1 - step * 0.039, delta);
             SCOPED_TRACE(testing::Message() << "rho " << rho << " beta " << beta);
             EXPECT_EQ(lat, latGiven);
             EXPECT_EQ(lon, lonGiven);
