@@ -3,7 +3,7 @@
 // update fires. The main window carries them out; tests drive them with made-up times.
 #pragma once
 
-#include "app/datetime.h"
+#include "platform/localeformats.h"
 #include "app/mainstate.h"
 
 #include <functional>

@@ -4,6 +4,7 @@
 #include "app/mainpictures.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
+#include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"

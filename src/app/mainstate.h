@@ -3,7 +3,7 @@
 // owned by the main window; core operations take it by reference.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 
 #include <string>
 

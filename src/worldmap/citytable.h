@@ -17,7 +17,7 @@
 // A city's local time is UTC plus its standard offset, plus one hour while its rule is in force.
 #pragma once
 
-#include "app/datetime.h"
+#include "platform/localeformats.h"
 #include "components/Stringhl.h"
 #include "worldmap/mapcity.h"
 

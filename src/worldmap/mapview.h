@@ -8,7 +8,7 @@
 // found it. Labels are centred under their dots and may overlap; later cities draw over earlier ones.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 #include "worldmap/bitmap.h"
 #include "worldmap/mapcity.h"
 #include "worldmap/mapgeometry.h"
