@@ -4,15 +4,9 @@
 #pragma once
 
 #include "base/datetime.h"
+#include "worldmap/textrenderer.h"
 
 #include <string>
-
-struct FontStyle {
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool operator==(const FontStyle&) const = default;
-};
 
 struct MainState {
     std::string AppPath;      // folder of the program file, ending in '/'
