@@ -1,6 +1,6 @@
 #include "worldmap/sunshadow.h"
 
-#include "app/utils.h"
+#include "worldmap/greatcircle.h"
 
 #include <algorithm>
 #include <cmath>

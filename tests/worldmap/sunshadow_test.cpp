@@ -1,7 +1,7 @@
 // The Sun's point and the shadow mask on the built-in 316 × 158 map.
 #include "worldmap/sunshadow.h"
 
-#include "app/utils.h"
+#include "worldmap/greatcircle.h"
 
 #include <gtest/gtest.h>
 
