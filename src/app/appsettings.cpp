@@ -96,6 +96,38 @@ bool ReadMinimized(const std::string& fileName)
     return ReadExactlyOne(fileName, kMainWin, "Minimized");
 }
 
+namespace {
+
+// Buffer of the settings reader for a "City n" key.
+constexpr std::size_t kCityKeyBuffer = 64;
+
+std::string CityKey(std::size_t position)
+{
+    return "City " + std::to_string(position);
+}
+
+} // namespace
+
+TStrings ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames)
+{
+    TStrings names;
+    while (names.size() < maxNames) {
+        std::string name = ReadIniString(fileName, section, CityKey(names.size() + 1), kCityKeyBuffer);
+        if (name.empty())
+            break;
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (!WriteIniString(fileName, section, CityKey(i + 1), names[i]))
+            return false;
+    return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
+}
+
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
 {
     if (minimized) {

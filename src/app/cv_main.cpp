@@ -365,7 +365,8 @@ bool TcvMain::IsDialUpConnected()
 
 void TcvMain::LoadMapCities()
 {
-    m_mapCities = ::LoadMapCities(m_state.IniFileName, m_state.CitySection, m_cityData.Strings());
+    m_mapCities = MapCitiesOf(settings_file::ReadCityList(m_state.IniFileName, m_state.CitySection, kMaxMapCities),
+                              m_cityData.Strings());
 }
 
 std::string TcvMain::MapCityTimeText(const TMapCity& city) const

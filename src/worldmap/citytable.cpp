@@ -1,7 +1,5 @@
 #include "worldmap/citytable.h"
 
-#include "app/utils.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -233,16 +231,13 @@ TMapCity MapCityOf(const CityRow& row)
     return city;
 }
 
-TMapCities LoadMapCities(const std::string& iniFile, const std::string& section, const TStrings& table)
+TMapCities MapCitiesOf(const TStrings& names, const TStrings& table)
 {
     TMapCities cities{};
-    for (int n = 1; n <= kMaxMapCities; ++n) {
-        const std::string name = ReadIniString(iniFile, section, "City " + std::to_string(n), kCityKeyBuffer);
-        if (name.empty())
-            break;
-        if (auto row = FindCityRow(table, name))
-            cities[static_cast<std::size_t>(n - 1)] = MapCityOf(*row);
-    }
+    const std::size_t count = std::min(names.size(), static_cast<std::size_t>(kMaxMapCities));
+    for (std::size_t n = 0; n < count; ++n)
+        if (auto row = FindCityRow(table, names[n]))
+            cities[n] = MapCityOf(*row);
     return cities;
 }
 

@@ -224,6 +224,26 @@ TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
     EXPECT_EQ(state.TimeServer, "127.0.0.1");
 }
 
+TEST_F(SettingsFile, CityListEndsAtTheFirstGapOrTheLimitAndIsTheSectionsOwn)
+{
+    using namespace settings_file;
+    dir.Write("chronivo.ini", "[EU Cities]\nCity 1=Paris, France\n"
+                              "[World Cities]\nCity 1=Tokyo, Japan\nCity 2=Lima, Peru\nCity 4=Oslo, Norway\n");
+    EXPECT_EQ(ReadCityList(ini, "World Cities", 31), (TStrings{"Tokyo, Japan", "Lima, Peru"}));
+    EXPECT_EQ(ReadCityList(ini, "World Cities", 1), (TStrings{"Tokyo, Japan"}));
+    EXPECT_EQ(ReadCityList(dir.File("none.ini"), "World Cities", 31), TStrings{});
+}
+
+// A shorter list written over a longer one must end where it ends, not run on into the old names.
+TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
+{
+    using namespace settings_file;
+    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"}));
+    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Austin, TX"}));
+    EXPECT_EQ(ReadCityList(ini, "USA Cities", 31), TStrings{"Austin, TX"});
+    EXPECT_EQ(Read("USA Cities", "City 3"), "Miami, FL");
+}
+
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
 {
     dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
