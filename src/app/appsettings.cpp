@@ -45,18 +45,6 @@ std::string FontStyleText(FontStyle style)
     return text;
 }
 
-std::string CitySectionOf(int mapView)
-{
-    switch (mapView) {
-    case 3:
-        return "EU Cities";
-    case 4:
-        return "USA Cities";
-    default:
-        return "World Cities";
-    }
-}
-
 WindowPlace ReadWindowPlace(const std::string& fileName)
 {
     WindowPlace place;
@@ -68,7 +56,7 @@ WindowPlace ReadWindowPlace(const std::string& fileName)
 void ReadDisplaySettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
-    state.MapView = ReadInteger(file, kDisplay, "Map view", 0);
+    state.MapView = MapViewId{ReadInteger(file, kDisplay, "Map view", 0)};
     state.MapFontName = ReadIniString(file, kDisplay, "Font face", 32, "Small Fonts");
     state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
     state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
@@ -83,7 +71,7 @@ void ReadClockSettings(MainState& state)
     double lastUpdate = 0.0;
     state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
                                                                                                           : 0.0;
-    state.UpdateType = ReadInteger(file, kClock, "Update type", 1);
+    state.UpdateType = UpdateTypeId{ReadInteger(file, kClock, "Update type", 1)};
 }
 
 bool ReadTrayMode(const std::string& fileName)

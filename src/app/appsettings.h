@@ -31,8 +31,6 @@ bool ReadExactlyOne(const std::string& fileName, const char* section, const char
 FontStyle ParseFontStyle(const std::string& text);
 // "B", "I", "U" in this order for the styles present.
 std::string FontStyleText(FontStyle style);
-// The settings section of the displayed-city list of a map view.
-std::string CitySectionOf(int mapView);
 
 struct WindowPlace {
     int left = 0;

@@ -184,7 +184,7 @@ void TcvMain::FormCreate()
     LoadMapCities();
 
     ReadClockSettings(m_state);
-    m_ibSetClock->setVisible(m_state.UpdateType != 0);
+    m_ibSetClock->setVisible(UpdateTypeOf(m_state.UpdateType).setClockButton);
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "base/datetime.h"
+#include "timesync/updatepolicy.h"
+#include "worldmap/mapviews.h"
 #include "worldmap/textrenderer.h"
 
 #include <string>
@@ -13,7 +15,7 @@ struct MainState {
     std::string IniFileName;  // AppPath + "chronivo.ini"
     std::string HelpFileName; // AppPath + "chronivo.chm"
 
-    int MapView = 0; // 0..4; see the map views
+    MapViewId MapView = MapViewId::WorldEurope; // any stored number; see worldmap/mapviews.h
     std::string CitySection = "World Cities";
     std::string MapFontName = "Small Fonts";
     int MapFontSize = 7; // points
@@ -21,7 +23,7 @@ struct MainState {
     bool ShowShadow = true;
 
     std::string TimeServer;
-    int UpdateType = 1;         // 0 never, 1 manually, 2 automatically, 3 while a dial-up link is up
+    UpdateTypeId UpdateType = UpdateTypeId::Manually; // any stored number; see timesync/updatepolicy.h
     TDateTime LastUpdate = 0.0; // TickTime at which the last clock-update attempt began; 0 = never
     bool TrayMode = false;
 

@@ -24,7 +24,7 @@ constexpr double kSeedRadius = 5 * kPi / 11; // seeds lie just inside the twilig
 // white circle is drawn tighter so that it stays clear of the wider twilight band.
 bool IsRegional(const MapGeometry& geometry)
 {
-    return geometry.view > 2;
+    return ProjectionOf(geometry.view) == MapProjection::Regional;
 }
 
 // An azimuth with its cosine, which the circles' points need and which stays the same from frame to frame.

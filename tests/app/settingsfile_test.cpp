@@ -186,7 +186,7 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         EXPECT_EQ(state.ShowShadow, c.showShadow);
         EXPECT_EQ(state.MapFontStyle, c.style);
         EXPECT_EQ(ReadTrayMode(ini), c.tray);
-        EXPECT_EQ(state.MapView, c.mapView);
+        EXPECT_EQ(state.MapView, MapViewId{c.mapView});
         EXPECT_EQ(state.CitySection, c.citySection);
     }
 }
@@ -214,13 +214,13 @@ TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
     state.IniFileName = ini;
     settings_file::ReadClockSettings(state);
     EXPECT_EQ(state.LastUpdate, 0.0);
-    EXPECT_EQ(state.UpdateType, 1);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId::Manually);
     EXPECT_EQ(state.TimeServer, settings_file::kDefaultTimeServer);
 
     dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n");
     settings_file::ReadClockSettings(state);
     EXPECT_DOUBLE_EQ(state.LastUpdate, 46363.5833333333);
-    EXPECT_EQ(state.UpdateType, 3);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId::WhileDialUp);
     EXPECT_EQ(state.TimeServer, "127.0.0.1");
 }
 

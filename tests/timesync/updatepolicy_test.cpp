@@ -46,7 +46,7 @@ TEST(AutomaticUpdate, FiresOnlyWhenEveryConditionHoldsAndAsksTheLinkLast)
     for (const DueCase& c : cases) {
         SCOPED_TRACE(c.name);
         bool asked = false;
-        const bool due = AutomaticUpdateDue(c.type, kLast + c.sinceLast, kLast, c.seconds, [&] {
+        const bool due = AutomaticUpdateDue(UpdateTypeId{c.type}, kLast + c.sinceLast, kLast, c.seconds, [&] {
             asked = true;
             return c.linkUp;
         });
@@ -60,9 +60,9 @@ TEST(AutomaticUpdate, LastUpdateInTheFutureHoldsOffUntilSixHoursAfterIt)
     // The clock was put back an hour after the last update.
     const TDateTime last = kLast + 1.0 / 24;
     const auto noLink = [] { return false; };
-    EXPECT_FALSE(AutomaticUpdateDue(2, kLast + 0.25 + kSecond, last, 30, noLink));
-    EXPECT_FALSE(AutomaticUpdateDue(2, last + 0.25, last, 30, noLink));
-    EXPECT_TRUE(AutomaticUpdateDue(2, last + 0.25 + kSecond, last, 30, noLink));
+    EXPECT_FALSE(AutomaticUpdateDue(UpdateTypeId::Automatically, kLast + 0.25 + kSecond, last, 30, noLink));
+    EXPECT_FALSE(AutomaticUpdateDue(UpdateTypeId::Automatically, last + 0.25, last, 30, noLink));
+    EXPECT_TRUE(AutomaticUpdateDue(UpdateTypeId::Automatically, last + 0.25 + kSecond, last, 30, noLink));
 }
 
 TEST(AutomaticUpdate, NeverUpdatedFiresAtTheFirstSecondThirty)

@@ -34,7 +34,7 @@ constexpr int kMoments = 64;
 MapGeometry GeometryOf(int width, int height, int view)
 {
     const int shifts[5][2] = {{0, 0}, {90, 0}, {200, 0}, {-40, 20}, {110, 10}};
-    return {width, height, view, shifts[view][0], shifts[view][1]};
+    return {width, height, MapViewId{view}, shifts[view][0], shifts[view][1]};
 }
 
 // 0 day, 1 twilight, 2 night, 3 anything else.
