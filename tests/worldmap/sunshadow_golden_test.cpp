@@ -186,3 +186,28 @@ TEST(SunShadowGolden, ReusedShadowDrawsAsANewOne)
 }
 
 } // namespace
+
+namespace {
+
+// The fast mask and the plain reference agree pixel for pixel over moments, views and sizes.
+TEST(SunShadowReference, FastMaskFollowsThePlainRule)
+{
+    SunShadow shadow;
+    for (int i = 0; i < kMoments; i += 3) {
+        const Moment when = MomentOf(i);
+        const int view = i % 5;
+        for (const auto& [width, height] : {std::pair{316, 158}, {400, 200}, {23, 11}}) {
+            SCOPED_TRACE(testing::Message() << "moment " << i << " view " << view << " size " << width);
+            const MapGeometry geometry = GeometryOf(width, height, view);
+            shadow.DrawSunShadow(geometry, when.month, when.day, when.u);
+            const Bitmap reference = ReferenceSunShadowMask(geometry, when.month, when.day, when.u);
+            int differing = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    differing += shadow.Mask().Pixel(x, y) != reference.Pixel(x, y);
+            ASSERT_EQ(differing, 0);
+        }
+    }
+}
+
+} // namespace
