@@ -4,12 +4,11 @@
 #include "app/clocktick.h"
 #include "app/utils.h"
 #include "support/fake_timesync.h"
+#include "support/tempdir.h"
 #include "timesync/testras.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -67,11 +66,9 @@ TEST(AutomaticUpdate, LastUpdateInTheFutureHoldsOffUntilSixHoursAfterIt)
 
 TEST(AutomaticUpdate, NeverUpdatedFiresAtTheFirstSecondThirty)
 {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("chronivo-policy-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const TempDir folder;
     MainState state;
-    state.IniFileName = (folder / "chronivo.ini").string();
+    state.IniFileName = folder.File("chronivo.ini");
     WriteIniString(state.IniFileName, "Clock", "Update type", "2");
     WriteIniString(state.IniFileName, "Clock", "Last update", "0");
     settings_file::ReadClockSettings(state);
@@ -90,7 +87,6 @@ TEST(AutomaticUpdate, NeverUpdatedFiresAtTheFirstSecondThirty)
         }
     }
     EXPECT_EQ(fired, std::vector<std::string>{"10:00:30"});
-    std::filesystem::remove_all(folder);
 }
 
 TEST(DialUp, AnyConnectedLinkCounts)
