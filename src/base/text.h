@@ -17,8 +17,7 @@ constexpr bool IsBlankOrControl(char c)
 }
 
 // text without the leading and trailing characters for which isPadding holds.
-template <class IsPadding>
-constexpr std::string_view Trim(std::string_view text, IsPadding isPadding)
+template <class IsPadding> constexpr std::string_view Trim(std::string_view text, IsPadding isPadding)
 {
     while (!text.empty() && isPadding(text.front()))
         text.remove_prefix(1);

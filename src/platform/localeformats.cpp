@@ -7,8 +7,9 @@ namespace {
 
 constexpr std::array<const char*, 7> kDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
-constexpr std::array<const char*, 12> kMonthNames{"January", "February", "March",     "April",   "May",      "June",
-                                                  "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 12> kMonthNames{"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
 
 } // namespace
 

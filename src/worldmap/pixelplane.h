@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-template <class Pixel>
-class PixelPlane {
+template <class Pixel> class PixelPlane {
 public:
     PixelPlane() = default;
     // A width × height plane filled with fill; negative sizes count as 0.
