@@ -43,6 +43,9 @@ std::string FixedLocaleFormats::LongTime(TDateTime value) const
 
 std::string FixedLocaleFormats::ShortTime(TDateTime value) const
 {
-    // "hh:nn" of "hh:nn:ss".
-    return FormatTimeHHNNSS(value).substr(0, 5);
+    // Every map label asks for one, so it is put together in place.
+    const TimeParts t = DecodeTime(value);
+    const char text[] = {static_cast<char>('0' + t.hour / 10 % 10), static_cast<char>('0' + t.hour % 10), ':',
+                         static_cast<char>('0' + t.minute / 10 % 10), static_cast<char>('0' + t.minute % 10)};
+    return std::string(text, sizeof text);
 }

@@ -8,6 +8,7 @@
 #include "base/datetime.h"
 
 #include <array>
+#include <cstddef>
 #include <functional>
 
 enum class UpdateTypeId : int {
@@ -30,6 +31,14 @@ inline constexpr std::array<UpdateTypeInfo, 4> kUpdateTypes{{
     {UpdateTypeId::Automatically, true, true, false},
     {UpdateTypeId::WhileDialUp, true, true, true},
 }};
+
+// A type's row is found by its number.
+static_assert([] {
+    for (std::size_t i = 0; i < kUpdateTypes.size(); ++i)
+        if (static_cast<std::size_t>(kUpdateTypes[i].id) != i)
+            return false;
+    return true;
+}());
 
 // The row of any update type number (see above for numbers outside the table).
 constexpr UpdateTypeInfo UpdateTypeOf(UpdateTypeId type)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
 enum class MapViewId : int {
@@ -42,6 +43,14 @@ inline constexpr std::array<MapViewInfo, 5> kMapViews{{
     {MapViewId::Europe, "EU Cities", MapProjection::Regional, BuiltInMap::Europe, 0, -40, 20},
     {MapViewId::NorthAmerica, "USA Cities", MapProjection::Regional, BuiltInMap::NorthAmerica, 0, 110, 10},
 }};
+
+// A view's row is found by its number.
+static_assert([] {
+    for (std::size_t i = 0; i < kMapViews.size(); ++i)
+        if (static_cast<std::size_t>(kMapViews[i].id) != i)
+            return false;
+    return true;
+}());
 
 // The row of a view, or nullopt for a number outside 0..4.
 constexpr std::optional<MapViewInfo> FindMapView(MapViewId view)
