@@ -9,7 +9,7 @@ namespace {
 void BM_ShadowMask(benchmark::State& state)
 {
     SunShadow shadow;
-    const MapGeometry geometry{316, 158, static_cast<int>(state.range(0)), state.range(0) == 3 ? -40 : 0, 20};
+    const MapGeometry geometry{316, 158, MapViewId{static_cast<int>(state.range(0))}, state.range(0) == 3 ? -40 : 0, 20};
     for (auto _ : state) {
         benchmark::DoNotOptimize(shadow.DrawSunShadow(geometry, 6, 21, 0.5));
         benchmark::ClobberMemory();

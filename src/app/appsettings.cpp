@@ -45,18 +45,6 @@ std::string FontStyleText(FontStyle style)
     return text;
 }
 
-std::string CitySectionOf(int mapView)
-{
-    switch (mapView) {
-    case 3:
-        return "EU Cities";
-    case 4:
-        return "USA Cities";
-    default:
-        return "World Cities";
-    }
-}
-
 WindowPlace ReadWindowPlace(const std::string& fileName)
 {
     WindowPlace place;
@@ -68,7 +56,7 @@ WindowPlace ReadWindowPlace(const std::string& fileName)
 void ReadDisplaySettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
-    state.MapView = ReadInteger(file, kDisplay, "Map view", 0);
+    state.MapView = MapViewId{ReadInteger(file, kDisplay, "Map view", 0)};
     state.MapFontName = ReadIniString(file, kDisplay, "Font face", 32, "Small Fonts");
     state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
     state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
@@ -83,7 +71,7 @@ void ReadClockSettings(MainState& state)
     double lastUpdate = 0.0;
     state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
                                                                                                           : 0.0;
-    state.UpdateType = ReadInteger(file, kClock, "Update type", 1);
+    state.UpdateType = UpdateTypeId{ReadInteger(file, kClock, "Update type", 1)};
 }
 
 bool ReadTrayMode(const std::string& fileName)
@@ -94,6 +82,38 @@ bool ReadTrayMode(const std::string& fileName)
 bool ReadMinimized(const std::string& fileName)
 {
     return ReadExactlyOne(fileName, kMainWin, "Minimized");
+}
+
+namespace {
+
+// Buffer of the settings reader for a "City n" key.
+constexpr std::size_t kCityKeyBuffer = 64;
+
+std::string CityKey(std::size_t position)
+{
+    return "City " + std::to_string(position);
+}
+
+} // namespace
+
+TStrings ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames)
+{
+    TStrings names;
+    while (names.size() < maxNames) {
+        std::string name = ReadIniString(fileName, section, CityKey(names.size() + 1), kCityKeyBuffer);
+        if (name.empty())
+            break;
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (!WriteIniString(fileName, section, CityKey(i + 1), names[i]))
+            return false;
+    return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
 }
 
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)

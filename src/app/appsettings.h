@@ -4,7 +4,9 @@
 #pragma once
 
 #include "app/mainstate.h"
+#include "components/Stringhl.h"
 
+#include <cstddef>
 #include <string>
 
 namespace settings_file {
@@ -29,8 +31,6 @@ bool ReadExactlyOne(const std::string& fileName, const char* section, const char
 FontStyle ParseFontStyle(const std::string& text);
 // "B", "I", "U" in this order for the styles present.
 std::string FontStyleText(FontStyle style);
-// The settings section of the displayed-city list of a map view.
-std::string CitySectionOf(int mapView);
 
 struct WindowPlace {
     int left = 0;
@@ -48,6 +48,13 @@ void ReadClockSettings(MainState& state);
 bool ReadTrayMode(const std::string& fileName);
 // "MainWin" "Minimized", read at the first tick.
 bool ReadMinimized(const std::string& fileName);
+
+// The city list of a map view's section: "City 1", "City 2", … up to the first empty or absent one,
+// and no more than maxNames names.
+TStrings ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames);
+// Writes names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys
+// above it from a longer list stay in the file, unread). True when every write succeeded.
+bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names);
 
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".

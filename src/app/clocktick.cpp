@@ -4,7 +4,6 @@ namespace {
 
 constexpr double kRedrawAfter = 0.0007;     // days: 60.48 s
 constexpr double kMinuteStepMin = 0.00001;  // days: 0.864 s
-constexpr double kAutoUpdateEvery = 0.25;   // days: six hours
 
 } // namespace
 
@@ -37,14 +36,3 @@ bool TakeMapRedraw(MainState& state, int seconds, bool hiddenInTray)
     return due;
 }
 
-bool AutomaticUpdateDue(int updateType, TDateTime tickTime, TDateTime lastUpdate, int seconds,
-                        const std::function<bool()>& isDialUpConnected)
-{
-    if (updateType <= 1)
-        return false;
-    if (!(tickTime - lastUpdate > kAutoUpdateEvery))
-        return false;
-    if (seconds != 30)
-        return false;
-    return updateType == 2 || (isDialUpConnected && isDialUpConnected());
-}

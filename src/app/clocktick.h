@@ -1,12 +1,13 @@
 // The decisions of the half-second clock tick, apart from any window: whether the displayed second
-// changed, which texts to show, whether the map is due for a redraw and whether the automatic clock
-// update fires. The main window carries them out; tests drive them with made-up times.
+// changed, which texts to show and whether the map is due for a redraw; whether the automatic clock
+// update fires is the update policy's (timesync/updatepolicy.h). The main window carries them out;
+// tests drive them with made-up times.
 #pragma once
 
-#include "app/datetime.h"
+#include "platform/localeformats.h"
+#include "timesync/updatepolicy.h"
 #include "app/mainstate.h"
 
-#include <functional>
 #include <string>
 
 // What a tick in a new second shows.
@@ -27,9 +28,3 @@ bool BeginTick(MainState& state, TDateTime now, const LocaleFormats& formats, Ti
 // more than that, or at second 0 when at least 0.864 s passed and the window is not hidden in the
 // tray. When due, records TickTime as LastMapTime.
 bool TakeMapRedraw(MainState& state, int seconds, bool hiddenInTray);
-
-// The automatic clock update fires when the update type is above 1, more than 0.25 day passed since
-// lastUpdate, the seconds read 30, and the type is 2 or a dial-up link is up. The dial-up test, the
-// costly one, is asked last and only when everything else holds.
-bool AutomaticUpdateDue(int updateType, TDateTime tickTime, TDateTime lastUpdate, int seconds,
-                        const std::function<bool()>& isDialUpConnected);

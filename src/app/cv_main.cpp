@@ -4,6 +4,7 @@
 #include "app/mainpictures.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
+#include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/shellopener.h"
@@ -183,7 +184,7 @@ void TcvMain::FormCreate()
     LoadMapCities();
 
     ReadClockSettings(m_state);
-    m_ibSetClock->setVisible(m_state.UpdateType != 0);
+    m_ibSetClock->setVisible(UpdateTypeOf(m_state.UpdateType).setClockButton);
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
 
@@ -364,7 +365,8 @@ bool TcvMain::IsDialUpConnected()
 
 void TcvMain::LoadMapCities()
 {
-    m_mapCities = ::LoadMapCities(m_state.IniFileName, m_state.CitySection, m_cityData.Strings());
+    m_mapCities = MapCitiesOf(settings_file::ReadCityList(m_state.IniFileName, m_state.CitySection, kMaxMapCities),
+                              m_cityData.Strings());
 }
 
 std::string TcvMain::MapCityTimeText(const TMapCity& city) const

@@ -1,24 +1,14 @@
 #include "app/inifile.h"
 
+#include "base/text.h"
 #include "platform/filestore.h"
 
 namespace inifile {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return ::Trim(text, IsBlankOrTab);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
@@ -73,7 +63,7 @@ struct Location {
 Location Locate(std::string_view bytes, std::string_view section, std::string_view key)
 {
     Location found;
-    std::size_t pos = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
+    std::size_t pos = ByteOrderMarkLength(bytes);
     bool inSection = false;
     while (pos < bytes.size()) {
         const std::size_t newline = bytes.find('\n', pos);

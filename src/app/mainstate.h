@@ -3,23 +3,19 @@
 // owned by the main window; core operations take it by reference.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
+#include "timesync/updatepolicy.h"
+#include "worldmap/mapviews.h"
+#include "worldmap/textrenderer.h"
 
 #include <string>
-
-struct FontStyle {
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool operator==(const FontStyle&) const = default;
-};
 
 struct MainState {
     std::string AppPath;      // folder of the program file, ending in '/'
     std::string IniFileName;  // AppPath + "chronivo.ini"
     std::string HelpFileName; // AppPath + "chronivo.chm"
 
-    int MapView = 0; // 0..4; see the map views
+    MapViewId MapView = MapViewId::WorldEurope; // any stored number; see worldmap/mapviews.h
     std::string CitySection = "World Cities";
     std::string MapFontName = "Small Fonts";
     int MapFontSize = 7; // points
@@ -27,7 +23,7 @@ struct MainState {
     bool ShowShadow = true;
 
     std::string TimeServer;
-    int UpdateType = 1;         // 0 never, 1 manually, 2 automatically, 3 while a dial-up link is up
+    UpdateTypeId UpdateType = UpdateTypeId::Manually; // any stored number; see timesync/updatepolicy.h
     TDateTime LastUpdate = 0.0; // TickTime at which the last clock-update attempt began; 0 = never
     bool TrayMode = false;
 

@@ -1,5 +1,5 @@
-// Small helpers every part of the program uses: the only access to the settings file, the shell
-// launch of files and addresses, and (with the map) the angle helpers.
+// Small helpers every part of the program uses: the only access to the settings file and the shell
+// launch of files and addresses.
 #pragma once
 
 #include <cstddef>
@@ -20,31 +20,3 @@ bool WriteIniString(const std::string& fileName, const std::string& section, con
 // the desktop took the request. Callers ignore failures: nothing is reported to the user.
 bool ShellExecFile(ShellOpener& opener, const std::string& verb, const std::string& file,
                    const std::string& parameters = {}, const std::string& folder = {});
-
-// Degrees to radians (× π/180) and back (× 180/π).
-double DegToRad(double degrees);
-double RadToDeg(double radians);
-
-// The point at angular distance rho from a centre (lon0 west positive, lat0 north positive) along azimuth beta
-// (0 = north, π/2 = east): its latitude lat and its west-positive longitude lon in -π .. π. All in radians.
-void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon);
-
-// GreatCirclePoint for many azimuths around one centre at one distance, with what depends only on those worked
-// out once; Point gives exactly what GreatCirclePoint gives for the same arguments.
-class GreatCircle {
-public:
-    // rho, lon0, lat0 as for GreatCirclePoint, radians.
-    GreatCircle(double rho, double lon0, double lat0);
-    // The point at azimuth beta, radians.
-    void Point(double beta, double& lat, double& lon) const;
-    // The point's latitude and its longitude less the centre's, delta (before the wrap into -π .. π), with
-    // cosBeta = std::cos(beta) given for azimuths that come back again and again: they do not depend on the
-    // centre's longitude. Point's lon is WrappedLongitude(lon0, delta).
-    void Offset(double beta, double cosBeta, double& lat, double& delta) const;
-    // lon0 + delta, wrapped into -π .. π once in either direction.
-    static double WrappedLongitude(double lon0, double delta);
-
-private:
-    bool m_folded = false;
-    double m_lon0, m_sinLat0, m_cosLat0, m_cosRho, m_sinRho;
-};

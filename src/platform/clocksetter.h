@@ -3,7 +3,7 @@
 // left as it was.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 
 #include <memory>
 

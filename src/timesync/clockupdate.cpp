@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/utils.h"
 #include "platform/clocksetter.h"
+#include "platform/localclock.h"
 #include "platform/tickcounter.h"
 #include "timesync/nettime.h"
 

@@ -7,7 +7,8 @@
 // second request in the same tick, or while an attempt is running, is refused.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
+#include "platform/localeformats.h"
 #include "app/mainstate.h"
 
 #include <functional>

@@ -9,7 +9,7 @@
 // callers must not begin a second query inside a running one.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 #include "platform/socketlayer.h"
 
 #include <cstdint>

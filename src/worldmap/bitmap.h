@@ -6,8 +6,9 @@
 // a frame is made wholly opaque (MakeOpaque in raster.h) before the window shows it.
 #pragma once
 
+#include "worldmap/pixelplane.h"
+
 #include <cstdint>
-#include <vector>
 
 using Rgb = std::uint32_t; // 0x00RRGGBB
 
@@ -19,19 +20,9 @@ constexpr int RedOf(Rgb c) { return static_cast<int>((c >> 16) & 0xFF); }
 constexpr int GreenOf(Rgb c) { return static_cast<int>((c >> 8) & 0xFF); }
 constexpr int BlueOf(Rgb c) { return static_cast<int>(c & 0xFF); }
 
-class Bitmap {
+class Bitmap : public PixelPlane<Rgb> {
 public:
-    Bitmap() = default;
-    // A width × height bitmap filled with fill; negative sizes count as 0.
-    Bitmap(int width, int height, Rgb fill = 0)
-        : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0),
-          m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), fill)
-    {
-    }
-
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
+    using PixelPlane::PixelPlane;
 
     // The pixel at (x, y); 0 outside the bitmap.
     Rgb Pixel(int x, int y) const { return Contains(x, y) ? m_pixels[Index(x, y)] & 0x00FFFFFF : 0; }
@@ -41,14 +32,6 @@ public:
         if (Contains(x, y))
             m_pixels[Index(x, y)] = color;
     }
-
-    Rgb* Row(int y) { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
-    const Rgb* Row(int y) const
-    {
-        return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
-    }
-    Rgb* Data() { return m_pixels.data(); }
-    const Rgb* Data() const { return m_pixels.data(); }
 
     // Same size and colours (top bytes aside).
     bool operator==(const Bitmap& other) const
@@ -60,14 +43,4 @@ public:
                 return false;
         return true;
     }
-
-private:
-    std::size_t Index(int x, int y) const
-    {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
-    }
-
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<Rgb> m_pixels;
 };

@@ -1,8 +1,9 @@
 #include "worldmap/bmpfile.h"
 
+#include "platform/filestore.h"
+
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -267,11 +268,11 @@ BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits)
     if (size > largest)
         return {BmpStatus::TooLarge, {}};
 
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    if (!file || !file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())))
+    // The size is checked again while reading: the file may grow in between.
+    const FileRead file = ReadSmallFile(path, static_cast<std::size_t>(largest));
+    if (file.state != FileReadState::Read)
         return {BmpStatus::FileError, {}};
-    return DecodeBmp(data, limits);
+    return DecodeBmp({reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()}, limits);
 }
 
 const char* BmpStatusName(BmpStatus status)

@@ -1,13 +1,12 @@
 #include "worldmap/citytable.h"
 
-#include "app/utils.h"
+#include "base/text.h"
+#include "platform/filestore.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 extern const unsigned char kBuiltInCityTable[];
 extern const std::size_t kBuiltInCityTable_size;
@@ -21,18 +20,9 @@ constexpr double kHour = 1.0 / 24.0;
 constexpr double kChangeOver = 2.0 / 24.0;
 
 // Blanks and control characters (tabs, a stray CR) pad names and numbers.
-bool IsPadding(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
 std::string_view Trim(std::string_view text)
 {
-    while (!text.empty() && IsPadding(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsPadding(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return ::Trim(text, IsBlankOrControl);
 }
 
 // Columns first..last (from 1) of the row, as far as the row reaches, trimmed.
@@ -180,21 +170,11 @@ TStrings BuiltInCityRows()
 
 std::optional<TStrings> ReadCityFile(const std::string& path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    const FileRead file = ReadSmallFile(path, kMaxCityFileBytes);
+    if (file.state != FileReadState::Read || file.bytes.find('\0') != std::string::npos)
         return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    // Asking for one byte more than a table may hold tells a larger file without trusting its reported
-    // size, and a read that fails part-way never reaches the end of the file.
-    std::string text(kMaxCityFileBytes + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (!file.eof() || text.size() > kMaxCityFileBytes || text.find('\0') != std::string::npos)
-        return std::nullopt;
-    std::string_view content = text;
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (content.starts_with(kByteOrderMark))
-        content.remove_prefix(kByteOrderMark.size());
+    std::string_view content = file.bytes;
+    content.remove_prefix(ByteOrderMarkLength(content));
     TStrings rows = SplitLines(content);
     if (std::none_of(rows.begin(), rows.end(), [](const std::string& row) { return ParseCityRow(row).has_value(); }))
         return std::nullopt;
@@ -233,16 +213,13 @@ TMapCity MapCityOf(const CityRow& row)
     return city;
 }
 
-TMapCities LoadMapCities(const std::string& iniFile, const std::string& section, const TStrings& table)
+TMapCities MapCitiesOf(const TStrings& names, const TStrings& table)
 {
     TMapCities cities{};
-    for (int n = 1; n <= kMaxMapCities; ++n) {
-        const std::string name = ReadIniString(iniFile, section, "City " + std::to_string(n), kCityKeyBuffer);
-        if (name.empty())
-            break;
-        if (auto row = FindCityRow(table, name))
-            cities[static_cast<std::size_t>(n - 1)] = MapCityOf(*row);
-    }
+    const std::size_t count = std::min(names.size(), static_cast<std::size_t>(kMaxMapCities));
+    for (std::size_t n = 0; n < count; ++n)
+        if (auto row = FindCityRow(table, names[n]))
+            cities[n] = MapCityOf(*row);
     return cities;
 }
 

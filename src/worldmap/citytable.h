@@ -17,7 +17,7 @@
 // A city's local time is UTC plus its standard offset, plus one hour while its rule is in force.
 #pragma once
 
-#include "app/datetime.h"
+#include "platform/localeformats.h"
 #include "components/Stringhl.h"
 #include "worldmap/mapcity.h"
 
@@ -29,8 +29,6 @@
 inline constexpr const char* kCityFileName = "cities.dat";
 // A larger "cities.dat" is not a city table (the built-in one is about 10 KB).
 constexpr std::size_t kMaxCityFileBytes = 256 * 1024;
-// Buffer of the settings reader for a "City n" key.
-constexpr std::size_t kCityKeyBuffer = 64;
 
 // One table row, converted.
 struct CityRow {
@@ -62,10 +60,10 @@ std::optional<CityRow> FindCityRow(const TStrings& table, std::string_view name)
 // The map slot of a row: Name the key before its first comma (empty without one), longitude
 // negated to west positive, offset in days.
 TMapCity MapCityOf(const CityRow& row);
-// The slots of the cities listed under "City 1", "City 2", … in section of the settings file iniFile.
-// The list ends at the first empty or absent key, and after kMaxMapCities names, so the last slot
-// stays empty. A name that matches no row leaves its slot empty.
-TMapCities LoadMapCities(const std::string& iniFile, const std::string& section, const TStrings& table);
+// The slots of the named cities, in order (the names a view's section lists, read by the settings
+// unit). Names past kMaxMapCities are left out, so the last slot stays empty. A name that matches no
+// row leaves its slot empty.
+TMapCities MapCitiesOf(const TStrings& names, const TStrings& table);
 
 // The local time under daylight-saving rule `rule` of a city whose standard local time (UTC plus its
 // standard offset, days since 30 December 1899) is standardTime: standardTime, or standardTime plus

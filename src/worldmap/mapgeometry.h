@@ -7,10 +7,12 @@
 // outside a regional view give columns and rows outside the map.
 #pragma once
 
+#include "worldmap/mapviews.h"
+
 struct MapGeometry {
     int width = 316;
     int height = 158;
-    int view = 0;
+    MapViewId view = MapViewId::WorldEurope;
     int lonShift = 0; // ViewLonShift: west-positive longitude of a turned or regional view's centre
     int latShift = 0; // ViewLatShift: a regional view shows 30 - shift .. 90 - shift degrees north
 

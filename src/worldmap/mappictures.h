@@ -9,10 +9,9 @@
 
 #include "worldmap/bitmap.h"
 #include "worldmap/bmpfile.h"
+#include "worldmap/mapviews.h"
 
 #include <string>
-
-enum class BuiltInMap { World, Europe, NorthAmerica };
 
 inline constexpr const char* kReplacementMapFileName = "map.bmp";
 // The widest and highest replacement world picture, pixels.

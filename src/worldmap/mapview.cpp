@@ -37,32 +37,26 @@ void DrawCity(Bitmap& frame, const MapGeometry& geometry, const TMapCity& city, 
 
 } // namespace
 
-void ComposeMapView(int view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry)
+void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry)
 {
-    const int w = pictures.world.Width();
-    switch (view) {
-    case 0:
-        viewBitmap = pictures.world;
+    const auto info = FindMapView(view);
+    if (!info)
+        return;
+    const Bitmap& picture = info->picture == BuiltInMap::Europe         ? pictures.europe
+                            : info->picture == BuiltInMap::NorthAmerica ? pictures.northAmerica
+                                                                        : pictures.world;
+    switch (info->projection) {
+    case MapProjection::World:
+        viewBitmap = picture;
         break;
-    case 1:
-        TurnWorld(pictures.world, w / 4, viewBitmap);
-        geometry.lonShift = 90;
+    case MapProjection::TurnedWorld:
+        TurnWorld(picture, picture.Width() * info->turnSixteenths / 16, viewBitmap);
+        geometry.lonShift = info->lonShift;
         break;
-    case 2:
-        TurnWorld(pictures.world, w * 9 / 16, viewBitmap);
-        geometry.lonShift = 200;
-        break;
-    case 3:
-        viewBitmap = pictures.europe;
-        geometry.lonShift = -40;
-        geometry.latShift = 20;
-        break;
-    case 4:
-        viewBitmap = pictures.northAmerica;
-        geometry.lonShift = 110;
-        geometry.latShift = 10;
-        break;
-    default:
+    case MapProjection::Regional:
+        viewBitmap = picture;
+        geometry.lonShift = info->lonShift;
+        geometry.latShift = info->latShift;
         break;
     }
 }

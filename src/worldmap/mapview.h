@@ -8,7 +8,7 @@
 // found it. Labels are centred under their dots and may overlap; later cities draw over earlier ones.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 #include "worldmap/bitmap.h"
 #include "worldmap/mapcity.h"
 #include "worldmap/mapgeometry.h"
@@ -25,12 +25,12 @@ struct MapPictures {
     const Bitmap& northAmerica;
 };
 
-// Builds the picture of view into viewBitmap and sets geometry's lonShift and latShift (degrees).
-// Views 0, 3 and 4 copy their picture; views 1 and 2 turn the world picture right by width div 4
-// and (width × 9) div 16 columns with wrap-around. viewBitmap takes the size of the picture used.
-// View 0 leaves the shifts as they are, views 1 and 2 the latitude shift. Any other view number
+// Builds the picture of view into viewBitmap and sets the shifts of geometry (degrees) that the view's
+// projection uses, as the view table gives them: a regional view both, a turned world view lonShift,
+// the world view neither. A turned view turns the world picture right, with wrap-around; the others
+// copy their picture. viewBitmap takes the size of the picture used. A view number outside the table
 // changes nothing.
-void ComposeMapView(int view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry);
+void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry);
 
 struct MapPoint {
     int x = 0;

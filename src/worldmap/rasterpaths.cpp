@@ -1,5 +1,7 @@
 #include "worldmap/rasterpaths.h"
 
+#include "base/byteorder.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -96,7 +98,7 @@ std::uint64_t Load8(const std::uint8_t* bytes)
     std::uint64_t word;
     std::memcpy(&word, bytes, sizeof word);
     if constexpr (std::endian::native == std::endian::big)
-        word = __builtin_bswap64(word);
+        word = ByteSwap64(word);
     return word; // byte k of the word is bytes[k]
 }
 
@@ -130,7 +132,7 @@ int RunStartBelow(const std::uint8_t* row, int to, unsigned limit)
     int x = to;
     // Reversed, the byte nearest to x comes lowest, where the flags are exact.
     for (; x >= 8; x -= 8)
-        if (const std::uint64_t flags = AtLeast(__builtin_bswap64(Load8(row + x - 8)), limit))
+        if (const std::uint64_t flags = AtLeast(ByteSwap64(Load8(row + x - 8)), limit))
             return x - std::countr_zero(flags) / 8;
     while (x > 0 && row[x - 1] < limit)
         --x;

@@ -17,37 +17,6 @@
 #include <cstdint>
 #include <vector>
 
-// A plane of one byte a pixel, rows top to bottom, for masks.
-class ByteMap {
-public:
-    ByteMap() = default;
-    // A width × height plane filled with fill; negative sizes count as 0.
-    ByteMap(int width, int height, std::uint8_t fill = 0)
-        : m_width(width > 0 ? width : 0), m_height(height > 0 ? height : 0),
-          m_bytes(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), fill)
-    {
-    }
-
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
-    // The byte at (x, y), which must lie on the plane.
-    std::uint8_t At(int x, int y) const { return Row(y)[x]; }
-
-    std::uint8_t* Row(int y) { return m_bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
-    const std::uint8_t* Row(int y) const
-    {
-        return m_bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
-    }
-    std::uint8_t* Data() { return m_bytes.data(); }
-    const std::uint8_t* Data() const { return m_bytes.data(); }
-
-private:
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<std::uint8_t> m_bytes;
-};
-
 // A round pen: the pixels of its end discs are worked out once, for all the lines it draws.
 class RoundPen {
 public:

@@ -1,6 +1,6 @@
 #include "worldmap/sunshadow.h"
 
-#include "app/utils.h"
+#include "worldmap/greatcircle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,7 +24,7 @@ constexpr double kSeedRadius = 5 * kPi / 11; // seeds lie just inside the twilig
 // white circle is drawn tighter so that it stays clear of the wider twilight band.
 bool IsRegional(const MapGeometry& geometry)
 {
-    return geometry.view > 2;
+    return ProjectionOf(geometry.view) == MapProjection::Regional;
 }
 
 // An azimuth with its cosine, which the circles' points need and which stays the same from frame to frame.
@@ -206,6 +206,44 @@ void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame
         for (; x < width; ++x)
             out[x] = DarkenByLevel(picture[x], shade[x]);
     }
+}
+
+Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
+{
+    const SunPoint sun = SubsolarPoint(month, day, utcTimeOfDay);
+    const auto pixelAt = [&](double radius, double azimuth) {
+        double lat = 0, lon = 0;
+        GreatCirclePoint(radius, azimuth, sun.westLongitude, sun.latitude, lat, lon);
+        return MapPoint{LonToX(geometry, RadToDeg(lon)), LatToY(geometry, RadToDeg(lat))};
+    };
+    const bool regional = IsRegional(geometry);
+    const int pen = regional ? 36 : 12;
+    Bitmap mask(geometry.width, geometry.height, kShadowNight);
+
+    const auto trace = [&](double radius, Rgb color) {
+        MapPoint from = pixelAt(radius, 0);
+        double azimuth = 0;
+        do {
+            azimuth += kStep;
+            if (azimuth >= 2 * kPi)
+                azimuth = 0;
+            const MapPoint to = pixelAt(radius, azimuth);
+            if (std::abs(to.x - from.x) > geometry.width / 2) {
+                const int out = to.x > from.x ? -pen : geometry.width + pen;
+                DrawWideLine(mask, from.x, from.y, out, to.y, color, pen);
+                from = {geometry.width - out, to.y};
+            }
+            DrawWideLine(mask, from.x, from.y, to.x, to.y, color, pen);
+            from = to;
+        } while (azimuth != 0);
+    };
+    trace(regional ? 5 * kPi / 11 : 10 * kPi / 21, kShadowDay);
+    trace(kBoundary, kShadowTwilight);
+    for (int i = 0; i * kStep <= 2 * kPi; ++i) {
+        const MapPoint seed = pixelAt(kSeedRadius, i * kStep);
+        FloodFillBorder(mask, seed.x, seed.y, kShadowTwilight, kShadowDay);
+    }
+    return mask;
 }
 
 ShadowStep SunShadowStep(SunShadow& shadow)

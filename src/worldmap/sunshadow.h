@@ -88,6 +88,14 @@ private:
     CirclePoints m_seeds;
 };
 
+// The rule of the mask in its plainest form, which SunShadow follows with its points kept between frames, a
+// byte a pixel and faster lines and fills: around the Sun, a circle of day (radius 10π/21, 5π/11 in the
+// regional views) and the twilight circle (π/2) are traced in 0.04-radian steps with a round pen 12 pixels
+// wide (36 in the regional views), a curve crossing the map's seam being carried out past one edge and in
+// past the other; then from seeds at radius 5π/11 every 0.04 radian the day is filled up to the twilight.
+// The rest is night. Pixels are kShadowDay, kShadowTwilight or kShadowNight. For the tests; slow.
+Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
+
 // One pixel of the picture under day, twilight or night (neither flag): unchanged, each channel halved, or
 // divided by 8 (rounding down). Top bytes are no part of a colour.
 constexpr Rgb DarkenAs(Rgb picture, bool twilight, bool day)

@@ -3,10 +3,17 @@
 // replace with a recording fake).
 #pragma once
 
-#include "app/mainstate.h"
 #include "worldmap/bitmap.h"
 
 #include <string>
+
+// The styles of a font, any together.
+struct FontStyle {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool operator==(const FontStyle&) const = default;
+};
 
 // The lettering of the map: a face name, a size in points and a style.
 struct MapFont {

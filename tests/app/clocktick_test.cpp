@@ -89,65 +89,10 @@ TEST_F(Tick, ClockSetBackRedrawsAtOnce)
     EXPECT_TRUE(TickAt(At(14, 3, 7)));   // more than 60.48 s before the last redraw
 }
 
-TEST(AutomaticUpdate, FiresOnlyWhenEveryConditionHolds)
-{
-    const TDateTime tick = At(6, 0, 30);
-    struct Case {
-        const char* name;
-        int type;
-        TDateTime last;
-        int seconds;
-        bool link;
-        bool fires;
-    };
-    const Case cases[] = {
-        {"never", 0, 0.0, 30, true, false},
-        {"manually", 1, 0.0, 30, true, false},
-        {"automatic, never updated", 2, 0.0, 30, false, true},
-        {"automatic, second 29", 2, 0.0, 29, false, false},
-        {"automatic, updated 5 h ago", 2, tick - 5.0 / 24, 30, false, false},
-        {"automatic, update in the future", 2, tick + 1.0, 30, false, false},
-        {"dial-up without a link", 3, 0.0, 30, false, false},
-        {"dial-up with a link", 3, 0.0, 30, true, true},
-        {"above 3 acts as 3, no link", 4, 0.0, 30, false, false},
-        {"above 3 acts as 3, link", 9, 0.0, 30, true, true},
-        {"negative never", -1, 0.0, 30, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(AutomaticUpdateDue(c.type, tick, c.last, c.seconds, [&] { return c.link; }), c.fires);
-    }
-}
-
-TEST(AutomaticUpdate, ExactlySixHoursIsNotMoreThanSix)
-{
-    const TDateTime tick = At(6, 0, 30);
-    const TDateTime last = tick - 0.25;
-    ASSERT_EQ(tick - last, 0.25);
-    EXPECT_FALSE(AutomaticUpdateDue(2, tick, last, 30, nullptr));
-    EXPECT_TRUE(AutomaticUpdateDue(2, tick + 1e-6, last, 30, nullptr));
-}
-
-TEST(AutomaticUpdate, AsksForTheDialUpLinkLastAndOnlyWhenNeeded)
-{
-    int asked = 0;
-    auto link = [&] {
-        ++asked;
-        return true;
-    };
-    const TDateTime tick = At(6, 0, 30);
-    AutomaticUpdateDue(3, tick, tick, 30, link);      // too soon
-    AutomaticUpdateDue(3, tick, 0.0, 31, link);       // wrong second
-    AutomaticUpdateDue(2, tick, 0.0, 30, link);       // no link needed
-    EXPECT_EQ(asked, 0);
-    EXPECT_TRUE(AutomaticUpdateDue(3, tick, 0.0, 30, link));
-    EXPECT_EQ(asked, 1);
-}
-
 TEST_F(Tick, MinuteWithoutATickAtSecond30WaitsForTheNextMinute)
 {
     // Ticks every 500 ms from 06:00:00, except that the system was busy from 06:00:29.6 to 06:00:31.2.
-    state.UpdateType = 2;
+    state.UpdateType = UpdateTypeId::Automatically;
     int fired = 0;
     TDateTime firedAt = 0;
     for (int ms = 0; ms < 120000; ms += 500) {

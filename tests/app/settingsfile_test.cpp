@@ -186,7 +186,7 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         EXPECT_EQ(state.ShowShadow, c.showShadow);
         EXPECT_EQ(state.MapFontStyle, c.style);
         EXPECT_EQ(ReadTrayMode(ini), c.tray);
-        EXPECT_EQ(state.MapView, c.mapView);
+        EXPECT_EQ(state.MapView, MapViewId{c.mapView});
         EXPECT_EQ(state.CitySection, c.citySection);
     }
 }
@@ -214,14 +214,34 @@ TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
     state.IniFileName = ini;
     settings_file::ReadClockSettings(state);
     EXPECT_EQ(state.LastUpdate, 0.0);
-    EXPECT_EQ(state.UpdateType, 1);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId::Manually);
     EXPECT_EQ(state.TimeServer, settings_file::kDefaultTimeServer);
 
     dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n");
     settings_file::ReadClockSettings(state);
     EXPECT_DOUBLE_EQ(state.LastUpdate, 46363.5833333333);
-    EXPECT_EQ(state.UpdateType, 3);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId::WhileDialUp);
     EXPECT_EQ(state.TimeServer, "127.0.0.1");
+}
+
+TEST_F(SettingsFile, CityListEndsAtTheFirstGapOrTheLimitAndIsTheSectionsOwn)
+{
+    using namespace settings_file;
+    dir.Write("chronivo.ini", "[EU Cities]\nCity 1=Paris, France\n"
+                              "[World Cities]\nCity 1=Tokyo, Japan\nCity 2=Lima, Peru\nCity 4=Oslo, Norway\n");
+    EXPECT_EQ(ReadCityList(ini, "World Cities", 31), (TStrings{"Tokyo, Japan", "Lima, Peru"}));
+    EXPECT_EQ(ReadCityList(ini, "World Cities", 1), (TStrings{"Tokyo, Japan"}));
+    EXPECT_EQ(ReadCityList(dir.File("none.ini"), "World Cities", 31), TStrings{});
+}
+
+// A shorter list written over a longer one must end where it ends, not run on into the old names.
+TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
+{
+    using namespace settings_file;
+    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"}));
+    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Austin, TX"}));
+    EXPECT_EQ(ReadCityList(ini, "USA Cities", 31), TStrings{"Austin, TX"});
+    EXPECT_EQ(Read("USA Cities", "City 3"), "Miami, FL");
 }
 
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)

@@ -8,7 +8,6 @@ set -u
 
 program=$1
 skip() { echo "SKIP: $*"; exit 77; }
-fail() { echo "FAIL: $*"; exit 1; }
 
 for tool in Xvfb xinetd; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
@@ -20,16 +19,10 @@ else
     drop=()
 fi
 
-work=$(mktemp -d /tmp/chronivo-e2e-clock.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# The program runs as another user when this script is root: the display lets any user in.
+xvfb_options=(-ac)
+source "$(dirname "$0")/xvfb_session.sh"
+display=${DISPLAY#:}
 
 # The Time server, on the port the program always asks.
 if (exec 3<>/dev/tcp/127.0.0.1/37) 2>/dev/null; then
@@ -53,21 +46,8 @@ service time
 CONF
 xinetd -f "$work/xinetd.conf" -pidfile "$work/xinetd.pid" -dontfork >"$work/xinetd.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do
-    (exec 3<>/dev/tcp/127.0.0.1/37) 2>/dev/null && break
-    sleep 0.1
-done
-(exec 3<>/dev/tcp/127.0.0.1/37) 2>/dev/null || skip "the Time server cannot listen on 127.0.0.1:37: $(cat "$work/xinetd.log")"
-
-# A virtual display on a free number.
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -ac 4>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-display=$(head -n1 "$work/display")
-[ -n "$display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+listening() { (exec 3<>/dev/tcp/127.0.0.1/37) 2>/dev/null; }
+poll 5 listening || skip "the Time server cannot listen on 127.0.0.1:37: $(cat "$work/xinetd.log")"
 
 # The program in a folder of its own, with its settings file, owned by the user it runs as.
 app="$work/app"
@@ -96,7 +76,8 @@ fi
     TZ=Europe/London LANG=en_GB.UTF-8 "$app/chronivo" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids=("$program_pid" "${pids[@]}")
-sleep 0.5
+started() { [ "$(readlink "/proc/$program_pid/exe" 2>/dev/null)" = "$app/chronivo" ]; }
+poll 5 started || fail "the program did not start: $(cat "$work/program.log")"
 running=$(awk '/^CapEff:/ {print $2}' "/proc/$program_pid/status" 2>/dev/null) || fail "the program did not start"
 (( (0x$running >> 25) & 1 )) && fail "the running program holds CAP_SYS_TIME"
 
@@ -109,7 +90,9 @@ for _ in $(seq 150); do
     sleep 0.5
 done
 [ -n "$log" ] || fail "no log line after 75 s"
-sleep 0.5 # "Last update" is written just after the log line
+# "Last update" is written just after the log line.
+recorded() { [ -n "$(sed -n 's/^Last update=\(.*[1-9].*\)/\1/p' "$app/chronivo.ini")" ]; }
+poll 5 recorded || fail "no Last update after the log line"
 last=$(sed -n 's/^Last update=//p' "$app/chronivo.ini" | tr -d '\r')
 echo "Log=$log"
 echo "Last update=$last"
@@ -137,13 +120,9 @@ awk -v last="$last" -v now="$now_epoch" -v off="$offset" 'BEGIN {
 if command -v xdotool >/dev/null 2>&1; then
     export DISPLAY=":$display"
     xdotool mousemove 387 57 click 1 # the Set Clock button of the window at the top left corner
-    box=""
-    for _ in $(seq 20); do
-        box=$(xdotool search --onlyvisible --name '^Veltrix Chronivo$' 2>/dev/null | head -n1)
-        [ -n "$box" ] && break
-        sleep 0.25
-    done
-    [ -n "$box" ] || fail "Set Clock showed no message box titled Veltrix Chronivo"
+    # The attempt takes over a second before its message box shows; a loaded machine takes longer.
+    shown() { box=$(xdotool search --onlyvisible --name '^Veltrix Chronivo$' 2>/dev/null | head -n1); [ -n "$box" ]; }
+    poll 15 shown || fail "Set Clock showed no message box titled Veltrix Chronivo"
     again=$(sed -n 's/^Last update=//p' "$app/chronivo.ini" | tr -d '\r')
     [ "$again" != "$last" ] || fail "Set Clock did not record a new attempt"
     xdotool key --window "$box" Return

@@ -8,7 +8,8 @@ program=$1
 source "$(dirname "$0")/xvfb_session.sh"
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
-sleep 0.5
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+poll 5 managed || fail "the window manager did not start"
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
@@ -33,7 +34,8 @@ wait_exit() {
 # 1. Opens at the saved place, with its size and a ticking title.
 printf '[MainWin]\r\nLeft=120\r\nTop=80\r\n' > "$ini"
 start_clock
-sleep 0.5
+placed() { xdotool getwindowgeometry "$window" | grep -q "Position: 120,80"; }
+poll 5 placed
 geometry=$(xdotool getwindowgeometry "$window")
 echo "$geometry" | grep -q "Geometry: 409x225" || fail "size: $geometry"
 echo "$geometry" | grep -q "Position: 120,80" || fail "place: $geometry"
@@ -41,9 +43,8 @@ title1=$(xdotool getwindowname "$window")
 echo "title: $title1"
 [[ "$title1" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\ \ [A-Z][a-z]+,\ [0-9]{1,2}\ [A-Z][a-z]+\ [0-9]{4}$ ]] ||
     [[ "$title1" =~ ^[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\ \ .+[0-9]{4} ]] || fail "title: $title1"
-sleep 1.2
-title2=$(xdotool getwindowname "$window")
-[ "$title1" != "$title2" ] || fail "title did not change: $title2"
+ticked() { [ "$(xdotool getwindowname "$window")" != "$title1" ]; }
+poll 3 ticked || fail "title did not change: $(xdotool getwindowname "$window")"
 
 # The read-out is black with light-blue text.
 import -window root -crop 220x21+262+86 "$work/panel.png" 2>/dev/null || fail "no screenshot"
@@ -62,8 +63,8 @@ grep -q $'^Minimized=0\r$' "$ini" || fail "Minimized not saved"
 # 3. "Minimized" = "1" without tray mode: minimized at the first tick; a polite kill still saves.
 printf '[MainWin]\nLeft=10\nTop=20\nMinimized=1\n' > "$ini"
 start_clock
-sleep 1.5
-xprop -id "$window" WM_STATE | grep -q "Iconic" || fail "not minimized: $(xprop -id "$window" WM_STATE)"
+iconic() { xprop -id "$window" WM_STATE | grep -q "Iconic"; }
+poll 5 iconic || fail "not minimized: $(xprop -id "$window" WM_STATE)"
 kill -TERM "$clock"
 wait_exit
 grep -q '^Minimized=0$' "$ini" || fail "minimized to the taskbar is not hidden in the tray: $(cat "$ini")"

@@ -1,5 +1,6 @@
 # Sourced by the end-to-end tests: a work folder and a virtual X server of their own, both removed
-# when the test ends. Gives $work, $pids (add what you start), fail() and DISPLAY.
+# when the test ends. Gives $work, $pids (add what you start), fail(), poll() and DISPLAY. Options in
+# the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any user may connect).
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -9,12 +10,22 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# poll SECONDS COMMAND...: runs the command every 0.1 s until it succeeds; false if it never did in time.
+poll() {
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 
 # A display number of our own, told by the server itself.
 exec 5> >(cat > "$work/display")
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp ${xvfb_options[@]+"${xvfb_options[@]}"} >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
+poll 5 test -s "$work/display"
 exec 5>&-
+[ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"

@@ -4,7 +4,8 @@
 // scripted reply against the fake clock, a clock setter that only records, and dial-up links.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
+#include "platform/localclock.h"
 #include "platform/clocksetter.h"
 #include "platform/dialupstatus.h"
 #include "platform/messagepump.h"

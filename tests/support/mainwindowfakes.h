@@ -3,7 +3,8 @@
 #pragma once
 
 #include "app/cv_main.h"
-#include "app/datetime.h"
+#include "platform/localclock.h"
+#include "platform/localeformats.h"
 #include "platform/shellopener.h"
 
 #include <memory>

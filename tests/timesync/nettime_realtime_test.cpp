@@ -4,6 +4,7 @@
 #include "platform/messagepump.h"
 #include "platform/tickcounter.h"
 #include "support/fake_timesync.h"
+#include "support/tempdir.h"
 #include "support/timeserver.h"
 #include "timesync/nettime.h"
 
@@ -107,8 +108,6 @@ class XinetdTimeServer {
 public:
     XinetdTimeServer()
     {
-        m_folder = std::filesystem::temp_directory_path() / ("chronivo-xinetd-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
         for (std::uint16_t port : {std::uint16_t{3737}, UnusedPort()}) {
             if (Start(port))
                 return;
@@ -117,8 +116,6 @@ public:
     ~XinetdTimeServer()
     {
         Stop();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
     }
     bool Running() const { return m_pid > 0; }
     std::uint16_t Port() const { return m_port; }
@@ -168,7 +165,8 @@ private:
         m_pid = 0;
     }
 
-    std::filesystem::path m_folder;
+    TempDir m_temp;
+    std::filesystem::path m_folder = m_temp.Path();
     pid_t m_pid = 0;
     std::uint16_t m_port = 0;
 };

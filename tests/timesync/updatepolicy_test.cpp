@@ -4,12 +4,11 @@
 #include "app/clocktick.h"
 #include "app/utils.h"
 #include "support/fake_timesync.h"
+#include "support/tempdir.h"
 #include "timesync/testras.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -46,7 +45,7 @@ TEST(AutomaticUpdate, FiresOnlyWhenEveryConditionHoldsAndAsksTheLinkLast)
     for (const DueCase& c : cases) {
         SCOPED_TRACE(c.name);
         bool asked = false;
-        const bool due = AutomaticUpdateDue(c.type, kLast + c.sinceLast, kLast, c.seconds, [&] {
+        const bool due = AutomaticUpdateDue(UpdateTypeId{c.type}, kLast + c.sinceLast, kLast, c.seconds, [&] {
             asked = true;
             return c.linkUp;
         });
@@ -60,18 +59,16 @@ TEST(AutomaticUpdate, LastUpdateInTheFutureHoldsOffUntilSixHoursAfterIt)
     // The clock was put back an hour after the last update.
     const TDateTime last = kLast + 1.0 / 24;
     const auto noLink = [] { return false; };
-    EXPECT_FALSE(AutomaticUpdateDue(2, kLast + 0.25 + kSecond, last, 30, noLink));
-    EXPECT_FALSE(AutomaticUpdateDue(2, last + 0.25, last, 30, noLink));
-    EXPECT_TRUE(AutomaticUpdateDue(2, last + 0.25 + kSecond, last, 30, noLink));
+    EXPECT_FALSE(AutomaticUpdateDue(UpdateTypeId::Automatically, kLast + 0.25 + kSecond, last, 30, noLink));
+    EXPECT_FALSE(AutomaticUpdateDue(UpdateTypeId::Automatically, last + 0.25, last, 30, noLink));
+    EXPECT_TRUE(AutomaticUpdateDue(UpdateTypeId::Automatically, last + 0.25 + kSecond, last, 30, noLink));
 }
 
 TEST(AutomaticUpdate, NeverUpdatedFiresAtTheFirstSecondThirty)
 {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("chronivo-policy-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const TempDir folder;
     MainState state;
-    state.IniFileName = (folder / "chronivo.ini").string();
+    state.IniFileName = folder.File("chronivo.ini");
     WriteIniString(state.IniFileName, "Clock", "Update type", "2");
     WriteIniString(state.IniFileName, "Clock", "Last update", "0");
     settings_file::ReadClockSettings(state);
@@ -90,7 +87,6 @@ TEST(AutomaticUpdate, NeverUpdatedFiresAtTheFirstSecondThirty)
         }
     }
     EXPECT_EQ(fired, std::vector<std::string>{"10:00:30"});
-    std::filesystem::remove_all(folder);
 }
 
 TEST(DialUp, AnyConnectedLinkCounts)

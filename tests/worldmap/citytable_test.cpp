@@ -311,18 +311,9 @@ TEST(CityChoiceNames, OffersEveryCityRowInTableOrder)
     EXPECT_EQ(CityChoiceNames(BuiltInCityRows()).size(), 124u);
 }
 
-class LoadMapCitiesTest : public TempFolder {
-protected:
-    TMapCities Load(const std::string& iniText)
-    {
-        return LoadMapCities(Write("chronivo.ini", iniText), "World Cities", BuiltInCityRows());
-    }
-};
-
-TEST_F(LoadMapCitiesTest, FillsTheSlotsOfTheSection)
+TEST(MapCitiesOf, FillsTheSlotsInListOrder)
 {
-    const TMapCities cities = Load("[EU Cities]\nCity 1=Paris, France\n"
-                                   "[World Cities]\nCity 1=Amsterdam, Netherlands\nCity 2=Tokyo, Japan\n");
+    const TMapCities cities = MapCitiesOf({"Amsterdam, Netherlands", "Tokyo, Japan"}, BuiltInCityRows());
     EXPECT_EQ(cities[0].Name, "Amsterdam");
     EXPECT_EQ(cities[0].Longitude, -5);
     EXPECT_EQ(cities[0].Latitude, 52);
@@ -332,34 +323,18 @@ TEST_F(LoadMapCitiesTest, FillsTheSlotsOfTheSection)
     EXPECT_EQ(cities[2].Name, "");
 }
 
-TEST_F(LoadMapCitiesTest, StopsAtTheFirstMissingKey)
+TEST(MapCitiesOf, LeavesTheSlotOfAnUnknownNameEmpty)
 {
-    const TMapCities cities = Load("[World Cities]\nCity 1=Tokyo, Japan\nCity 3=Paris, France\n");
-    EXPECT_EQ(cities[0].Name, "Tokyo");
-    EXPECT_TRUE(std::all_of(cities.begin() + 1, cities.end(), [](const TMapCity& c) { return c.Name.empty(); }));
-}
-
-TEST_F(LoadMapCitiesTest, LeavesTheSlotOfAnUnknownNameEmpty)
-{
-    const TMapCities cities = Load("[World Cities]\nCity 1=amsterdam, netherlands\nCity 2=Tokyo, Japan\n");
+    const TMapCities cities = MapCitiesOf({"amsterdam, netherlands", "Tokyo, Japan"}, BuiltInCityRows());
     EXPECT_EQ(cities[0].Name, "");
     EXPECT_EQ(cities[1].Name, "Tokyo");
 }
 
-TEST_F(LoadMapCitiesTest, KeepsTheLastSlotEmptyWhateverTheSectionLists)
+TEST(MapCitiesOf, KeepsTheLastSlotEmptyWhateverTheListHolds)
 {
-    std::string ini = "[World Cities]\n";
-    for (int n = 1; n <= 40; ++n)
-        ini += "City " + std::to_string(n) + "=London, England\n";
-    const TMapCities cities = Load(ini);
+    const TMapCities cities = MapCitiesOf(TStrings(40, "London, England"), BuiltInCityRows());
     EXPECT_EQ(cities[kMaxMapCities - 1].Name, "London");
     EXPECT_EQ(cities[kMapCitySlots - 1].Name, "");
-}
-
-TEST_F(LoadMapCitiesTest, EmptiesEverySlotWhenTheFileIsMissing)
-{
-    const TMapCities cities = LoadMapCities(m_folder.File("none.ini"), "World Cities", BuiltInCityRows());
-    EXPECT_EQ(cities[0].Name, "");
 }
 
 // ---- "cities.dat" ----

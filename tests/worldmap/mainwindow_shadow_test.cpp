@@ -5,6 +5,7 @@
 #include "platform/timezoneinfo.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
+#include "worldmap/greatcircle.h"
 #include "worldmap/sunshadow.h"
 
 #include <gtest/gtest.h>

@@ -11,8 +11,8 @@ MapGeometry ComposedGeometry(int view, MapGeometry geometry = {})
 {
     const Bitmap world(316, 158), europe(316, 158), northAmerica(316, 158);
     Bitmap viewBitmap(316, 158);
-    ComposeMapView(view, {world, europe, northAmerica}, viewBitmap, geometry);
-    geometry.view = view;
+    ComposeMapView(MapViewId{view}, {world, europe, northAmerica}, viewBitmap, geometry);
+    geometry.view = MapViewId{view};
     return geometry;
 }
 

@@ -48,7 +48,7 @@ TEST(ComposeMapView, TurnedWorldViewsWrapTheColumnsAround)
         const Bitmap world = Numbered(c.width, 4), other(316, 158);
         Bitmap viewBitmap(316, 158); // a replacement world of another size gives the view its own size
         MapGeometry geometry;
-        ComposeMapView(c.view, {world, other, other}, viewBitmap, geometry);
+        ComposeMapView(MapViewId{c.view}, {world, other, other}, viewBitmap, geometry);
         ASSERT_EQ(viewBitmap.Width(), c.width);
         ASSERT_EQ(viewBitmap.Height(), 4);
         for (int y = 0; y < 4; ++y) {
@@ -79,7 +79,7 @@ TEST(ComposeMapView, EachViewTakesItsPictureAndShifts)
         geometry.lonShift = 7;
         geometry.latShift = 8;
         Bitmap viewBitmap(316, 158);
-        ComposeMapView(c.view, pictures, viewBitmap, geometry);
+        ComposeMapView(MapViewId{c.view}, pictures, viewBitmap, geometry);
         EXPECT_EQ(viewBitmap, c.picture ? *c.picture : world); // a plain world turned is itself
         EXPECT_EQ(geometry.lonShift, c.lonShift);
         EXPECT_EQ(geometry.latShift, c.latShift);
@@ -97,7 +97,7 @@ TEST(ComposeMapView, ViewNumbersOutsideTheRangeComposeNothing)
         MapGeometry geometry;
         geometry.lonShift = 3;
         geometry.latShift = 4;
-        ComposeMapView(view, {world, world, world}, viewBitmap, geometry);
+        ComposeMapView(MapViewId{view}, {world, world, world}, viewBitmap, geometry);
         EXPECT_EQ(viewBitmap, Bitmap(316, 158));
         EXPECT_EQ(geometry.lonShift, 3);
         EXPECT_EQ(geometry.latShift, 4);

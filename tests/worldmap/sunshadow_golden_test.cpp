@@ -34,7 +34,7 @@ constexpr int kMoments = 64;
 MapGeometry GeometryOf(int width, int height, int view)
 {
     const int shifts[5][2] = {{0, 0}, {90, 0}, {200, 0}, {-40, 20}, {110, 10}};
-    return {width, height, view, shifts[view][0], shifts[view][1]};
+    return {width, height, MapViewId{view}, shifts[view][0], shifts[view][1]};
 }
 
 // 0 day, 1 twilight, 2 night, 3 anything else.
@@ -182,6 +182,31 @@ TEST(SunShadowGolden, ReusedShadowDrawsAsANewOne)
         EXPECT_TRUE(std::equal(reused.Mask().Data(),
                                reused.Mask().Data() + static_cast<std::size_t>(geometry.width) * geometry.height,
                                fresh.Mask().Data()));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The fast mask and the plain reference agree pixel for pixel over moments, views and sizes.
+TEST(SunShadowReference, FastMaskFollowsThePlainRule)
+{
+    SunShadow shadow;
+    for (int i = 0; i < kMoments; i += 3) {
+        const Moment when = MomentOf(i);
+        const int view = i % 5;
+        for (const auto& [width, height] : {std::pair{316, 158}, {400, 200}, {23, 11}}) {
+            SCOPED_TRACE(testing::Message() << "moment " << i << " view " << view << " size " << width);
+            const MapGeometry geometry = GeometryOf(width, height, view);
+            shadow.DrawSunShadow(geometry, when.month, when.day, when.u);
+            const Bitmap reference = ReferenceSunShadowMask(geometry, when.month, when.day, when.u);
+            int differing = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    differing += shadow.Mask().Pixel(x, y) != reference.Pixel(x, y);
+            ASSERT_EQ(differing, 0);
+        }
     }
 }
 

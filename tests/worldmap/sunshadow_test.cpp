@@ -1,7 +1,7 @@
 // The Sun's point and the shadow mask on the built-in 316 × 158 map.
 #include "worldmap/sunshadow.h"
 
-#include "app/utils.h"
+#include "worldmap/greatcircle.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ constexpr double pi = std::numbers::pi;
 MapGeometry View(int view)
 {
     const int shifts[5][2] = {{0, 0}, {90, 0}, {200, 0}, {-40, 20}, {110, 10}};
-    return {316, 158, view, shifts[view][0], shifts[view][1]};
+    return {316, 158, MapViewId{view}, shifts[view][0], shifts[view][1]};
 }
 
 struct Moment {

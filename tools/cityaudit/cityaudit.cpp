@@ -5,7 +5,7 @@
 // the city's zone in the system's tzdata; then the total of such hours. It informs whoever edits the
 // table: the table keeps one fixed offset and one of twelve rules per city, so some differences are
 // expected. Usage: cityaudit (no arguments). Exit status 0 unless a city has no zone here.
-#include "app/datetime.h"
+#include "base/datetime.h"
 #include "worldmap/citytable.h"
 
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "platform/posix/clocksetter_posix.h"
 
 #include "platform/clocksetter.h"
+#include "platform/filestore.h"
 #include "platform/messagepump.h"
 
 #include <cerrno>
@@ -9,9 +10,7 @@
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -25,14 +24,7 @@ constexpr int kCapSysTime = 25;
 constexpr int kBusCallSeconds = 120;
 constexpr auto kBusWaitLimit = std::chrono::seconds(kBusCallSeconds + 5);
 constexpr int kPollMs = 50;
-
-std::string ReadSmallFile(const char* path)
-{
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+constexpr std::size_t kMaxStatusBytes = 64 * 1024;
 
 bool SetDirectly(std::int64_t microseconds)
 {
@@ -51,7 +43,7 @@ public:
         const auto microseconds = LocalToUnixMicroseconds(local);
         if (!microseconds)
             return false;
-        if (HasClockCapability(ReadSmallFile("/proc/self/status")) && SetDirectly(*microseconds))
+        if (HasClockCapability(ReadSmallFile("/proc/self/status", kMaxStatusBytes).bytes) && SetDirectly(*microseconds))
             return true;
         return AskTimeDaemon(*microseconds);
     }

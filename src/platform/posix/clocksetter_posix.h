@@ -3,7 +3,7 @@
 // the system bus (busctl), whose policy may ask the user for leave.
 #pragma once
 
-#include "app/datetime.h"
+#include "base/datetime.h"
 
 #include <cstdint>
 #include <optional>

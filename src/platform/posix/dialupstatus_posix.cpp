@@ -1,9 +1,10 @@
 #include "platform/posix/dialupstatus_posix.h"
 
+#include "platform/filestore.h"
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -16,12 +17,19 @@ constexpr unsigned kFlagUp = 0x1;
 constexpr unsigned kFlagLoopback = 0x8;
 constexpr unsigned kFlagPointToPoint = 0x10;
 
+// Device attributes are short texts; sysfs reports them as a page long.
+constexpr std::size_t kMaxAttributeBytes = 64 * 1024;
+
+std::string Attribute(const std::filesystem::path& file)
+{
+    return ReadSmallFile(file.string(), kMaxAttributeBytes).bytes;
+}
+
 std::string FirstLine(const std::filesystem::path& file)
 {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
+    std::string text = Attribute(file);
+    text.resize(std::min(text.find('\n'), text.size()));
+    return text;
 }
 
 template <typename Number> Number ParseNumber(const std::string& text, int base, Number fallback)
@@ -36,12 +44,8 @@ template <typename Number> Number ParseNumber(const std::string& text, int base,
 
 bool IsWwanDevice(const std::filesystem::path& device)
 {
-    std::ifstream uevent(device / "uevent");
-    for (std::string line; std::getline(uevent, line);) {
-        if (line == "DEVTYPE=wwan")
-            return true;
-    }
-    return false;
+    const std::string uevent = "\n" + Attribute(device / "uevent");
+    return uevent.find("\nDEVTYPE=wwan\n") != std::string::npos || uevent.ends_with("\nDEVTYPE=wwan");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The user's regional date and time formats, from the system locale.
 #pragma once
 
-#include "app/datetime.h"
+#include "platform/localeformats.h"
 
 class QtLocaleFormats final : public LocaleFormats {
 public:

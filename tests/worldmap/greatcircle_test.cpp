@@ -1,5 +1,5 @@
 // The angle helpers: the point at a distance and azimuth from a centre, west-positive longitudes.
-#include "app/utils.h"
+#include "worldmap/greatcircle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // The date-time value: calendar conversions and the fixed text formats.
-#include "app/datetime.h"
+#include "base/datetime.h"
+#include "platform/localeformats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/datetime.h"
+#include "base/datetime.h"
 
 #include <array>
 #include <charconv>
@@ -59,11 +59,6 @@ std::string TwoDigits(int n)
     std::array<char, 3> text{static_cast<char>('0' + (n / 10) % 10), static_cast<char>('0' + n % 10), '\0'};
     return text.data();
 }
-
-constexpr std::array<const char*, 7> kDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                               "Thursday", "Friday", "Saturday"};
-constexpr std::array<const char*, 12> kMonthNames{"January", "February", "March",     "April",   "May",      "June",
-                                                  "July",    "August",   "September", "October", "November", "December"};
 
 } // namespace
 
@@ -135,36 +130,4 @@ bool TryParseDecimal(const std::string& text, double& value)
         return false;
     value = parsed;
     return true;
-}
-
-std::string FormatShortDateLongTime(TDateTime value, const LocaleFormats& formats)
-{
-    const TimeParts time = DecodeTime(value);
-    if (time.hour == 0 && time.minute == 0 && time.second == 0)
-        return formats.ShortDate(value);
-    return formats.ShortDate(value) + ' ' + formats.LongTime(value);
-}
-
-std::string FixedLocaleFormats::LongDate(TDateTime value) const
-{
-    const DateParts d = DecodeDate(value);
-    return std::string(kDayNames[static_cast<size_t>(DayOfWeek(value) - 1)]) + ", " + std::to_string(d.day) + ' ' +
-           kMonthNames[static_cast<size_t>(d.month - 1)] + ' ' + std::to_string(d.year);
-}
-
-std::string FixedLocaleFormats::ShortDate(TDateTime value) const
-{
-    const DateParts d = DecodeDate(value);
-    return TwoDigits(d.day) + '/' + TwoDigits(d.month) + '/' + std::to_string(d.year);
-}
-
-std::string FixedLocaleFormats::LongTime(TDateTime value) const
-{
-    return FormatTimeHHNNSS(value);
-}
-
-std::string FixedLocaleFormats::ShortTime(TDateTime value) const
-{
-    const TimeParts t = DecodeTime(value);
-    return TwoDigits(t.hour) + ':' + TwoDigits(t.minute);
 }

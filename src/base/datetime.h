@@ -1,9 +1,9 @@
-// The program's date-time value and its text formats.
+// The program's date-time value and its fixed text formats.
 //
 // A date-time is a double counting days since 30 December 1899 00:00, the fraction being the time
 // of day. All time arithmetic of the program is done in these days. Texts meant for the user (the
-// long date, short date and time) follow the user's regional formats, which the core asks through
-// the LocaleFormats interface; the fixed formats ("hh:nn:ss", decimal numbers) are made here.
+// long date, short date and time) follow the user's regional formats, a platform service
+// (platform/localeformats.h); the fixed formats ("hh:nn:ss", decimal numbers) are made here.
 #pragma once
 
 #include <cstdint>
@@ -48,36 +48,3 @@ std::string FormatTimeHHNNSS(TDateTime value);
 std::string DateTimeToSettingText(TDateTime value);
 // Parses a decimal number written with "."; false (and value untouched) when text is not one.
 bool TryParseDecimal(const std::string& text, double& value);
-
-// The user's regional date and time formats.
-class LocaleFormats {
-public:
-    virtual ~LocaleFormats() = default;
-    // "dddddd": the long date, such as "Monday, 7 December 2026".
-    virtual std::string LongDate(TDateTime value) const = 0;
-    // The short date, such as "07/12/2026".
-    virtual std::string ShortDate(TDateTime value) const = 0;
-    // The long time, with seconds, such as "14:05:09".
-    virtual std::string LongTime(TDateTime value) const = 0;
-    // "t": the short time, without seconds, such as "14:05".
-    virtual std::string ShortTime(TDateTime value) const = 0;
-};
-
-// "c": the short date, then a blank and the long time unless the time of day is 00:00:00.
-std::string FormatShortDateLongTime(TDateTime value, const LocaleFormats& formats);
-
-// Fixed English formats, for tools, tests and machines without a locale service.
-class FixedLocaleFormats final : public LocaleFormats {
-public:
-    std::string LongDate(TDateTime value) const override;  // "Monday, 7 December 2026"
-    std::string ShortDate(TDateTime value) const override; // "07/12/2026"
-    std::string LongTime(TDateTime value) const override;  // "14:05:09"
-    std::string ShortTime(TDateTime value) const override; // "14:05"
-};
-
-// The current local date and time.
-class LocalClock {
-public:
-    virtual ~LocalClock() = default;
-    virtual TDateTime Now() const = 0;
-};

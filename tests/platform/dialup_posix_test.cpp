@@ -1,11 +1,11 @@
 // Dial-up links as read from a made-up /sys/class/net.
 #include "platform/posix/dialupstatus_posix.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -25,8 +25,8 @@ void Write(const std::filesystem::path& file, const char* text)
 
 TEST(PosixDialUp, PointToPointAndMobileLinksThatAreUpAndRunning)
 {
-    const std::filesystem::path classNet =
-        std::filesystem::temp_directory_path() / ("chronivo-sysfs-" + std::to_string(::getpid()));
+    const TempDir folder;
+    const std::filesystem::path& classNet = folder.Path();
     const std::vector<Device> devices{
         {"eth0", "1", "0x1003", "up", "1", "INTERFACE=eth0"},                     // Ethernet: not dial-up
         {"lo", "772", "0x9", "unknown", "1", "INTERFACE=lo"},                     // loopback
@@ -48,7 +48,6 @@ TEST(PosixDialUp, PointToPointAndMobileLinksThatAreUpAndRunning)
         Write(dir / "uevent", d.uevent);
     }
     const std::vector<DialUpLink> links = ReadDialUpLinks(classNet.string());
-    std::filesystem::remove_all(classNet);
 
     std::vector<std::string> seen;
     std::vector<std::string> connected;

@@ -2,6 +2,7 @@
 // process without the privilege, with a stand-in for busctl) how it asks the time daemon. No test
 // here can set the machine's clock: the child refuses to run with the privilege.
 #include "platform/posix/clocksetter_posix.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -52,16 +53,11 @@ protected:
     {
         if (::geteuid() == 0 && std::system("command -v setpriv >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "running as root without setpriv: no way to drop the clock privilege";
-        m_folder = std::filesystem::temp_directory_path() / ("chronivo-setter-" + std::to_string(::getpid()));
+        m_folder = m_temp.Path();
         std::filesystem::create_directories(m_folder / "bin");
         std::filesystem::copy_file(CLOCKSETTER_PROBE, m_folder / "probe");
         std::filesystem::permissions(m_folder, std::filesystem::perms::all); // the stand-in writes here
         std::filesystem::permissions(m_folder / "bin", std::filesystem::perms::all);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
     }
 
     void StandInBusctl(int exitStatus)
@@ -88,6 +84,7 @@ protected:
         return line;
     }
 
+    TempDir m_temp;
     std::filesystem::path m_folder;
 };
 

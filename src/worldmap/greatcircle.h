@@ -1,0 +1,32 @@
+// Points on a great circle around a place on the Earth, as the Sun's shadow traces its day, twilight and
+// night circles, and the angle conversions of the map. Angles are radians unless a name says degrees;
+// longitudes are west positive, as everywhere on the map.
+#pragma once
+
+// Degrees to radians (× π/180) and back (× 180/π).
+double DegToRad(double degrees);
+double RadToDeg(double radians);
+
+// The point at angular distance rho from a centre (lon0 west positive, lat0 north positive) along azimuth beta
+// (0 = north, π/2 = east): its latitude lat and its west-positive longitude lon in -π .. π. All in radians.
+void GreatCirclePoint(double rho, double beta, double lon0, double lat0, double& lat, double& lon);
+
+// GreatCirclePoint for many azimuths around one centre at one distance, with what depends only on those worked
+// out once; Point gives exactly what GreatCirclePoint gives for the same arguments.
+class GreatCircle {
+public:
+    // rho, lon0, lat0 as for GreatCirclePoint, radians.
+    GreatCircle(double rho, double lon0, double lat0);
+    // The point at azimuth beta, radians.
+    void Point(double beta, double& lat, double& lon) const;
+    // The point's latitude and its longitude less the centre's, delta (before the wrap into -π .. π), with
+    // cosBeta = std::cos(beta) given for azimuths that come back again and again: they do not depend on the
+    // centre's longitude. Point's lon is WrappedLongitude(lon0, delta).
+    void Offset(double beta, double cosBeta, double& lat, double& delta) const;
+    // lon0 + delta, wrapped into -π .. π once in either direction.
+    static double WrappedLongitude(double lon0, double delta);
+
+private:
+    bool m_folded = false;
+    double m_lon0, m_sinLat0, m_cosLat0, m_cosRho, m_sinRho;
+};

@@ -1,0 +1,3 @@
+// A core header that reaches for the toolkit.
+#pragma once
+#include <QString>

@@ -1,0 +1,3 @@
+// A subsystem header that reaches up into the program.
+#pragma once
+#include "app/mainstate.h"
