@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -31,6 +32,7 @@ namespace {
 constexpr const char* kHomePage = "https://veltrix.example/chronivo/";
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
+constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
 // frame replaces the previous one without flicker.
@@ -187,10 +189,10 @@ void TcvMain::FormCreate()
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
 
-    // The map area takes the world picture's size, so a replacement of another size resizes it.
+    // The frames take the world picture's size, and so does the geometry; the map area keeps its
+    // place and size, so a larger replacement never covers the buttons beside it.
     FFrameBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
     FViewBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    m_map->resize(m_mapBitmap.Width(), m_mapBitmap.Height());
     m_mapGeometry.width = m_mapBitmap.Width();
     m_mapGeometry.height = m_mapBitmap.Height();
 
@@ -379,8 +381,8 @@ void TcvMain::ComposeMapView()
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = m_map->width();
-    m_mapGeometry.height = m_map->height();
+    m_mapGeometry.width = FFrameBitmap.Width();
+    m_mapGeometry.height = FFrameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
@@ -408,9 +410,14 @@ void TcvMain::MapPaint(QPainter& painter)
     // Until the first frame is drawn the map area shows nothing of its own.
     if (!m_state.MapReady)
         return;
-    // The whole frame. For a map of up to 318 × 158 pixels that is all a fixed block of that size
-    // would show; a larger replacement map is shown whole instead of cut to that block.
-    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)));
+    // A block of 318 × 158 from the frame's top-left corner, clipped to the map area; what a smaller
+    // picture leaves uncovered is cleared rather than left with whatever was there before.
+    const QRect block =
+        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
+    for (const QRect& rect : uncovered)
+        painter.fillRect(rect, Qt::black);
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
 }
 
 void TcvMain::paintEvent(QPaintEvent* /*event*/)

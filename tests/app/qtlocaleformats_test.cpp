@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const TDateTime kMoment = EncodeDate(2026, 12, 7) + EncodeTime(14, 5, 9, 0);
