@@ -81,8 +81,8 @@ void ReadClockSettings(MainState& state)
     const std::string& file = state.IniFileName;
     state.TimeServer = ReadIniString(file, kClock, "Time server", 32, kDefaultTimeServer);
     double lastUpdate = 0.0;
-    state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
-                                                                                                          : 0.0;
+    state.LastUpdate =
+        TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate : 0.0;
     state.UpdateType = ReadInteger(file, kClock, "Update type", 1);
 }
 
@@ -94,6 +94,13 @@ bool ReadTrayMode(const std::string& fileName)
 bool ReadMinimized(const std::string& fileName)
 {
     return ReadExactlyOne(fileName, kMainWin, "Minimized");
+}
+
+void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
+                             const LocaleFormats& formats)
+{
+    WriteIniString(fileName, kClock, "Log", FormatShortDateLongTime(recorded, formats) + "  " + message);
+    WriteIniString(fileName, kClock, "Last update", DateTimeToSettingText(recorded));
 }
 
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)

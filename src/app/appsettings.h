@@ -49,6 +49,11 @@ bool ReadTrayMode(const std::string& fileName);
 // "MainWin" "Minimized", read at the first tick.
 bool ReadMinimized(const std::string& fileName);
 
+// After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
+// two blanks and the message; then "Last update" = the recorded time, days.
+void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
+                             const LocaleFormats& formats);
+
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);

@@ -6,6 +6,7 @@
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
+#include "platform/qt/qtworker.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -77,7 +78,11 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
     FormCreate();
 }
 
-TcvMain::~TcvMain() = default;
+TcvMain::~TcvMain()
+{
+    // A query still running ends within its own time-outs; nothing it uses may go before it.
+    m_queryWorker.reset();
+}
 
 // The time query and the clock update, on the given services or the system's (an absent clock
 // setter leaves the clock alone); their waits run the Qt event loop.
@@ -87,10 +92,21 @@ void TcvMain::CreateTimeSync()
     if (!sync.pump)
         sync.pump = std::make_unique<QtMessagePump>();
     CompleteTimeSyncServices(sync);
-    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
+    // The query runs on a thread of its own, where its waits simply sleep; its answer comes back
+    // through the event loop, so the window goes on ticking and answering for the whole query.
+    m_queryPump = MakeSystemMessagePump();
+    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
+    m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
+    hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
+        auto answer = std::make_shared<QueryAnswer>();
+        m_queryWorker->Run([answer, query = std::move(query)] { *answer = query(); },
+                           [answer, done = std::move(done)] { done(*answer); });
+    };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const std::string& message, MessageIcon icon) {
+        if (m_closed)
+            return; // the answer came after the window closed: it is in the log
         QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), QString::fromStdString(message), QMessageBox::Ok, this);
         box.exec();
@@ -351,7 +367,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock(m_state, requester);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, m_state.IniFileName, requester},
+                                      m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
