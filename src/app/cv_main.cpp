@@ -219,7 +219,12 @@ void TcvMain::FormShow()
 {
     if (m_state.TrayMode)
         EnterTrayMode();
+    // The first tick comes as soon as the window is shown, so its first paint has the map; the later
+    // ones every 500 ms. A showing from the tray finds the timer running and leaves it be.
+    if (m_timer->isActive())
+        return;
     m_timer->start();
+    QMetaObject::invokeMethod(this, &TcvMain::TimerTimer, Qt::QueuedConnection);
 }
 
 void TcvMain::showEvent(QShowEvent* event)
@@ -323,6 +328,9 @@ void TcvMain::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+    // Closing the main window ends the program in every state; hidden in the tray, the window is no
+    // visible window whose closing the application would notice by itself.
+    QCoreApplication::quit();
 }
 
 void TcvMain::FormClose()
