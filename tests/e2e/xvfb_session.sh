@@ -12,7 +12,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 # A display number of our own, told by the server itself.
 exec 5> >(cat > "$work/display")
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: the server must not restart when its last client leaves, or a program that connects
+# just then (the program checks the display before Qt connects) finds no server.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
