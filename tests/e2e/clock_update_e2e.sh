@@ -60,7 +60,7 @@ done
 (exec 3<>/dev/tcp/127.0.0.1/37) 2>/dev/null || skip "the Time server cannot listen on 127.0.0.1:37: $(cat "$work/xinetd.log")"
 
 # A virtual display on a free number.
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -ac 4>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset -ac 4>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 50); do
     [ -s "$work/display" ] && break
