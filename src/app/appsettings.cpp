@@ -116,6 +116,13 @@ bool WriteCityList(const std::string& fileName, const std::string& section, cons
     return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
 }
 
+void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
+                             const LocaleFormats& formats)
+{
+    WriteIniString(fileName, kClock, "Log", FormatShortDateLongTime(recorded, formats) + "  " + message);
+    WriteIniString(fileName, kClock, "Last update", DateTimeToSettingText(recorded));
+}
+
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
 {
     if (minimized) {

@@ -5,6 +5,7 @@
 
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
+#include "platform/localeformats.h"
 
 #include <cstddef>
 #include <string>
@@ -55,6 +56,10 @@ TStrings ReadCityList(const std::string& fileName, const std::string& section, s
 // Writes names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys
 // above it from a longer list stay in the file, unread). True when every write succeeded.
 bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names);
+// After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
+// two blanks and the message; then "Last update" = the recorded time, days.
+void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
+                             const LocaleFormats& formats);
 
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".

@@ -7,6 +7,7 @@
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
+#include "platform/qt/qtworker.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -32,6 +34,7 @@ namespace {
 constexpr const char* kHomePage = "https://veltrix.example/chronivo/";
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
+constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
 // frame replaces the previous one without flicker.
@@ -76,7 +79,11 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
     FormCreate();
 }
 
-TcvMain::~TcvMain() = default;
+TcvMain::~TcvMain()
+{
+    // A query still running ends within its own time-outs; nothing it uses may go before it.
+    m_queryWorker.reset();
+}
 
 // The time query and the clock update, on the given services or the system's (an absent clock
 // setter leaves the clock alone); their waits run the Qt event loop.
@@ -86,16 +93,30 @@ void TcvMain::CreateTimeSync()
     if (!sync.pump)
         sync.pump = std::make_unique<QtMessagePump>();
     CompleteTimeSyncServices(sync);
-    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *sync.pump, *sync.zone});
+    // The query runs on a thread of its own, where its waits simply sleep; its answer comes back
+    // through the event loop, so the window goes on ticking and answering for the whole query.
+    m_queryPump = MakeSystemMessagePump();
+    m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
+    m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
+    hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
+        auto answer = std::make_shared<QueryAnswer>();
+        m_queryWorker->Run([answer, query = std::move(query)] { *answer = query(); },
+                           [answer, done = std::move(done)] { done(*answer); });
+    };
+    hooks.recordOutcome = [this](TDateTime recorded, const std::string& message) {
+        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, recorded, message, *m_services.formats);
+    };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const std::string& message, MessageIcon icon) {
+        if (m_closed)
+            return; // the answer came after the window closed: it is in the log
         QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), QString::fromStdString(message), QMessageBox::Ok, this);
         box.exec();
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *m_services.formats, *sync.ticks},
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks},
         std::move(hooks));
 }
 
@@ -188,10 +209,10 @@ void TcvMain::FormCreate()
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
 
-    // The map area takes the world picture's size, so a replacement of another size resizes it.
+    // The frames take the world picture's size, and so does the geometry; the map area keeps its
+    // place and size, so a larger replacement never covers the buttons beside it.
     FFrameBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
     FViewBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    m_map->resize(m_mapBitmap.Width(), m_mapBitmap.Height());
     m_mapGeometry.width = m_mapBitmap.Width();
     m_mapGeometry.height = m_mapBitmap.Height();
 
@@ -202,7 +223,12 @@ void TcvMain::FormShow()
 {
     if (m_state.TrayMode)
         EnterTrayMode();
+    // The first tick comes as soon as the window is shown, so its first paint has the map; the later
+    // ones every 500 ms. A showing from the tray finds the timer running and leaves it be.
+    if (m_timer->isActive())
+        return;
     m_timer->start();
+    QMetaObject::invokeMethod(this, &TcvMain::TimerTimer, Qt::QueuedConnection);
 }
 
 void TcvMain::showEvent(QShowEvent* event)
@@ -306,6 +332,9 @@ void TcvMain::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+    // Closing the main window ends the program in every state; hidden in the tray, the window is no
+    // visible window whose closing the application would notice by itself.
+    QCoreApplication::quit();
 }
 
 void TcvMain::FormClose()
@@ -350,7 +379,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock(m_state, requester);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester},
+                                      m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
@@ -381,8 +411,8 @@ void TcvMain::ComposeMapView()
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = m_map->width();
-    m_mapGeometry.height = m_map->height();
+    m_mapGeometry.width = FFrameBitmap.Width();
+    m_mapGeometry.height = FFrameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
@@ -410,9 +440,14 @@ void TcvMain::MapPaint(QPainter& painter)
     // Until the first frame is drawn the map area shows nothing of its own.
     if (!m_state.MapReady)
         return;
-    // The whole frame. For a map of up to 318 × 158 pixels that is all a fixed block of that size
-    // would show; a larger replacement map is shown whole instead of cut to that block.
-    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)));
+    // A block of 318 × 158 from the frame's top-left corner, clipped to the map area; what a smaller
+    // picture leaves uncovered is cleared rather than left with whatever was there before.
+    const QRect block =
+        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
+    for (const QRect& rect : uncovered)
+        painter.fillRect(rect, Qt::black);
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
 }
 
 void TcvMain::paintEvent(QPaintEvent* /*event*/)

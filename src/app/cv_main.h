@@ -29,6 +29,7 @@ class LocalClock;
 class LocaleFormats;
 class NetTime;
 class PictureButton;
+class QtWorker;
 class ShellOpener;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
@@ -98,8 +99,10 @@ private:
 
     MainState m_state;
     MainServices m_services;
+    std::unique_ptr<MessagePump> m_queryPump; // the waits of the query, on its worker thread
     std::unique_ptr<NetTime> m_netTime;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
+    std::unique_ptr<QtWorker> m_queryWorker;
     bool m_hiddenInTray = false;
     QPixmap m_background;
     TStringHolder m_cityData;

@@ -16,6 +16,6 @@ public:
     virtual void HandleOneMessage() = 0;
 };
 
-// The platform's own message queue of this thread: on a system without one, waits simply sleep.
-// The Qt program uses QtMessagePump instead, which runs the toolkit's events.
+// The platform's own message queue of this thread: on a system without one, waits simply sleep, as
+// the time query's do on its worker thread. QtMessagePump runs the toolkit's events instead.
 std::unique_ptr<MessagePump> MakeSystemMessagePump();

@@ -1,7 +1,5 @@
 #include "timesync/clockupdate.h"
 
-#include "app/appsettings.h"
-#include "app/utils.h"
 #include "platform/clocksetter.h"
 #include "platform/localclock.h"
 #include "platform/tickcounter.h"
@@ -34,43 +32,55 @@ ClockUpdater::ClockUpdater(Services services, Hooks hooks) : m_services(std::mov
 {
 }
 
-bool ClockUpdater::UpdateSystemClock(MainState& state, UpdateRequester requester)
+bool ClockUpdater::UpdateSystemClock(const UpdateAsk& ask, TDateTime& lastUpdate)
 {
-    // The query handles window messages while it waits, so a click or a tick can ask again from
-    // inside it; the query is not re-entrant, so such a request is refused.
-    if (state.LastUpdate == state.TickTime || m_busy)
+    // The query is not re-entrant, and its answer may come many ticks later: while it runs, every
+    // other request is refused.
+    if (lastUpdate == ask.tickTime || m_busy)
         return false;
     m_busy = true;
-    state.LastUpdate = state.TickTime;
+    lastUpdate = ask.tickTime;
     if (m_hooks.busyCursor)
         m_hooks.busyCursor(true);
 
-    const std::string server = state.TimeServer; // a copy: a nested settings dialog may change it
-    TDateTime serverTime = m_services.net.NetworkTime(server, m_services.service);
+    NetTime& net = m_services.net;
+    auto query = [&net, server = ask.server, service = m_services.service] {
+        QueryAnswer answer;
+        answer.serverTime = net.NetworkTime(server, service);
+        answer.replyTick = net.ReplyTick();
+        return answer;
+    };
+    auto done = [this, ask](const QueryAnswer& answer) { Finish(ask, answer); };
+    if (m_hooks.runQuery)
+        m_hooks.runQuery(std::move(query), std::move(done));
+    else
+        done(query());
+    return true;
+}
+
+void ClockUpdater::Finish(const UpdateAsk& ask, const QueryAnswer& answer)
+{
     const TDateTime now = m_services.clock.Now();
-    Outcome outcome{"Unable to access server " + server, now, MessageIcon::Exclamation};
-    if (serverTime != 0.0) {
-        // The reply is as old as the close and the stop that followed it: the server's time is
-        // carried forward by that much, or the clock would be set at least 1.2 s slow.
-        const std::int32_t sinceReply = ElapsedMs(m_services.net.ReplyTick(), m_services.ticks.Now());
-        serverTime += std::max(0, sinceReply) / kMSecsPerDayDouble;
+    Outcome outcome{"Unable to access server " + ask.server, now, MessageIcon::Exclamation};
+    if (answer.serverTime != 0.0) {
+        // The reply is as old as the close and the stop that followed it, and the hand-back: the
+        // server's time is carried forward by that much, or the clock would be set at least 1.2 s slow.
+        const std::int32_t sinceReply = ElapsedMs(answer.replyTick, m_services.ticks.Now());
+        const TDateTime serverTime = answer.serverTime + std::max(0, sinceReply) / kMSecsPerDayDouble;
         if (m_services.setter.SetSystemClock(serverTime)) {
             const std::string correction = CorrectionText((serverTime - now) * kSecondsPerDay);
-            outcome = {"Clock updated using " + server + "  (Correction: " + correction + " seconds)", serverTime,
+            outcome = {"Clock updated using " + ask.server + "  (Correction: " + correction + " seconds)", serverTime,
                        MessageIcon::Information};
         } else {
             outcome = {"Unable to update system clock", now, MessageIcon::Exclamation};
         }
     }
 
-    using namespace settings_file;
-    WriteIniString(state.IniFileName, kClock, "Log",
-                   FormatShortDateLongTime(outcome.recorded, m_services.formats) + "  " + outcome.message);
-    WriteIniString(state.IniFileName, kClock, "Last update", DateTimeToSettingText(outcome.recorded));
+    if (m_hooks.recordOutcome)
+        m_hooks.recordOutcome(outcome.recorded, outcome.message);
     if (m_hooks.busyCursor)
         m_hooks.busyCursor(false);
     m_busy = false;
-    if (requester == UpdateRequester::SetClockButton && m_hooks.report)
+    if (ask.requester == UpdateRequester::SetClockButton && m_hooks.report)
         m_hooks.report(outcome.message, outcome.icon);
-    return true;
 }

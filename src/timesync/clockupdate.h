@@ -1,16 +1,18 @@
 // Setting the computer's clock from the time server, and recording how it went. One attempt asks
 // the server (NetworkTime), sets the clock, and writes the outcome to the settings file as a log
 // line and the time of the attempt; only a request from the "Set Clock" button is also reported to
-// the user. The window supplies the wait cursor and the message box through Hooks.
+// the user. The window supplies the wait cursor, the message box and where the query runs through
+// Hooks.
 //
-// An attempt handles window messages while it waits, so ticks and clicks run nested inside it: a
-// second request in the same tick, or while an attempt is running, is refused.
+// The query may run elsewhere (the program runs it on a worker thread so that the window goes on
+// ticking) and its answer come back later: the time of the attempt is recorded when it begins, the
+// clock is set and the outcome written when the answer comes, on the caller's thread. One attempt
+// runs at a time: a second request in the same tick, or while an attempt is running, is refused.
 #pragma once
 
 #include "base/datetime.h"
-#include "platform/localeformats.h"
-#include "app/mainstate.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -35,31 +37,55 @@ enum class MessageIcon {
 // "%-5f" trimmed: fixed, two decimals, "." whatever the locale, "-" when negative ("-1.50").
 std::string CorrectionText(double seconds);
 
+// What a query brought back, handed from wherever it ran to the attempt that asked for it.
+struct QueryAnswer {
+    TDateTime serverTime = 0.0;  // local date-time, or 0.0 when no time was obtained
+    std::uint32_t replyTick = 0; // tick count (ms) when the reply's last byte came
+};
+
+// Runs query and hands its answer to done, on the thread that called. The default runs it at once;
+// the program runs it on a worker thread and calls done later from its event loop.
+using QueryRunner =
+    std::function<void(std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done)>;
+
+// What one attempt needs to know of the window's state.
+struct UpdateAsk {
+    TDateTime tickTime = 0.0; // the tick that asks
+    std::string server;       // host name or dotted IPv4 address
+    UpdateRequester requester = UpdateRequester::Timer;
+};
+
 class ClockUpdater {
 public:
     struct Services {
         NetTime& net;
         ClockSetter& setter;
         const LocalClock& clock;
-        const LocaleFormats& formats;
         const TickCounter& ticks;
         std::string service = "37"; // the Time protocol's port
     };
     struct Hooks {
         std::function<void(bool busy)> busyCursor;                                // hourglass on, then off
         std::function<void(const std::string& message, MessageIcon icon)> report; // the message box
+        QueryRunner runQuery;                                                     // absent: at once
+        // Keeps the outcome: the time it is recorded at (the server's time when the clock was set,
+        // else the clock's) and its message. The program writes "Log" and "Last update" with it.
+        std::function<void(TDateTime recorded, const std::string& message)> recordOutcome;
     };
 
     ClockUpdater(Services services, Hooks hooks);
 
-    // One update attempt for state.TimeServer, writing "Clock" / "Log" and "Last update" to
-    // state.IniFileName. Refused (false, nothing done) when an attempt already began at this
-    // TickTime or is still running; otherwise sets state.LastUpdate to TickTime first, and true.
-    bool UpdateSystemClock(MainState& state, UpdateRequester requester);
+    // One update attempt. Refused (false, nothing done) when lastUpdate equals ask.tickTime (an
+    // attempt began at this tick) or an attempt is still running; otherwise sets lastUpdate to
+    // ask.tickTime, starts the query and answers true. The clock is set, the outcome written and
+    // reported when the query's answer comes: before this returns with the default runner.
+    bool UpdateSystemClock(const UpdateAsk& ask, TDateTime& lastUpdate);
 
     bool Busy() const { return m_busy; }
 
 private:
+    void Finish(const UpdateAsk& ask, const QueryAnswer& answer);
+
     Services m_services;
     Hooks m_hooks;
     bool m_busy = false;

@@ -4,8 +4,9 @@
 // query is made of: the start and stop of the socket layer, connecting, reading one byte with a
 // time-out, an orderly close, a pause that keeps the window live, and the time-zone bias.
 //
-// One NetTime lives in the program. It runs on the user-interface thread and keeps handling window
-// messages in every wait, so ticks and clicks run nested inside a query; it is not re-entrant, and
+// One NetTime lives in the program, used by one thread at a time. The program runs its queries on
+// a worker thread, where the waits simply sleep; run on the user-interface thread with a pump that
+// handles window messages, ticks and clicks run nested inside a query. It is not re-entrant, and
 // callers must not begin a second query inside a running one.
 #pragma once
 

@@ -23,7 +23,9 @@ poll() {
 
 # A display number of our own, told by the server itself.
 exec 5> >(cat > "$work/display")
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp ${xvfb_options[@]+"${xvfb_options[@]}"} >/dev/null 2>&1 &
+# -noreset: the server must not restart when its last client leaves, or a program that connects
+# just then (the program checks the display before Qt connects) finds no server.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset ${xvfb_options[@]+"${xvfb_options[@]}"} >/dev/null 2>&1 &
 pids+=($!)
 poll 5 test -s "$work/display"
 exec 5>&-

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,13 +39,43 @@ TEST(PosixClockSetter, ReadsTheClockCapabilityFromTheEffectiveSet)
     }
 }
 
+// Sets TZ for one test and puts the one before back, so that children and later tests see the zone
+// the tests were started in.
+class ZoneForTest {
+public:
+    explicit ZoneForTest(const char* zone)
+    {
+        if (const char* before = std::getenv("TZ"))
+            m_before = before;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneForTest()
+    {
+        if (m_before)
+            ::setenv("TZ", m_before->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> m_before;
+};
+
 TEST(PosixClockSetter, ConvertsLocalTimeByTheZoneInForceThen)
 {
-    ::setenv("TZ", "Europe/London", 1);
-    ::tzset();
+    const ZoneForTest london("Europe/London");
+    const std::time_t near = 1700000000;
     // 15 January 2024 12:00:00.250 is GMT; 15 July 2024 13:00 is BST, 12:00 UTC.
-    EXPECT_EQ(LocalToUnixMicroseconds(45306.0 + (12 * 3600 + 0.25) / 86400), 1705320000250000);
-    EXPECT_EQ(LocalToUnixMicroseconds(45488.0 + 13.0 / 24), 1721044800000000);
+    EXPECT_EQ(LocalToUnixMicroseconds(45306.0 + (12 * 3600 + 0.25) / 86400, near), 1705320000250000);
+    EXPECT_EQ(LocalToUnixMicroseconds(45488.0 + 13.0 / 24, near), 1721044800000000);
+    // 27 October 2024 01:30 comes twice: at 00:30 UTC (BST) and at 01:30 UTC (GMT); the one nearer
+    // the clock as it is is meant.
+    const TDateTime repeated = 45592.0 + 1.5 / 24;
+    const std::time_t bst = 1729989000;
+    EXPECT_EQ(LocalToUnixMicroseconds(repeated, bst + 60), bst * 1000000LL);
+    EXPECT_EQ(LocalToUnixMicroseconds(repeated, bst + 3600 - 60), (bst + 3600) * 1000000LL);
 }
 
 // Runs the probe without the clock privilege, with PATH holding only folder.

@@ -1,6 +1,7 @@
 // The window stays live while a query waits: with the Qt message pump, timer ticks and repaints go
 // on through the reads, the close and the stop, and the waits do not spin.
 #include "platform/qt/qtmessagepump.h"
+#include "platform/qt/qtworker.h"
 #include "platform/tickcounter.h"
 #include "support/fake_timesync.h"
 #include "support/timeserver.h"
@@ -10,10 +11,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 #include <ctime>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -111,6 +114,53 @@ TEST_F(QtPumpTest, WaitHandlesPostedEventsAndSleepsOtherwise)
     EXPECT_GE(wait.elapsed(), 299);
     EXPECT_LT(wait.elapsed(), 400);
     EXPECT_LT(ProcessCpuSeconds() - cpuStart, 0.1);
+}
+
+// A blocking job on the worker: the starting thread's loop goes on ticking, and the result comes
+// back on that thread.
+TEST_F(QtPumpTest, WorkerRunsABlockingJobWhileTheLoopTicks)
+{
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    QEventLoop loop;
+    std::thread::id workedOn;
+    std::thread::id handedBackOn;
+    QtWorker worker;
+    worker.Run(
+        [&] {
+            workedOn = std::this_thread::get_id();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        },
+        [&] {
+            handedBackOn = std::this_thread::get_id();
+            loop.quit();
+        });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_NE(workedOn, std::this_thread::get_id());
+    EXPECT_EQ(handedBackOn, std::this_thread::get_id());
+    EXPECT_GE(ticks, 10) << "the loop stood still while the job ran";
+}
+
+// Ending while a job runs waits for it (it bounds itself) and drops its hand-back.
+TEST_F(QtPumpTest, WorkerEndedDuringAJobWaitsAndDropsTheHandBack)
+{
+    bool finished = false;
+    bool handedBack = false;
+    {
+        QtWorker worker;
+        worker.Run(
+            [&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                finished = true;
+            },
+            [&] { handedBack = true; });
+    }
+    EXPECT_TRUE(finished);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(handedBack);
 }
 
 } // namespace

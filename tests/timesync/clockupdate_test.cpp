@@ -1,5 +1,6 @@
 // Setting the clock from a scriptable server on 127.0.0.1: what is set, logged, recorded and
 // reported for each outcome and requester. The clock setter only records; time is fake.
+#include "app/appsettings.h"
 #include "app/utils.h"
 #include "support/fake_timesync.h"
 #include "support/timeserver.h"
@@ -34,9 +35,7 @@ protected:
     ClockUpdateTest()
     {
         std::filesystem::create_directories(m_folder);
-        state.IniFileName = (m_folder / "chronivo.ini").string();
-        state.TimeServer = "127.0.0.1";
-        state.TickTime = kStart;
+        settingsFile = (m_folder / "chronivo.ini").string();
     }
     ~ClockUpdateTest() override
     {
@@ -50,14 +49,23 @@ protected:
         ClockUpdater::Hooks hooks;
         hooks.busyCursor = [this](bool busy) { cursor.push_back(busy); };
         hooks.report = [this](const std::string& message, MessageIcon icon) { reports.push_back({message, icon}); };
-        m_updater.emplace(ClockUpdater::Services{net, setter, world, formats, ticks, std::to_string(port)},
+        hooks.runQuery = runner;
+        hooks.recordOutcome = [this](TDateTime recorded, const std::string& message) {
+            settings_file::WriteClockUpdateOutcome(settingsFile, recorded, message, formats);
+        };
+        m_updater.emplace(ClockUpdater::Services{net, setter, world, ticks, std::to_string(port)},
                           std::move(hooks));
         return *m_updater;
     }
-    std::string Clock(const char* key) const { return ReadIniString(state.IniFileName, "Clock", key, 256, "absent"); }
+    // One request at the current tickTime.
+    bool Update(ClockUpdater& updater, UpdateRequester requester)
+    {
+        return updater.UpdateSystemClock({tickTime, "127.0.0.1", requester}, lastUpdate);
+    }
+    std::string Clock(const char* key) const { return ReadIniString(settingsFile, "Clock", key, 256, "absent"); }
     std::string FileText() const
     {
-        std::ifstream file(state.IniFileName);
+        std::ifstream file(settingsFile);
         std::ostringstream text;
         text << file.rdbuf();
         return text.str();
@@ -76,9 +84,12 @@ protected:
     RecordingClockSetter setter;
     WorldClock world{ticks, kStart};
     FixedLocaleFormats formats;
-    MainState state;
+    std::string settingsFile;
+    TDateTime tickTime = kStart;
+    TDateTime lastUpdate = 0.0;
     std::vector<bool> cursor;
     std::vector<Report> reports;
+    QueryRunner runner; // none: the query runs at once
 
 private:
     std::filesystem::path m_folder =
@@ -91,7 +102,7 @@ TEST_F(ClockUpdateTest, ServerBehindIsSetAndLoggedWithANegativeCorrection)
 {
     // The server is 1.5 s behind: it says 11:59:59.000 where the computer says 12:00:00.500.
     ScriptedTimeServer server(PromptReply(ReplyFor(kStart - 1.5 * kSecond)));
-    ASSERT_TRUE(Updater(server.Port()).UpdateSystemClock(state, UpdateRequester::SetClockButton));
+    ASSERT_TRUE(Update(Updater(server.Port()), UpdateRequester::SetClockButton));
 
     // The reply is carried forward by the close and the stop that came after it.
     const TDateTime set = kStart - 1.5 * kSecond + kQueryWaits;
@@ -101,7 +112,7 @@ TEST_F(ClockUpdateTest, ServerBehindIsSetAndLoggedWithANegativeCorrection)
     EXPECT_EQ(Clock("Log"), "01/05/2024 12:00:00  " + message);
     EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(setter.requests[0]));
     EXPECT_LT(FileText().find("Log="), FileText().find("Last update=")) << "the log line is written first";
-    EXPECT_EQ(state.LastUpdate, kStart);
+    EXPECT_EQ(lastUpdate, kStart);
     EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].message, message);
@@ -134,18 +145,18 @@ TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
     };
     for (const OutcomeCase& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(state.IniFileName);
+        std::filesystem::remove(settingsFile);
         reports.clear();
         setter.requests.clear();
         setter.answer = c.setterSets;
         // A new tick for every attempt, at half past a second, like the first.
         ticks.Advance(1000 - ticks.Elapsed() % 1000);
-        state.TickTime = world.Now();
+        tickTime = world.Now();
         // A server half a second behind (its time is whole seconds, the computer's is not).
         ScriptedTimeServer server(PromptReply(ReplyFor(world.Now() - 0.5 * kSecond)));
         const std::uint16_t port = c.serverAnswers ? server.Port() : UnusedPort();
 
-        ASSERT_TRUE(Updater(port).UpdateSystemClock(state, c.requester));
+        ASSERT_TRUE(Update(Updater(port), c.requester));
         // The local time after the query: the stamp and the record of every failure.
         const TDateTime after = world.Now();
         const TDateTime recorded = c.message.starts_with("Clock updated") ? setter.requests.at(0) : after;
@@ -163,8 +174,8 @@ TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
 TEST_F(ClockUpdateTest, SecondRequestInTheSameTickIsRefused)
 {
     ScriptedTimeServer server(PromptReply(ReplyFor(kStart)));
-    state.LastUpdate = state.TickTime;
-    EXPECT_FALSE(Updater(server.Port()).UpdateSystemClock(state, UpdateRequester::SetClockButton));
+    lastUpdate = tickTime;
+    EXPECT_FALSE(Update(Updater(server.Port()), UpdateRequester::SetClockButton));
     EXPECT_EQ(server.Connections(), 0);
     EXPECT_EQ(Clock("Log"), "absent");
     EXPECT_TRUE(cursor.empty());
@@ -179,15 +190,53 @@ TEST_F(ClockUpdateTest, RequestWhileAnUpdateRunsIsRefused)
         // A click on "Set Clock" handled during the query's waits, a tick later.
         if (nested)
             return;
-        state.TickTime += kSecond;
-        nested = updater.UpdateSystemClock(state, UpdateRequester::SetClockButton);
+        tickTime += kSecond;
+        nested = Update(updater, UpdateRequester::SetClockButton);
     };
-    EXPECT_TRUE(updater.UpdateSystemClock(state, UpdateRequester::Timer));
+    EXPECT_TRUE(Update(updater, UpdateRequester::Timer));
     EXPECT_EQ(nested, std::optional<bool>(false));
     EXPECT_EQ(server.Connections(), 1);
-    EXPECT_EQ(state.LastUpdate, kStart);
+    EXPECT_EQ(lastUpdate, kStart);
     EXPECT_FALSE(updater.Busy());
     EXPECT_TRUE(reports.empty());
+}
+
+// The program runs the query elsewhere and gets its answer later: the attempt is recorded when it
+// begins, every request until the answer is refused, and the outcome comes with the answer.
+TEST_F(ClockUpdateTest, AnswerThatComesLaterIsSetLoggedAndShownThen)
+{
+    ScriptedTimeServer server(PromptReply(ReplyFor(kStart - 1.5 * kSecond)));
+    std::function<QueryAnswer()> pendingQuery;
+    std::function<void(const QueryAnswer&)> pendingDone;
+    runner = [&](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
+        pendingQuery = std::move(query);
+        pendingDone = std::move(done);
+    };
+    ClockUpdater& updater = Updater(server.Port());
+    ASSERT_TRUE(Update(updater, UpdateRequester::SetClockButton));
+    EXPECT_EQ(lastUpdate, kStart);
+    EXPECT_TRUE(updater.Busy());
+    EXPECT_EQ(cursor, std::vector<bool>{true});
+    EXPECT_EQ(server.Connections(), 0) << "the query has not run yet";
+
+    // Ticks go on while it runs; no request of theirs starts another attempt.
+    tickTime += kSecond;
+    EXPECT_FALSE(Update(updater, UpdateRequester::Timer));
+    EXPECT_FALSE(Update(updater, UpdateRequester::SetClockButton));
+    EXPECT_EQ(lastUpdate, kStart);
+
+    const QueryAnswer answer = pendingQuery();
+    EXPECT_EQ(Clock("Log"), "absent");
+    ticks.Advance(300); // the hand-back takes a while: the clock is set that much later
+    pendingDone(answer);
+    ASSERT_EQ(setter.requests.size(), 1u);
+    EXPECT_NEAR(setter.requests[0], kStart - 1.5 * kSecond + kQueryWaits + 0.3 * kSecond, 1e-9);
+    EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(setter.requests[0]));
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].message, "Clock updated using 127.0.0.1  (Correction: -1.50 seconds)");
+    EXPECT_FALSE(updater.Busy());
+    EXPECT_TRUE(Update(updater, UpdateRequester::SyncMenu)) << "a request after the answer runs";
 }
 
 TEST(ClockUpdateFormats, TextsAreFixedWhateverTheLocale)

@@ -20,7 +20,7 @@ namespace {
 
 // A palette picture of the given depth: pixel (x, y) holds index (x + 2y) mod 2^bpp, and palette entry
 // i is a colour that tells i.
-BmpLayout PaletteSpec(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
+BmpLayout PalettePicture(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
 {
     BmpLayout layout;
     layout.headerSize = headerSize;
@@ -36,7 +36,7 @@ BmpLayout PaletteSpec(std::uint16_t bpp, std::uint32_t headerSize, bool topDown)
     return layout;
 }
 
-Rgb PaletteSpecPixel(const BmpLayout& layout, int x, int y)
+Rgb PalettePictureColour(const BmpLayout& layout, int x, int y)
 {
     return layout.palette[layout.rows[y][x]];
 }
@@ -49,14 +49,14 @@ TEST(DecodeBmp, PalettePicturesOfEveryDepthHeaderAndRowOrder)
                 if (header == 12 && topDown)
                     continue; // the core header has no sign for its height
                 SCOPED_TRACE(testing::Message() << bpp << " bpp, header " << header << (topDown ? ", top-down" : ""));
-                const BmpLayout layout = PaletteSpec(bpp, header, topDown);
+                const BmpLayout layout = PalettePicture(bpp, header, topDown);
                 const BmpResult result = DecodeBmp(Encode(layout));
                 ASSERT_EQ(result.status, BmpStatus::Ok) << BmpStatusName(result.status);
                 ASSERT_EQ(result.bitmap.Width(), 5);
                 ASSERT_EQ(result.bitmap.Height(), 3);
                 for (int y = 0; y < 3; ++y)
                     for (int x = 0; x < 5; ++x)
-                        ASSERT_EQ(result.bitmap.Pixel(x, y), PaletteSpecPixel(layout, x, y)) << x << "," << y;
+                        ASSERT_EQ(result.bitmap.Pixel(x, y), PalettePictureColour(layout, x, y)) << x << "," << y;
             }
         }
     }
@@ -143,7 +143,7 @@ TEST(DecodeBmp, DirectColourPictures)
 
 TEST(DecodeBmp, ShortPalettesAndIndicesBeyondThemReadAsBlack)
 {
-    BmpLayout layout = PaletteSpec(8, 40, false);
+    BmpLayout layout = PalettePicture(8, 40, false);
     layout.palette.resize(4);
     layout.colorsUsed = 0; // announces 256 entries, stores 4: the pixels start after the fourth
     Bytes bytes = Encode(layout);
@@ -161,7 +161,7 @@ TEST(DecodeBmp, ShortPalettesAndIndicesBeyondThemReadAsBlack)
 // The last row may end without its padding; one byte less is a truncated picture.
 TEST(DecodeBmp, LastRowWithoutPaddingIsWholeOneByteLessIsNot)
 {
-    BmpLayout layout = PaletteSpec(8, 40, false);
+    BmpLayout layout = PalettePicture(8, 40, false);
     Bytes bytes = Encode(layout);
     bytes.resize(bytes.size() - 3); // 5 pixel bytes, 3 of padding
     EXPECT_EQ(DecodeBmp(bytes).status, BmpStatus::Ok);
@@ -270,8 +270,8 @@ TEST(DecodeBmp, SurvivesRandomDamage)
     std::mt19937 random(seed);
     std::vector<Bytes> samples;
     for (std::uint16_t bpp : {1, 4, 8})
-        samples.push_back(Encode(PaletteSpec(bpp, 40, false)));
-    samples.push_back(Encode(PaletteSpec(8, 12, false)));
+        samples.push_back(Encode(PalettePicture(bpp, 40, false)));
+    samples.push_back(Encode(PalettePicture(8, 12, false)));
     for (std::uint16_t bpp : {16, 24, 32}) {
         BmpLayout layout;
         layout.bitsPerPixel = bpp;
@@ -355,7 +355,7 @@ TEST(ReadBmpFile, FilesThatAreNoPictureAreRefusedWithoutReadingThem)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
 
     // Tighter limits refuse a file that the default ones would read.
-    const Bytes small = Encode(PaletteSpec(8, 40, false));
+    const Bytes small = Encode(PalettePicture(8, 40, false));
     dir.Write("small.bmp", std::string(small.begin(), small.end()));
     EXPECT_EQ(ReadBmpFile(dir.File("small.bmp")).status, BmpStatus::Ok);
     EXPECT_EQ(ReadBmpFile(dir.File("small.bmp"), {4, 4, 16}).status, BmpStatus::TooLarge);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 class MainWindowCities : public ::testing::Test {
@@ -38,8 +37,7 @@ TEST_F(MainWindowCities, TakesTheCityFileInPlaceOfTheBuiltInRows)
     ASSERT_EQ(window->CityData().Strings().size(), 1u);
     EXPECT_EQ(window->MapCities()[0].Name, "Foo");
     EXPECT_EQ(window->MapCities()[1].Name, "") << "Tokyo is not in the file's table";
-    // The tick takes 12:00 from the clock, which the window takes as UTC until the zone service is in
-    // place; the city is 5:30 ahead.
+    // The tick takes 12:00 from the clock, in the zone of UTC; the city is 5:30 ahead.
     window->TimerTimer();
     EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "17:30");
 }

@@ -62,24 +62,40 @@ TEST_F(MainWindowMap, ShowsNothingBeforeTheFirstFrameThenTheFrameAsDrawn)
     EXPECT_GT(differing, 316 * 158 / 2) << "before the first frame the map area showed the map";
 }
 
-TEST_F(MainWindowMap, ReplacementWorldPictureSetsTheMapSize)
+// A replacement picture sets the frames' size and the geometry; the map area keeps its place and
+// size, shows the frame's top-left corner, and leaves the buttons beside it uncovered and clickable.
+TEST_F(MainWindowMap, LargerReplacementPictureStaysInsideTheMapArea)
 {
     Settings("Map view=0\nShow shadow=0");
     MapFile(PlainBmp(400, 200, 0x336699));
     const auto window = Open();
-    EXPECT_EQ(window->MapSize(), QSize(400, 200));
+    EXPECT_EQ(window->MapSize(), QSize(316, 158));
     window->TimerTimer();
     const Bitmap& frame = window->FrameBitmap();
     ASSERT_EQ(frame.Width(), 400);
     ASSERT_EQ(frame.Height(), 200);
     // London on a 400 × 200 map: column 200 + 1, row 100 - Nearest(52 × 100 / 90).
-    MapGeometry geometry;
-    geometry.width = 400;
-    geometry.height = 200;
-    EXPECT_EQ(LonToX(geometry, 0), 201);
-    EXPECT_EQ(LatToY(geometry, 52), 42);
     EXPECT_EQ(frame.Pixel(201, 42), kDotColor);
-    EXPECT_EQ(frame.Pixel(399, 199), 0x336699u);
+
+    const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(kMapPlace.x() + 315, kMapPlace.y() + 157) & 0xFFFFFF, 0x336699u);
+    EXPECT_NE(shown.pixel(kMapPlace.x() + 330, kMapPlace.y() + 100) & 0xFFFFFF, 0x336699u) << "right of the area";
+    EXPECT_NE(shown.pixel(kMapPlace.x() + 100, kMapPlace.y() + 170) & 0xFFFFFF, 0x336699u) << "below the area";
+    const QWidget* atSetClock = window->childAt(387, 57);
+    ASSERT_NE(atSetClock, nullptr);
+    EXPECT_EQ(atSetClock->toolTip(), "Set Clock");
+}
+
+TEST_F(MainWindowMap, SmallerReplacementPictureLeavesTheRestOfTheAreaBlack)
+{
+    Settings("Map view=0\nShow shadow=0");
+    MapFile(PlainBmp(200, 100, 0x336699));
+    const auto window = Open();
+    window->TimerTimer();
+    const QImage area = MapArea(*window);
+    EXPECT_EQ(area.pixel(199, 99) & 0xFFFFFF, 0x336699u);
+    EXPECT_EQ(area.pixel(250, 50) & 0xFFFFFF, 0u);
+    EXPECT_EQ(area.pixel(50, 130) & 0xFFFFFF, 0u);
 }
 
 TEST_F(MainWindowMap, UnusableReplacementLeavesTheBuiltInPicture)

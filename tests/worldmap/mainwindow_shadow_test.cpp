@@ -12,11 +12,6 @@
 
 namespace {
 
-class UtcZone final : public TimeZoneSource {
-public:
-    TimeZoneInformation Query() const override { return {}; }
-};
-
 TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
 {
     const Bitmap world = BuiltInMapPicture(BuiltInMap::World);
@@ -32,9 +27,7 @@ TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
         SCOPED_TRACE(on ? "shadow on" : "shadow off");
         TempDir folder;
         folder.Write("chronivo.ini", std::string("[Display]\nMap view=0\nShow shadow=") + (on ? "1" : "0") + "\n");
-        MainServices services = TestMainServices();
-        services.timeSync.zone = std::make_unique<UtcZone>();
-        TcvMain window(folder.Path().string() + '/', std::move(services));
+        TcvMain window(folder.Path().string() + '/', TestMainServices());
         window.TimerTimer();
         const Bitmap& frame = window.FrameBitmap();
         const Rgb night = world.Pixel(nightX, nightY);

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <spawn.h>
@@ -40,7 +41,7 @@ public:
 
     bool SetSystemClock(TDateTime local) override
     {
-        const auto microseconds = LocalToUnixMicroseconds(local);
+        const auto microseconds = LocalToUnixMicroseconds(local, std::time(nullptr));
         if (!microseconds)
             return false;
         if (HasClockCapability(ReadSmallFile("/proc/self/status", kMaxStatusBytes).bytes) && SetDirectly(*microseconds))
@@ -118,7 +119,7 @@ bool HasClockCapability(std::string_view procStatus)
     return error == std::errc{} && end != rest.data() && ((mask >> kCapSysTime) & 1) != 0;
 }
 
-std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local)
+std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local, std::time_t near)
 {
     const DateParts date = DecodeDate(local);
     const TimeParts time = DecodeTime(local);
@@ -129,12 +130,35 @@ std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local)
     fields.tm_hour = time.hour;
     fields.tm_min = time.minute;
     fields.tm_sec = time.second;
-    fields.tm_isdst = -1; // whichever of standard and daylight time is in force then
-    errno = 0;
-    const std::time_t seconds = std::mktime(&fields);
-    if (seconds == static_cast<std::time_t>(-1) && errno != 0)
-        return std::nullopt;
-    return static_cast<std::int64_t>(seconds) * 1000000 + static_cast<std::int64_t>(time.msec) * 1000;
+
+    // In the hour that repeats when daylight time ends, the same wall-clock time reads two ways; the
+    // one nearer the clock as it is is meant, as a correction is seconds, not an hour.
+    std::optional<std::time_t> chosen;
+    for (const int isDaylight : {0, 1}) {
+        std::tm reading = fields;
+        reading.tm_isdst = isDaylight;
+        errno = 0;
+        const std::time_t seconds = std::mktime(&reading);
+        if (seconds == static_cast<std::time_t>(-1) && errno != 0)
+            continue;
+        // A reading of the kind not in force then comes back moved by the difference.
+        if (reading.tm_isdst != isDaylight || reading.tm_hour != fields.tm_hour || reading.tm_min != fields.tm_min)
+            continue;
+        if (!chosen ||
+            std::llabs(static_cast<long long>(seconds - near)) < std::llabs(static_cast<long long>(*chosen - near)))
+            chosen = seconds;
+    }
+    if (!chosen) {
+        // A time in the hour skipped when daylight time begins, or a zone without the flag.
+        std::tm reading = fields;
+        reading.tm_isdst = -1;
+        errno = 0;
+        const std::time_t seconds = std::mktime(&reading);
+        if (seconds == static_cast<std::time_t>(-1) && errno != 0)
+            return std::nullopt;
+        chosen = seconds;
+    }
+    return static_cast<std::int64_t>(*chosen) * 1000000 + static_cast<std::int64_t>(time.msec) * 1000;
 }
 
 std::unique_ptr<ClockSetter> MakeSystemClockSetter(MessagePump& pump)

@@ -6,6 +6,7 @@
 #include "base/datetime.h"
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string_view>
 
@@ -13,5 +14,6 @@
 bool HasClockCapability(std::string_view procStatus);
 
 // Microseconds since 1970-01-01 00:00 UTC of a local date-time, by the C library's zone rules;
-// nullopt when the value is out of range.
-std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local);
+// nullopt when the value is out of range. A time that occurs twice (when daylight time ends) is
+// read as the occurrence nearer near (seconds since 1970, UTC).
+std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local, std::time_t near);

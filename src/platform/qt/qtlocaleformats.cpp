@@ -16,14 +16,45 @@ std::string QtLocaleFormats::LongDate(TDateTime value) const
     return QLocale::system().toString(ToQDateTime(value).date(), QLocale::LongFormat).toStdString();
 }
 
+namespace {
+
+// The format without its time-zone fields ("t", "tt", ...), and the blanks before them; quoted
+// literal text is kept as it is.
+QString WithoutZone(const QString& format)
+{
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't') {
+            while (result.endsWith(u' '))
+                result.chop(1);
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
+}
+
+} // namespace
+
 std::string QtLocaleFormats::ShortDate(TDateTime value) const
 {
-    return QLocale::system().toString(ToQDateTime(value).date(), QLocale::ShortFormat).toStdString();
+    const QLocale locale = QLocale::system();
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    // Some locales (C among them) name the month in their short date; a short date is all numbers.
+    if (format.contains(QStringLiteral("MMM")))
+        format = QStringLiteral("yyyy-MM-dd");
+    return locale.toString(ToQDateTime(value).date(), format).toStdString();
 }
 
 std::string QtLocaleFormats::LongTime(TDateTime value) const
 {
-    return QLocale::system().toString(ToQDateTime(value).time(), QLocale::LongFormat).toStdString();
+    // The toolkit's long time ends with the zone's name; the user's long time is the clock time alone.
+    const QLocale locale = QLocale::system();
+    const QString format = WithoutZone(locale.timeFormat(QLocale::LongFormat));
+    return locale.toString(ToQDateTime(value).time(), format).toStdString();
 }
 
 std::string QtLocaleFormats::ShortTime(TDateTime value) const

@@ -1,0 +1,50 @@
+// The main window's life: its first tick comes as soon as it is shown, not 500 ms later, and
+// closing it ends the program's event loop whatever its state, hidden in the tray included.
+#include "app/cv_main.h"
+#include "support/mainwindowfakes.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+TEST(MainWindowLife, FirstTickDrawsTheMapAsSoonAsTheWindowIsShown)
+{
+    TempDir folder;
+    TcvMain window(folder.Path().string() + '/', TestMainServices());
+    window.show();
+    QElapsedTimer shown;
+    shown.start();
+    while (!window.State().MapReady && shown.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(window.State().MapReady);
+    EXPECT_LT(shown.elapsed(), 400) << "the map waited for the timer";
+    EXPECT_EQ(window.State().LastTimeText, "12:00:00");
+}
+
+TEST(MainWindowLife, ClosingEndsTheEventLoopEvenWhenTheWindowIsHidden)
+{
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "hidden" : "shown");
+        TempDir folder;
+        TcvMain window(folder.Path().string() + '/', TestMainServices());
+        window.show();
+        QTimer::singleShot(0, &window, [&window, hidden] {
+            if (hidden)
+                window.hide(); // as in the tray: no visible window is left to close
+            window.close();
+        });
+        // Should the close not end the loop, this does, with another code.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        guard.start(3000);
+        EXPECT_EQ(QApplication::exec(), 0);
+    }
+}
+
+} // namespace
