@@ -6,6 +6,8 @@
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
+#include "platform/qt/qtnotificationarea.h"
+#include "platform/qt/qttaskbar.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -20,7 +22,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
 #include <clocale>
@@ -71,11 +72,21 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(kClientSize);
     setWindowIcon(main_pictures::ProgramIcon());
+    if (!m_services.trayArea)
+        m_services.trayArea = std::make_unique<QtNotificationArea>();
+    MainWindowRules::Hooks hooks;
+    hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
+    hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
+    m_rules = std::make_unique<MainWindowRules>(*m_services.trayArea, IconPicture(windowIcon(), 32), std::move(hooks));
     CreateComponents();
     FormCreate();
 }
 
-TcvMain::~TcvMain() = default;
+TcvMain::~TcvMain()
+{
+    // The tray icon goes before the area it lives in.
+    m_rules.reset();
+}
 
 // The time query and the clock update, on the given services or the system's (an absent clock
 // setter leaves the clock alone); their waits run the Qt event loop.
@@ -183,7 +194,7 @@ void TcvMain::FormCreate()
     LoadMapCities();
 
     ReadClockSettings(m_state);
-    m_ibSetClock->setVisible(m_state.UpdateType != 0);
+    m_ibSetClock->setVisible(SetClockShown(m_state.UpdateType));
 
     m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
 
@@ -207,16 +218,21 @@ void TcvMain::FormShow()
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The window manager forgets the taskbar state of a hidden window.
+    SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
+}
+
+void TcvMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        m_rules->RestoredFromTaskbar();
 }
 
 void TcvMain::TimerTimer()
 {
-    if (!m_state.FirstTickDone) {
-        if (settings_file::ReadMinimized(m_state.IniFileName))
-            btnMinimizeClick();
-        m_state.FirstTickDone = true;
-    }
+    m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -225,12 +241,13 @@ void TcvMain::TimerTimer()
     m_lbTime->setText(QString::fromStdString(texts.time));
     if (texts.dateChanged)
         m_lbDate->setText(QString::fromStdString(texts.date));
-    const QString title = QString::fromStdString(texts.title);
-    setWindowTitle(title);
-    if (m_state.TrayMode && m_trayIcon)
-        m_trayIcon->setToolTip(title);
+    setWindowTitle(QString::fromStdString(texts.title));
+    if (m_state.TrayMode) {
+        m_rules->ShowTip(texts.title);
+        m_rules->WatchArea();
+    }
 
-    if (TakeMapRedraw(m_state, texts.seconds, m_hiddenInTray)) {
+    if (TakeMapRedraw(m_state, texts.seconds, m_rules->OwnStateMinimized())) {
         QCoreApplication::processEvents();
         DrawMap(m_timer);
     }
@@ -242,58 +259,45 @@ void TcvMain::TimerTimer()
 
 void TcvMain::btnMinimizeClick()
 {
-    // Hiding is only safe where a tray icon can bring the window back.
-    if (m_state.TrayMode && m_trayIcon) {
-        hide();
-        m_hiddenInTray = true;
-    } else {
-        showMinimized();
-    }
-    m_miRestore->setText(QStringLiteral("Restore"));
+    m_rules->Minimize();
 }
 
 void TcvMain::miRestoreClick()
 {
-    if (m_hiddenInTray) {
-        m_hiddenInTray = false;
-        showNormal();
-        raise();
-        activateWindow();
-        m_miRestore->setText(QStringLiteral("Minimize"));
-    } else {
-        m_hiddenInTray = true;
-        hide();
-        m_miRestore->setText(QStringLiteral("Restore"));
-    }
+    m_rules->RestoreToggle();
 }
 
 void TcvMain::EnterTrayMode()
 {
-    if (m_trayIcon || !QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
-    m_trayIcon->setToolTip(QStringLiteral("Chronivo"));
-    m_trayIcon->setContextMenu(nullptr);
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        TrayIconClick(reason == QSystemTrayIcon::Context ? Qt::RightButton : Qt::LeftButton, QCursor::pos());
-    });
-    m_trayIcon->show();
+    m_rules->EnterTrayMode();
 }
 
 void TcvMain::LeaveTrayMode()
 {
-    if (!m_trayIcon)
-        return;
-    delete m_trayIcon;
-    m_trayIcon = nullptr;
+    m_rules->LeaveTrayMode();
 }
 
-void TcvMain::TrayIconClick(Qt::MouseButton button, QPoint position)
+void TcvMain::ApplyLook(const WindowLook& look)
 {
-    if (button == Qt::LeftButton)
-        miRestoreClick();
-    else
-        m_popupMenu->popup(position);
+    m_miRestore->setText(QString::fromStdString(look.restoreCaption));
+    switch (look.condition) {
+    case WindowCondition::Shown:
+        if (isHidden() || isMinimized()) {
+            if (isHidden())
+                ClearMinimizedStart(*this);
+            showNormal();
+            raise();
+            activateWindow();
+        }
+        break;
+    case WindowCondition::MinimizedToTaskbar:
+        showMinimized();
+        break;
+    case WindowCondition::HiddenInTray:
+        hide();
+        break;
+    }
+    SetTaskbarEntry(*this, look.taskbarEntry);
 }
 
 void TcvMain::btnCloseClick()
@@ -317,9 +321,9 @@ void TcvMain::FormClose()
     m_state.MapReady = false;
     FFrameBitmap = Bitmap();
     FViewBitmap = Bitmap();
-    if (m_state.TrayMode)
-        LeaveTrayMode();
-    settings_file::SaveWindowOnExit(m_state.IniFileName, m_hiddenInTray, {x(), y()});
+    // Leaves tray mode; the state saved is the one before.
+    const bool minimized = m_rules->Close();
+    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {x(), y()});
 }
 
 void TcvMain::ibVeltrixClick()

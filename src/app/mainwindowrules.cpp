@@ -35,7 +35,8 @@ void MainWindowRules::Minimize()
 
 void MainWindowRules::RestoreToggle()
 {
-    Become(OwnStateMinimized() ? WindowCondition::Shown : WindowCondition::HiddenInTray);
+    // A window minimized to the taskbar is out of sight as one hidden in the tray: both come back.
+    Become(m_look.condition == WindowCondition::Shown ? WindowCondition::HiddenInTray : WindowCondition::Shown);
 }
 
 void MainWindowRules::RestoredFromTaskbar()

@@ -47,7 +47,8 @@ public:
 
     // The minimize button: hidden in the tray in tray mode, else minimized to the taskbar.
     void Minimize();
-    // The menu's first item and a left click on the icon: hidden in the tray ↔ shown.
+    // The menu's first item and a left click on the icon: shown → hidden in the tray; hidden or
+    // minimized → shown.
     void RestoreToggle();
     // The window came back from the taskbar by the user's or the desktop's doing.
     void RestoredFromTaskbar();
