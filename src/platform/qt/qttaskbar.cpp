@@ -13,6 +13,15 @@
 
 namespace {
 
+// The X connection of the application; none on other platforms, nor on the off-screen one, which
+// answers as an X11 application without a connection.
+xcb_connection_t* X11Connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    return connection && xcb_connection_has_error(connection) == 0 ? connection : nullptr;
+}
+
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 {
     xcb_intern_atom_reply_t* reply =
@@ -66,10 +75,9 @@ void AskWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_windo
 
 void SetTaskbarEntry(QWidget& window, bool shown)
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    xcb_connection_t* connection = X11Connection();
+    if (!connection)
         return;
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t netWmState = Atom(connection, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
@@ -84,10 +92,9 @@ void SetTaskbarEntry(QWidget& window, bool shown)
 
 void ClearMinimizedStart(QWidget& window)
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window.windowHandle())
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || !window.windowHandle())
         return;
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     // WM_HINTS: nine numbers, the first the flags; StateHint (2) makes the third the initial state.
     constexpr std::uint32_t kStateHint = 2;
