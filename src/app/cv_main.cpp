@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
+#include "app/startup.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -24,8 +25,6 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWindow>
-#include <clocale>
-#include <filesystem>
 
 namespace {
 
@@ -162,50 +161,52 @@ void TcvMain::CreateComponents()
     m_miClose = m_popupMenu->addAction(QStringLiteral("Unload"), this, &TcvMain::btnCloseClick);
 }
 
-void TcvMain::FormCreate()
-{
-    using namespace settings_file;
+// The widget side of start-up; its order and rules are StartUp's.
+class TcvMain::WindowStartUp final : public StartUpSteps {
+public:
+    explicit WindowStartUp(TcvMain& window) : m_window(window) {}
 
-    m_state.FirstTickDone = false;
-    // Numbers in the settings file and the city table always use ".", whatever the user's locale.
-    std::setlocale(LC_NUMERIC, "C");
-    m_state.LastMapTime = 0;
-    m_state.MapReady = false;
+    void PlaceWindow(int left, int top) override { m_window.move(left, top); }
 
-    m_state.IniFileName = m_state.AppPath + kFileName;
-    m_state.HelpFileName = m_state.AppPath + kHelpFileName;
-
-    const WindowPlace place = ReadWindowPlace(m_state.IniFileName);
-    move(place.left, place.top);
-
-    // A world picture beside the program replaces the built-in one; see mappictures.h for what passes.
-    const std::string mapFile = m_state.AppPath + kReplacementMapFileName;
-    if (std::filesystem::exists(mapFile)) {
-        if (const BmpStatus status = LoadReplacementWorldMap(mapFile, m_mapBitmap); status != BmpStatus::Ok)
-            qWarning("%s is passed over: %s", mapFile.c_str(), BmpStatusName(status));
+    void LoadReplacementMap(const std::string& fileName) override
+    {
+        // See mappictures.h for what passes.
+        if (const BmpStatus status = LoadReplacementWorldMap(fileName, m_window.m_mapBitmap); status != BmpStatus::Ok)
+            qWarning("%s is passed over: %s", fileName.c_str(), BmpStatusName(status));
         QCoreApplication::processEvents();
     }
 
-    // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
-    if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
-        m_cityData.SetStrings(*rows);
+    void LoadCityFile(const std::string& fileName) override
+    {
+        // A file that is no table is ignored.
+        if (auto rows = ReadCityFile(fileName))
+            m_window.m_cityData.SetStrings(*rows);
+    }
 
-    ReadDisplaySettings(m_state);
-    LoadMapCities();
+    void LoadMapCities() override { m_window.LoadMapCities(); }
+    void ShowSetClock(bool shown) override { m_window.m_ibSetClock->setVisible(shown); }
+    int WorldMapWidth() const override { return m_window.m_mapBitmap.Width(); }
+    int WorldMapHeight() const override { return m_window.m_mapBitmap.Height(); }
 
-    ReadClockSettings(m_state);
-    m_ibSetClock->setVisible(SetClockShown(m_state.UpdateType));
+    void SizeMap(int width, int height) override
+    {
+        m_window.FFrameBitmap = Bitmap(width, height);
+        m_window.FViewBitmap = Bitmap(width, height);
+        m_window.m_map->resize(width, height);
+        m_window.m_mapGeometry.width = width;
+        m_window.m_mapGeometry.height = height;
+    }
 
-    m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
+    void ComposeMapView() override { m_window.ComposeMapView(); }
 
-    // The map area takes the world picture's size, so a replacement of another size resizes it.
-    FFrameBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    FViewBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    m_map->resize(m_mapBitmap.Width(), m_mapBitmap.Height());
-    m_mapGeometry.width = m_mapBitmap.Width();
-    m_mapGeometry.height = m_mapBitmap.Height();
+private:
+    TcvMain& m_window;
+};
 
-    ComposeMapView();
+void TcvMain::FormCreate()
+{
+    WindowStartUp steps(*this);
+    StartUp(m_state, steps);
 }
 
 void TcvMain::FormShow()

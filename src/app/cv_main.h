@@ -93,6 +93,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    class WindowStartUp;
+
     void CreateComponents();
     void CreateTimeSync();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
