@@ -1,7 +1,8 @@
 // The main window: a frameless 409 × 225 panel with the time read-out, the map and the buttons
 // beside it. It owns the program's state (MainState), runs the half-second clock tick, minimizes to
 // the taskbar or hides to the notification area, and saves its place when it closes. The rules it
-// follows live in the core (clocktick, appsettings); this class carries them out on widgets.
+// follows live in the core (startup, clocktick, mainwindowrules, appsettings); this class carries
+// them out on widgets.
 #pragma once
 
 #include "app/clocktick.h"

@@ -96,8 +96,7 @@ void MainWindowRules::WatchArea()
     if (!m_trayIcon->Active() && m_area.Present())
         m_trayIcon->SetActive(true);
     // A window that went to the taskbar for want of an area goes back into the tray.
-    Become(m_look.condition == WindowCondition::MinimizedToTaskbar ? WindowCondition::HiddenInTray
-                                                                    : m_look.condition);
+    Become(m_look.condition == WindowCondition::MinimizedToTaskbar ? WindowCondition::HiddenInTray : m_look.condition);
 }
 
 bool MainWindowRules::Close()

@@ -23,7 +23,7 @@ enum class WindowCondition {
 
 struct WindowLook {
     WindowCondition condition = WindowCondition::Shown;
-    bool taskbarEntry = true;               // the window has an entry in the taskbar
+    bool taskbarEntry = true;                // the window has an entry in the taskbar
     std::string restoreCaption = "Minimize"; // the tray menu's first item: "Minimize" or "Restore"
     bool operator==(const WindowLook&) const = default;
 };

@@ -3,6 +3,7 @@
 // state over this interface; implementations only pass records on and report what the area said.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,9 +22,9 @@ struct TIcon {
 
 // What the area is told about one icon: the notification record.
 struct NotifyIconData {
-    std::uint32_t id = 0;        // the icon's identifier towards the area
+    std::uint32_t id = 0; // the icon's identifier towards the area
     TIcon icon;
-    std::string tip;             // UTF-8, at most kNotifyTipLength characters
+    std::string tip; // UTF-8, at most kNotifyTipLength characters
 };
 inline constexpr std::size_t kNotifyTipLength = 63; // the area's tip field holds 63 characters and a zero
 

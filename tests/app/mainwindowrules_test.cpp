@@ -16,9 +16,12 @@ protected:
     FakeNotificationArea area;
     std::vector<WindowLook> applied;
     std::vector<ScreenPoint> menus;
-    MainWindowRules rules{area, kProgramIcon,
+    MainWindowRules rules{area,
+                          kProgramIcon,
                           {[this](const WindowLook& look) { applied.push_back(look); },
-                           [this](int x, int y) { menus.push_back({x, y}); }}};
+                           [this](int x, int y) {
+                               menus.push_back({x, y});
+                           }}};
 
     WindowCondition Condition() const { return rules.Look().condition; }
     void LeftClick() { area.Notify(tray_message::kLeftUp); }

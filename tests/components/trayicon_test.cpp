@@ -62,7 +62,8 @@ TEST_F(TrayIcon, WritesStoreWhileInactiveAndUpdateAtOnceWhileActive)
     icon->SetToolTip("14:05:09  Monday, 7 December 2026");
     icon->SetIcon(Picture(0xFF00FF00));
     icon->SetIcon(Picture(0xFF00FF00));
-    EXPECT_EQ(area.Kinds(), (Kinds{"add", "modify", "modify", "modify"})) << "another icon object updates even when equal";
+    EXPECT_EQ(area.Kinds(), (Kinds{"add", "modify", "modify", "modify"}))
+        << "another icon object updates even when equal";
     EXPECT_EQ(area.calls.back().data.tip, "14:05:09  Monday, 7 December 2026");
 
     icon->SetActive(false);
@@ -102,7 +103,7 @@ TEST_F(TrayIcon, LeftAndRightReleasesBecomeClicksAtTheCursor)
     // A double-click as the desktop reports it: both releases are clicks, the double-click itself not.
     for (std::uint32_t message : {kLeftDown, kLeftUp, kLeftDoubleClick, kLeftUp})
         area.Notify(message);
-    area.Notify(kLeftUp, 1); // another icon's
+    area.Notify(kLeftUp, 1);       // another icon's
     area.Notify(kLeftUp, 0x10000); // only the identifier's low 16 bits count
 
     using Click = std::tuple<MouseButton, int, int>;

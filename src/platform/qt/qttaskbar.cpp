@@ -24,9 +24,8 @@ xcb_connection_t* X11Connection()
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(strlen(name)), name),
-                              nullptr);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(strlen(name)), name), nullptr);
     xcb_atom_t atom = XCB_ATOM_NONE;
     if (reply)
         atom = reply->atom;
@@ -55,8 +54,8 @@ void WriteStateProperty(xcb_connection_t* connection, xcb_window_t window, xcb_a
 }
 
 // A mapped window's state belongs to the window manager, which takes requests as client messages.
-void AskWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window,
-                      xcb_atom_t netWmState, xcb_atom_t skipTaskbar, bool skip)
+void AskWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window, xcb_atom_t netWmState,
+                      xcb_atom_t skipTaskbar, bool skip)
 {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
@@ -66,8 +65,7 @@ void AskWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_windo
     event.data.data32[0] = skip ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
     event.data.data32[1] = skipTaskbar;
     event.data.data32[3] = 1; // from a normal application
-    xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
 }
 
@@ -103,8 +101,9 @@ void ClearMinimizedStart(QWidget& window)
         connection, xcb_get_property(connection, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
     std::uint32_t hints[9] = {};
     if (reply && reply->format == 32 && reply->type == XCB_ATOM_WM_HINTS)
-        std::memcpy(hints, xcb_get_property_value(reply),
-                    std::min<std::size_t>(sizeof hints, static_cast<std::size_t>(xcb_get_property_value_length(reply))));
+        std::memcpy(
+            hints, xcb_get_property_value(reply),
+            std::min<std::size_t>(sizeof hints, static_cast<std::size_t>(xcb_get_property_value_length(reply))));
     free(reply);
     hints[0] |= kStateHint;
     hints[2] = kNormalState;

@@ -81,8 +81,8 @@ public:
         windowClass.lpszClassName = kWindowClass;
         RegisterClassA(&windowClass); // fails harmlessly when a second area registers it again
         // A hidden top-level window: a message-only one would miss the "TaskbarCreated" broadcast.
-        m_window = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   windowClass.hInstance, nullptr);
+        m_window = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance,
+                                   nullptr);
         if (m_window)
             SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
