@@ -41,12 +41,15 @@ find_icon() {
     icony=$((BASH_REMATCH[5] + BASH_REMATCH[3] / 2))
 }
 
-start_clock() {
+start_clock_without_icon() {
     "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
     poll "no clock window" eval \
         'window=$(xdotool search --name "^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  " 2>/dev/null | head -n 1); [ -n "$window" ]'
+}
+start_clock() {
+    start_clock_without_icon
     poll "no icon in the tray" find_icon
 }
 
@@ -88,18 +91,27 @@ unload() {
     xdotool mousemove $((menux + menuw / 2)) $((menuy + menuh - 12)) click 1
 }
 
-# 1. The icon appears; the window has no taskbar entry; left clicks hide and show it.
+# 1. No area yet: a window saved as hidden waits minimized in the taskbar; when the area appears,
+#    the icon comes and the window goes into it.
+printf '[MainWin]\nLeft=580\nTop=480\nMinimized=1\n[Display]\nTrayIcon=1\n' > "$ini"
+panel=""
+start_clock_without_icon
+poll "without an area the window did not go to the taskbar" iconic
+taskbar_entry || fail "without an area the window has no taskbar entry"
 start_tray
-printf '[MainWin]\nLeft=580\nTop=480\n[Display]\nTrayIcon=1\n' > "$ini"
-start_clock
-poll "the window is in the taskbar" no_taskbar_entry
-click_icon 1
-poll "a left click did not hide the window" hidden
-click_icon 1
-poll "a second left click did not show the window" mapped
-poll "the shown window is in the taskbar" no_taskbar_entry
+poll "no icon in the tray that appeared" find_icon
+poll "the window did not go into the tray that appeared" hidden
 
-# 2. A right click opens the menu at the cursor; "Unload" ends the program and saves the place.
+# 2. The icon's left clicks show and hide the window; shown, it has no taskbar entry.
+click_icon 1
+poll "a left click did not show the window" mapped
+poll "the shown window is in the taskbar" no_taskbar_entry
+click_icon 1
+poll "a second left click did not hide the window" hidden
+click_icon 1
+poll "a third left click did not show the window" mapped
+
+# 3. A right click opens the menu at the cursor; "Unload" ends the program and saves the place.
 open_menu
 echo "menu: ${menuw}x${menuh} at $menux,$menuy; icon at $iconx,$icony"
 [ "$menux" -le $((iconx + 2)) ] && [ $((menux + menuw)) -ge $((iconx - 2)) ] &&
@@ -123,7 +135,7 @@ poll "Unload did not end the program" ended
 grep -q '^Minimized=0$' "$ini" || fail "not saved as shown: $(cat "$ini")"
 grep -q '^Left=580$' "$ini" || fail "place lost: $(cat "$ini")"
 
-# 3. Closing while hidden saves "Minimized" = "1" and keeps the old place.
+# 4. Closing while hidden saves "Minimized" = "1" and keeps the old place.
 printf '[MainWin]\nLeft=30\nTop=40\n[Display]\nTrayIcon=1\n' > "$ini"
 start_clock
 xdotool mousemove 300 300
@@ -135,11 +147,11 @@ grep -q '^Left=30$' "$ini" || fail "the old place was not kept: $(cat "$ini")"
 for _ in $(seq 30); do ended && break; sleep 0.1; done
 ended || { echo "note: the program did not end after a close while hidden"; kill -KILL "$clock"; }
 
-# 4. The next start shows the icon and hides the window at its first tick.
+# 5. The next start shows the icon and hides the window at its first tick.
 start_clock
 poll "the saved minimized state did not hide the window in the tray" hidden
 
-# 5. The area goes away: the window waits minimized in the taskbar, and goes back when it returns.
+# 6. The area goes away: the window waits minimized in the taskbar, and goes back when it returns.
 kill "$tray"
 poll "without an area the window did not go to the taskbar" iconic
 poll "without an area the window has no taskbar entry" taskbar_entry
