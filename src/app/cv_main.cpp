@@ -2,12 +2,15 @@
 
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
+#include "app/startup.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtworker.h"
+#include "platform/qt/qtnotificationarea.h"
+#include "platform/qt/qttaskbar.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -22,12 +25,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
-#include <clocale>
-#include <filesystem>
 
 namespace {
 
@@ -75,13 +74,21 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(kClientSize);
     setWindowIcon(main_pictures::ProgramIcon());
+    if (!m_services.trayArea)
+        m_services.trayArea = std::make_unique<QtNotificationArea>();
+    MainWindowRules::Hooks hooks;
+    hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
+    hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
+    m_rules = std::make_unique<MainWindowRules>(*m_services.trayArea, IconPicture(windowIcon(), 32), std::move(hooks));
     CreateComponents();
     FormCreate();
 }
 
 TcvMain::~TcvMain()
 {
-    // A query still running ends within its own time-outs; nothing it uses may go before it.
+    // The tray icon goes before the area it lives in. A query still running ends within its own
+    // time-outs; nothing it uses may go before it.
+    m_rules.reset();
     m_queryWorker.reset();
 }
 
@@ -173,50 +180,53 @@ void TcvMain::CreateComponents()
     m_miClose = m_popupMenu->addAction(QStringLiteral("Unload"), this, &TcvMain::btnCloseClick);
 }
 
-void TcvMain::FormCreate()
-{
-    using namespace settings_file;
+// The widget side of start-up; its order and rules are StartUp's.
+class TcvMain::WindowStartUp final : public StartUpSteps {
+public:
+    explicit WindowStartUp(TcvMain& window) : m_window(window) {}
 
-    m_state.FirstTickDone = false;
-    // Numbers in the settings file and the city table always use ".", whatever the user's locale.
-    std::setlocale(LC_NUMERIC, "C");
-    m_state.LastMapTime = 0;
-    m_state.MapReady = false;
+    void PlaceWindow(int left, int top) override { m_window.move(left, top); }
 
-    m_state.IniFileName = m_state.AppPath + kFileName;
-    m_state.HelpFileName = m_state.AppPath + kHelpFileName;
-
-    const WindowPlace place = ReadWindowPlace(m_state.IniFileName);
-    move(place.left, place.top);
-
-    // A world picture beside the program replaces the built-in one; see mappictures.h for what passes.
-    const std::string mapFile = m_state.AppPath + kReplacementMapFileName;
-    if (std::filesystem::exists(mapFile)) {
-        if (const BmpStatus status = LoadReplacementWorldMap(mapFile, m_mapBitmap); status != BmpStatus::Ok)
-            qWarning("%s is passed over: %s", mapFile.c_str(), BmpStatusName(status));
+    void LoadReplacementMap(const std::string& fileName) override
+    {
+        // See mappictures.h for what passes.
+        if (const BmpStatus status = LoadReplacementWorldMap(fileName, m_window.m_mapBitmap); status != BmpStatus::Ok)
+            qWarning("%s is passed over: %s", fileName.c_str(), BmpStatusName(status));
         QCoreApplication::processEvents();
     }
 
-    // A city table beside the program replaces the built-in rows; a file that is no table is ignored.
-    if (auto rows = ReadCityFile(m_state.AppPath + kCityFileName))
-        m_cityData.SetStrings(*rows);
+    void LoadCityFile(const std::string& fileName) override
+    {
+        // A file that is no table is ignored.
+        if (auto rows = ReadCityFile(fileName))
+            m_window.m_cityData.SetStrings(*rows);
+    }
 
-    ReadDisplaySettings(m_state);
-    LoadMapCities();
-
-    ReadClockSettings(m_state);
-    m_ibSetClock->setVisible(UpdateTypeOf(m_state.UpdateType).setClockButton);
-
-    m_state.TrayMode = ReadTrayMode(m_state.IniFileName);
+    void LoadMapCities() override { m_window.LoadMapCities(); }
+    void ShowSetClock(bool shown) override { m_window.m_ibSetClock->setVisible(shown); }
+    int WorldMapWidth() const override { return m_window.m_mapBitmap.Width(); }
+    int WorldMapHeight() const override { return m_window.m_mapBitmap.Height(); }
 
     // The frames take the world picture's size, and so does the geometry; the map area keeps its
     // place and size, so a larger replacement never covers the buttons beside it.
-    FFrameBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    FViewBitmap = Bitmap(m_mapBitmap.Width(), m_mapBitmap.Height());
-    m_mapGeometry.width = m_mapBitmap.Width();
-    m_mapGeometry.height = m_mapBitmap.Height();
+    void SizeMap(int width, int height) override
+    {
+        m_window.FFrameBitmap = Bitmap(width, height);
+        m_window.FViewBitmap = Bitmap(width, height);
+        m_window.m_mapGeometry.width = width;
+        m_window.m_mapGeometry.height = height;
+    }
 
-    ComposeMapView();
+    void ComposeMapView() override { m_window.ComposeMapView(); }
+
+private:
+    TcvMain& m_window;
+};
+
+void TcvMain::FormCreate()
+{
+    WindowStartUp steps(*this);
+    StartUp(m_state, steps);
 }
 
 void TcvMain::FormShow()
@@ -234,16 +244,21 @@ void TcvMain::FormShow()
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The window manager forgets the taskbar state of a hidden window.
+    SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
+}
+
+void TcvMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        m_rules->RestoredFromTaskbar();
 }
 
 void TcvMain::TimerTimer()
 {
-    if (!m_state.FirstTickDone) {
-        if (settings_file::ReadMinimized(m_state.IniFileName))
-            btnMinimizeClick();
-        m_state.FirstTickDone = true;
-    }
+    m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -252,12 +267,13 @@ void TcvMain::TimerTimer()
     m_lbTime->setText(QString::fromStdString(texts.time));
     if (texts.dateChanged)
         m_lbDate->setText(QString::fromStdString(texts.date));
-    const QString title = QString::fromStdString(texts.title);
-    setWindowTitle(title);
-    if (m_state.TrayMode && m_trayIcon)
-        m_trayIcon->setToolTip(title);
+    setWindowTitle(QString::fromStdString(texts.title));
+    if (m_state.TrayMode) {
+        m_rules->ShowTip(texts.title);
+        m_rules->WatchArea();
+    }
 
-    if (TakeMapRedraw(m_state, texts.seconds, m_hiddenInTray)) {
+    if (TakeMapRedraw(m_state, texts.seconds, m_rules->OwnStateMinimized())) {
         QCoreApplication::processEvents();
         DrawMap(m_timer);
     }
@@ -269,58 +285,45 @@ void TcvMain::TimerTimer()
 
 void TcvMain::btnMinimizeClick()
 {
-    // Hiding is only safe where a tray icon can bring the window back.
-    if (m_state.TrayMode && m_trayIcon) {
-        hide();
-        m_hiddenInTray = true;
-    } else {
-        showMinimized();
-    }
-    m_miRestore->setText(QStringLiteral("Restore"));
+    m_rules->Minimize();
 }
 
 void TcvMain::miRestoreClick()
 {
-    if (m_hiddenInTray) {
-        m_hiddenInTray = false;
-        showNormal();
-        raise();
-        activateWindow();
-        m_miRestore->setText(QStringLiteral("Minimize"));
-    } else {
-        m_hiddenInTray = true;
-        hide();
-        m_miRestore->setText(QStringLiteral("Restore"));
-    }
+    m_rules->RestoreToggle();
 }
 
 void TcvMain::EnterTrayMode()
 {
-    if (m_trayIcon || !QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
-    m_trayIcon->setToolTip(QStringLiteral("Chronivo"));
-    m_trayIcon->setContextMenu(nullptr);
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        TrayIconClick(reason == QSystemTrayIcon::Context ? Qt::RightButton : Qt::LeftButton, QCursor::pos());
-    });
-    m_trayIcon->show();
+    m_rules->EnterTrayMode();
 }
 
 void TcvMain::LeaveTrayMode()
 {
-    if (!m_trayIcon)
-        return;
-    delete m_trayIcon;
-    m_trayIcon = nullptr;
+    m_rules->LeaveTrayMode();
 }
 
-void TcvMain::TrayIconClick(Qt::MouseButton button, QPoint position)
+void TcvMain::ApplyLook(const WindowLook& look)
 {
-    if (button == Qt::LeftButton)
-        miRestoreClick();
-    else
-        m_popupMenu->popup(position);
+    m_miRestore->setText(QString::fromStdString(look.restoreCaption));
+    switch (look.condition) {
+    case WindowCondition::Shown:
+        if (isHidden() || isMinimized()) {
+            if (isHidden())
+                ClearMinimizedStart(*this);
+            showNormal();
+            raise();
+            activateWindow();
+        }
+        break;
+    case WindowCondition::MinimizedToTaskbar:
+        showMinimized();
+        break;
+    case WindowCondition::HiddenInTray:
+        hide();
+        break;
+    }
+    SetTaskbarEntry(*this, look.taskbarEntry);
 }
 
 void TcvMain::btnCloseClick()
@@ -347,9 +350,9 @@ void TcvMain::FormClose()
     m_state.MapReady = false;
     FFrameBitmap = Bitmap();
     FViewBitmap = Bitmap();
-    if (m_state.TrayMode)
-        LeaveTrayMode();
-    settings_file::SaveWindowOnExit(m_state.IniFileName, m_hiddenInTray, {x(), y()});
+    // Leaves tray mode; the state saved is the one before.
+    const bool minimized = m_rules->Close();
+    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {x(), y()});
 }
 
 void TcvMain::ibVeltrixClick()

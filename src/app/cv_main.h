@@ -1,11 +1,13 @@
 // The main window: a frameless 409 × 225 panel with the time read-out, the map and the buttons
 // beside it. It owns the program's state (MainState), runs the half-second clock tick, minimizes to
 // the taskbar or hides to the notification area, and saves its place when it closes. The rules it
-// follows live in the core (clocktick, appsettings); this class carries them out on widgets.
+// follows live in the core (startup, clocktick, mainwindowrules, appsettings); this class carries
+// them out on widgets.
 #pragma once
 
 #include "app/clocktick.h"
 #include "app/mainstate.h"
+#include "app/mainwindowrules.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
 #include "timesync/timesyncservices.h"
@@ -22,12 +24,12 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QSystemTrayIcon;
 class QTimer;
 class ClockUpdater;
 class LocalClock;
 class LocaleFormats;
 class NetTime;
+class NotificationArea;
 class PictureButton;
 class QtWorker;
 class ShellOpener;
@@ -40,6 +42,8 @@ struct MainServices {
     // Absent ones are made from the system's, waiting with the Qt event loop; an absent clock
     // setter leaves the clock alone.
     TimeSyncServices timeSync = {};
+    // The notification area of tray mode; absent, the desktop's through Qt.
+    std::unique_ptr<NotificationArea> trayArea = {};
 };
 
 class TcvMain final : public QWidget {
@@ -51,7 +55,9 @@ public:
 
     const MainState& State() const { return m_state; }
     // The window's own state: hidden to the notification area.
-    bool IsHiddenInTray() const { return m_hiddenInTray; }
+    bool IsHiddenInTray() const { return m_rules->OwnStateMinimized(); }
+    // How the window shows itself (shown, minimized, hidden in the tray; its taskbar entry).
+    const MainWindowRules& WindowRules() const { return *m_rules; }
     // The city table in use (the built-in rows or "cities.dat") and the cities of the current view.
     const TStringHolder& CityData() const { return m_cityData; }
     const TMapCities& MapCities() const { return m_mapCities; }
@@ -76,18 +82,25 @@ public:
     void MapPaint(QPainter& painter);
     void miRestoreClick();
 
+    // Tray mode on and off: the icon in the notification area and no taskbar entry, or the other
+    // way round. The settings dialog switches it with these; each is harmless when repeated.
+    void EnterTrayMode();
+    void LeaveTrayMode();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    class WindowStartUp;
+
     void CreateComponents();
     void CreateTimeSync();
-    void EnterTrayMode();
-    void LeaveTrayMode();
-    void TrayIconClick(Qt::MouseButton button, QPoint position);
+    // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
+    void ApplyLook(const WindowLook& look);
 
     // The map and the clock update.
     void LoadMapCities();
@@ -103,7 +116,7 @@ private:
     std::unique_ptr<NetTime> m_netTime;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
-    bool m_hiddenInTray = false;
+    std::unique_ptr<MainWindowRules> m_rules;
     QPixmap m_background;
     TStringHolder m_cityData;
     TMapCities m_mapCities{};
@@ -135,6 +148,5 @@ private:
     QAction* m_miSync = nullptr;
     QAction* m_miCal = nullptr;
     QAction* m_miClose = nullptr;
-    QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_closed = false;
 };

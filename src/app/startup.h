@@ -1,0 +1,36 @@
+// The main window's start-up, apart from any widget: its steps in their order, what each reads from
+// the settings file and when, and the size the map frames take. The window carries out the steps that
+// touch its widgets and pictures through StartUpSteps; the timer is not started here.
+#pragma once
+
+#include "app/mainstate.h"
+
+#include <string>
+
+// The window's side of start-up, called by StartUp in the order of its declarations.
+class StartUpSteps {
+public:
+    virtual ~StartUpSteps() = default;
+    // Moves the window to (left, top), screen pixels.
+    virtual void PlaceWindow(int left, int top) = 0;
+    // Puts the world picture in fileName in place of the built-in one (the file exists), then lets
+    // pending window messages run once.
+    virtual void LoadReplacementMap(const std::string& fileName) = 0;
+    // Puts the city table in fileName in place of the built-in one (the file exists).
+    virtual void LoadCityFile(const std::string& fileName) = 0;
+    // Fills the displayed cities from section state.CitySection.
+    virtual void LoadMapCities() = 0;
+    virtual void ShowSetClock(bool shown) = 0;
+    // The width and height of the world picture now in use, pixels.
+    virtual int WorldMapWidth() const = 0;
+    virtual int WorldMapHeight() const = 0;
+    // Makes the frame and view bitmaps and the map geometry width × height pixels; the map area on the
+    // window keeps its own place and size.
+    virtual void SizeMap(int width, int height) = 0;
+    // Builds the picture of view state.MapView.
+    virtual void ComposeMapView() = 0;
+};
+
+// FormCreate. appPath (ending in a path separator) must already be in state.AppPath. Also makes the
+// decimal separator of the process's number conversions ".".
+void StartUp(MainState& state, StartUpSteps& steps);

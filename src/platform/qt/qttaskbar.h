@@ -1,0 +1,14 @@
+// A top-level window's place in the desktop's taskbar: whether it has an entry there, and whether it
+// comes back as one. On X11 these are the window manager's _NET_WM_STATE_SKIP_TASKBAR state and the
+// initial state of WM_HINTS; elsewhere nothing is done.
+#pragma once
+
+class QWidget;
+
+// Gives or takes away window's taskbar entry. A window manager drops the state when the window is
+// hidden, so call it again each time the window is shown.
+void SetTaskbarEntry(QWidget& window, bool shown);
+
+// Makes the next showing of a hidden window a normal one. A window minimized and then hidden keeps
+// asking to start minimized, which the toolkit does not always undo when it is shown normally.
+void ClearMinimizedStart(QWidget& window);

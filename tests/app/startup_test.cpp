@@ -1,0 +1,65 @@
+// Start-up's order and reads, with a window that only records what it is asked to do.
+#include "app/startup.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingSteps final : public StartUpSteps {
+public:
+    explicit RecordingSteps(const MainState& state) : m_state(state) {}
+
+    void PlaceWindow(int left, int top) override { Log("place " + Pair(left, top)); }
+    void LoadReplacementMap(const std::string& fileName) override
+    {
+        Log("map " + fileName);
+        width = 400;
+        height = 200;
+    }
+    void LoadCityFile(const std::string& fileName) override { Log("cities " + fileName); }
+    void LoadMapCities() override { Log("map cities of " + m_state.CitySection); }
+    void ShowSetClock(bool shown) override { Log(shown ? "set clock shown" : "set clock hidden"); }
+    int WorldMapWidth() const override { return width; }
+    int WorldMapHeight() const override { return height; }
+    void SizeMap(int w, int h) override { Log("size " + Pair(w, h)); }
+    void ComposeMapView() override { Log("compose view " + std::to_string(static_cast<int>(m_state.MapView))); }
+
+    std::vector<std::string> log;
+    int width = 316;
+    int height = 158;
+
+private:
+    static std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }
+    void Log(const std::string& line) { log.push_back(line); }
+    const MainState& m_state;
+};
+
+TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
+{
+    TempDir folder;
+    folder.Write("chronivo.ini", "[MainWin]\nLeft=25\nTop=-7\nMinimized=1\n"
+                                 "[Display]\nMap view=3\nTrayIcon=1\n[Clock]\nUpdate type=0\n");
+    folder.Write("map.bmp", "whatever it holds");
+    const std::string app = folder.Path().string() + '/';
+
+    MainState state;
+    state.AppPath = app;
+    state.FirstTickDone = true;
+    state.LastMapTime = 5;
+    state.MapReady = true;
+    RecordingSteps steps(state);
+    StartUp(state, steps);
+
+    EXPECT_EQ(steps.log, (std::vector<std::string>{"place 25,-7", "map " + app + "map.bmp", "map cities of EU Cities",
+                                                   "set clock hidden", "size 400,200", "compose view 3"}))
+        << "no cities.dat, no city file step; the map area takes the replacement picture's size";
+    EXPECT_EQ(state.IniFileName, app + "chronivo.ini");
+    EXPECT_EQ(state.HelpFileName, app + "chronivo.chm");
+    EXPECT_TRUE(state.TrayMode);
+    EXPECT_FALSE(state.FirstTickDone) << "the saved minimized state waits for the first tick";
+    EXPECT_EQ(state.LastMapTime, 0.0);
+    EXPECT_FALSE(state.MapReady);
+}
+
+} // namespace

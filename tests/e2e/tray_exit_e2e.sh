@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# End to end: the real program with a notification area (trayer) under a virtual X server. Hidden
+# into the tray, it must end within 2 s when "Unload" is chosen from the tray icon's menu, and again
+# when it is sent SIGTERM, each time saving "Minimized" = "1".
+# Usage: tray_e2e.sh <path of the built chronivo program>
+set -uo pipefail
+program=$1
+command -v trayer >/dev/null 2>&1 || { echo "SKIP: trayer is not installed"; exit 77; }
+source "$(dirname "$0")/xvfb_session.sh"
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+# A notification area along the bottom edge; the first icon sits at its left end.
+trayer --edge bottom --align left --widthtype pixel --width 200 --heighttype pixel --height 26 \
+    --SetDockType false --SetPartialStrut false >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool search --class trayer >/dev/null 2>&1 || fail "trayer did not start"
+icon_x=12
+icon_y=$((768 - 13))
+
+cp "$program" "$work/chronivo"
+ini="$work/chronivo.ini"
+
+start_clock() {
+    "$work/chronivo" >"$work/out.log" 2>&1 &
+    clock=$!
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no clock window appeared: $(cat "$work/out.log")"
+}
+
+wait_hidden() {
+    for _ in $(seq 50); do
+        xwininfo -id "$window" 2>/dev/null | grep -q "IsUnMapped" && return 0
+        sleep 0.1
+    done
+    fail "the window did not hide into the tray"
+}
+
+# The program must be gone within 2 s.
+wait_exit() {
+    for _ in $(seq 20); do kill -0 "$clock" 2>/dev/null || return 0; sleep 0.1; done
+    kill -KILL "$clock" 2>/dev/null
+    fail "$1: the program still runs 2 s later"
+}
+
+# 1. Tray mode on, shown at start; the minimize button hides the window into the tray; "Unload",
+#    the last item of the tray icon's menu, ends the program.
+printf '[MainWin]\nLeft=100\nTop=100\nMinimized=0\n[Display]\nTrayIcon=1\n' >"$ini"
+start_clock
+sleep 0.5
+xdotool mousemove --window "$window" 376 16 click 1
+wait_hidden
+xdotool mousemove "$icon_x" "$icon_y" click 3
+sleep 0.5
+import -window root "$work/menu.png" 2>/dev/null
+xdotool key Up Return
+wait_exit "Unload"
+grep -q '^Minimized=1$' "$ini" || fail "Minimized=1 not saved on Unload: $(cat "$ini")"
+grep -q '^Left=100$' "$ini" || fail "the place was not kept: $(cat "$ini")"
+echo "Unload while hidden in the tray: ended, Minimized=1 saved"
+
+# 2. Started hidden in the tray ("Minimized" = "1"), SIGTERM ends it.
+start_clock
+wait_hidden
+kill -TERM "$clock"
+wait_exit "SIGTERM"
+grep -q '^Minimized=1$' "$ini" || fail "Minimized=1 not saved on SIGTERM: $(cat "$ini")"
+echo "SIGTERM while hidden in the tray: ended, Minimized=1 saved"
+echo "PASS"
