@@ -107,4 +107,42 @@ void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace p
     WriteIniString(fileName, kMainWin, "Minimized", "0");
 }
 
+std::string ReadLog(const std::string& fileName)
+{
+    return ReadIniString(fileName, kClock, "Log", 128, "No information available");
+}
+
+std::vector<std::string> ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames)
+{
+    std::vector<std::string> names;
+    while (names.size() < maxNames) {
+        std::string name = ReadIniString(fileName, section, "City " + std::to_string(names.size() + 1), 64);
+        if (name.empty())
+            break;
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+void WriteCityList(const std::string& fileName, const std::string& section, const std::vector<std::string>& names)
+{
+    for (std::size_t n = 0; n < names.size(); ++n)
+        WriteIniString(fileName, section, "City " + std::to_string(n + 1), names[n]);
+    WriteIniString(fileName, section, "City " + std::to_string(names.size() + 1), "");
+}
+
+void WriteChoices(const MainState& state)
+{
+    const std::string& file = state.IniFileName;
+    auto flag = [](bool on) { return on ? "1" : "0"; };
+    WriteIniString(file, kDisplay, "TrayIcon", flag(state.TrayMode));
+    WriteIniString(file, kClock, "Update type", std::to_string(state.UpdateType));
+    WriteIniString(file, kDisplay, "Map view", std::to_string(state.MapView));
+    WriteIniString(file, kDisplay, "Font face", state.MapFontName);
+    WriteIniString(file, kDisplay, "Font size", std::to_string(state.MapFontSize));
+    WriteIniString(file, kDisplay, "Font style", FontStyleText(state.MapFontStyle));
+    WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
+    WriteIniString(file, kClock, "Time server", state.TimeServer);
+}
+
 } // namespace settings_file

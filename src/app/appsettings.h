@@ -5,7 +5,9 @@
 
 #include "app/mainstate.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace settings_file {
 
@@ -52,5 +54,18 @@ bool ReadMinimized(const std::string& fileName);
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);
+
+// The settings dialog's keys.
+
+// "Clock" "Log" as the log button shows it: at most 127 characters, "No information available" when
+// absent.
+std::string ReadLog(const std::string& fileName);
+// "City 1", "City 2", … of section, up to the first empty or absent one and at most maxNames names.
+std::vector<std::string> ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames);
+// names as "City 1" … "City n" of section, then "City n+1" empty, which ends the list.
+void WriteCityList(const std::string& fileName, const std::string& section, const std::vector<std::string>& names);
+// The dialog's choices in state, key by key: "Display" "TrayIcon"; "Clock" "Update type"; "Display"
+// "Map view", "Font face", "Font size", "Font style", "Show shadow"; "Clock" "Time server".
+void WriteChoices(const MainState& state);
 
 } // namespace settings_file

@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
+#include "app/settings.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -28,7 +29,6 @@
 
 namespace {
 
-constexpr const char* kHomePage = "https://veltrix.example/chronivo/";
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
 
@@ -339,7 +339,20 @@ void TcvMain::ibShowCalClick()
 
 void TcvMain::ibSettingsClick()
 {
-    // The settings dialog comes with its own work.
+    {
+        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
+        if (dialog.exec() == QDialog::Accepted) {
+            const SettingsApplied applied = dialog.Model().Apply(m_state);
+            if (applied.trayModeChanged)
+                m_state.TrayMode ? EnterTrayMode() : LeaveTrayMode();
+            if (applied.mapViewChanged)
+                ComposeMapView();
+            LoadMapCities();
+            DrawMap(m_ibSettings);
+        }
+    }
+    // After Cancel too: the button follows the update type in force.
+    m_ibSetClock->setVisible(m_state.UpdateType != 0);
 }
 
 void TcvMain::UpdateSystemClock(QObject* sender)
