@@ -18,6 +18,7 @@ namespace {
 QCheckBox* StyleBox(const QString& caption, QWidget* parent)
 {
     auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QStringLiteral("cb") + caption);
     box->setAccessibleName(caption);
     return box;
 }

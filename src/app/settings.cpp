@@ -216,6 +216,8 @@ void TcvSettings::CreateCitiesPage()
                        QStringLiteral("Show only the cities whose name holds this text"));
     m_edFilter->setPlaceholderText(QStringLiteral("Filter"));
     m_edFilter->setClearButtonEnabled(true);
+    for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("Clear filter"));
     connect(m_edFilter, &QLineEdit::textChanged, this, &TcvSettings::ShowAllCities);
 
     m_lbAllCities = CityList(box, "lbAllCities", QRect(16, 40, 169, 137),
