@@ -116,10 +116,10 @@ TcvSettings::~TcvSettings() = default;
 
 void TcvSettings::CreateGeneralPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "General", QStringLiteral("General"), "GroupBox4",
-                               QStringLiteral(" Settings "));
-    m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17),
-                                             QStringLiteral("Run in system tray?"));
+    QGroupBox* box =
+        GroupPage(m_pageControl, "General", QStringLiteral("General"), "GroupBox4", QStringLiteral(" Settings "));
+    m_cbSysTray =
+        CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), QStringLiteral("Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
 }
 
@@ -145,8 +145,8 @@ void TcvSettings::CreateClockPage()
     auto* group = new QButtonGroup(this);
     for (int type = 0; type < 4; ++type) {
         const Mode& mode = modes[type];
-        QRadioButton* button = CaptionedButton<QRadioButton>(box, mode.name, mode.place, QString::fromUtf8(mode.caption),
-                                                             QString::fromUtf8(mode.hint));
+        QRadioButton* button = CaptionedButton<QRadioButton>(
+            box, mode.name, mode.place, QString::fromUtf8(mode.caption), QString::fromUtf8(mode.hint));
         button->setProperty("tag", type);
         group->addButton(button, type);
         m_updateButtons[type] = button;
@@ -180,8 +180,8 @@ void TcvSettings::CreateClockPage()
 
 void TcvSettings::CreateMapPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Map_tab", QStringLiteral("Map"), "GroupBox3",
-                               QStringLiteral(" Map view "));
+    QGroupBox* box =
+        GroupPage(m_pageControl, "Map_tab", QStringLiteral("Map"), "GroupBox3", QStringLiteral(" Map view "));
     box->setToolTip(QStringLiteral("Choose the map view to appear in the display"));
     Caption(box, "Label7", QPoint(24, 24), QStringLiteral("Choose a map view to suit your location"));
     const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
@@ -199,7 +199,8 @@ void TcvSettings::CreateMapPage()
                 rbMapTypeClick(button);
         });
     }
-    m_cbShadow = CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), QStringLiteral("Show Sun's shadow"));
+    m_cbShadow =
+        CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), QStringLiteral("Show Sun's shadow"));
     connect(m_cbShadow, &QCheckBox::toggled, this, [this](bool on) { m_model.showShadow = on; });
     m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), QStringLiteral("Font..."));
     connect(m_btnMapFont, &QPushButton::clicked, this, &TcvSettings::btnMapFontClick);
@@ -323,8 +324,8 @@ void TcvSettings::AutomaticallyClick(QAbstractButton* sender)
 
 void TcvSettings::btnInfoClick()
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Veltrix Chronivo"),
-                    FromSettingsText(m_model.LogText()), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Veltrix Chronivo"), FromSettingsText(m_model.LogText()),
+                    QMessageBox::Ok, this);
     box.exec();
 }
 

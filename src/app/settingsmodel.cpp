@@ -40,15 +40,14 @@ bool CityNameLess(const std::string& a, const std::string& b)
 
 bool SameCityName(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Fold(x) == Fold(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
 SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable)
-    : trayMode(state.TrayMode), showShadow(state.ShowShadow), timeServer(state.TimeServer),
-      font{state.MapFontName, state.MapFontSize, state.MapFontStyle}, m_iniFileName(state.IniFileName),
-      m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable))
+    : trayMode(state.TrayMode), showShadow(state.ShowShadow),
+      timeServer(state.TimeServer), font{state.MapFontName, state.MapFontSize, state.MapFontStyle},
+      m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable))
 {
     // A table may name a city twice; the list offers it once.
     std::sort(m_allCities.begin(), m_allCities.end(), CityNameLess);
@@ -80,8 +79,7 @@ void SettingsModel::CheckMapView(int view)
 
 void SettingsModel::LoadDisplayCities()
 {
-    const std::string section =
-        m_mapView == kNoChoice ? m_citySection : settings_file::CitySectionOf(m_mapView);
+    const std::string section = m_mapView == kNoChoice ? m_citySection : settings_file::CitySectionOf(m_mapView);
     m_displayCities.clear();
     // The first names the map would show, in the table's spelling, each once.
     for (const std::string& stored : settings_file::ReadCityList(m_iniFileName, section, kStoredListReadLimit)) {

@@ -30,7 +30,7 @@ inline constexpr int kNoChoice = -1;
 // The drop-down list of the server box, alphabetical: public hosts that answer the Time protocol
 // on TCP port 37.
 inline constexpr std::array<const char*, 7> kTimeServerList{
-    "time-a-g.nist.gov", "time-a-wwv.nist.gov", "time-b-g.nist.gov",   "time-b-wwv.nist.gov",
+    "time-a-g.nist.gov", "time-a-wwv.nist.gov", "time-b-g.nist.gov",    "time-b-wwv.nist.gov",
     "time-c-g.nist.gov", "time.nist.gov",       "utcnist.colorado.edu",
 };
 

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -30,8 +31,7 @@
 
 namespace {
 
-template <class Widget>
-Widget* Child(QWidget* window, const char* name);
+template <class Widget> Widget* Child(QWidget* window, const char* name);
 
 class SettingsDialogWidgets : public ::testing::Test {
 protected:
@@ -50,8 +50,7 @@ protected:
 };
 
 // The component of a window by its name.
-template <class Widget>
-Widget* Child(QWidget* window, const char* name)
+template <class Widget> Widget* Child(QWidget* window, const char* name)
 {
     auto* widget = window->findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
@@ -167,7 +166,8 @@ TEST_F(SettingsDialogWidgets, FontDialogOffersFiveToTenPointsAndStartsFromTheFac
     EXPECT_EQ(shown.points, 10);
     EXPECT_TRUE(shown.style.italic);
     EXPECT_TRUE(QFontDatabase::hasFamily(QString::fromStdString(shown.face))) << shown.face;
-    EXPECT_EQ(QString::fromStdString(shown.face), QtTextRenderer::ResolveFont({"No Such Face Anywhere", 7, {}}).family());
+    EXPECT_EQ(QString::fromStdString(shown.face),
+              QtTextRenderer::ResolveFont({"No Such Face Anywhere", 7, {}}).family());
 }
 
 TEST_F(SettingsDialogWidgets, FontChosenBecomesTheWorkingCopyOnlyWhenConfirmed)
@@ -201,7 +201,8 @@ TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
             unnamed << widget->objectName() + '/' + widget->metaObject()->className();
     }
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
-    EXPECT_EQ(Child<QPushButton>(dialog.get(), "btnAdd")->accessibleName(), "Add a city to the list of those displayed");
+    EXPECT_EQ(Child<QPushButton>(dialog.get(), "btnAdd")->accessibleName(),
+              "Add a city to the list of those displayed");
     EXPECT_EQ(Child<QRadioButton>(dialog.get(), "rbAuto")->accessibleName(), "Automatically");
     auto* pages = Child<QTabWidget>(dialog.get(), "PageControl");
     QStringList tabs;
@@ -211,6 +212,23 @@ TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(dialog->size(), QSize(448, 280));
     EXPECT_EQ(dialog->windowTitle(), "Veltrix Chronivo Settings");
+}
+
+TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktop)
+{
+    struct Recorder final : ShellOpener {
+        std::vector<std::string> opened;
+        bool Execute(const std::string& verb, const std::string& file, const std::string&, const std::string&) override
+        {
+            opened.push_back(verb + ' ' + file);
+            return false;
+        }
+    } recorder;
+    TcvSettings dialog(nullptr, state, table, recorder);
+    Child<QPushButton>(&dialog, "btnHelp")->click();
+    emit Child<QLabel>(&dialog, "lbURL")->linkActivated(QString::fromLatin1(kHomePage));
+    EXPECT_EQ(recorder.opened,
+              (std::vector<std::string>{"open " + state.HelpFileName, std::string("open ") + kHomePage}));
 }
 
 // The exchange through the main window.

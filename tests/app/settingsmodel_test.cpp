@@ -28,10 +28,7 @@ protected:
     SettingsModel Open() { return SettingsModel(state, table); }
 
     // "City 1" … of section, as the file now holds them.
-    TStrings Stored(const std::string& section)
-    {
-        return settings_file::ReadCityList(state.IniFileName, section, 100);
-    }
+    TStrings Stored(const std::string& section) { return settings_file::ReadCityList(state.IniFileName, section, 100); }
     void Store(const std::string& section, const TStrings& list)
     {
         settings_file::WriteCityList(state.IniFileName, section, list);
@@ -83,8 +80,7 @@ TEST_F(SettingsDialogRules, ListsAreSortedAndTheFullOneComesFromTheTableInUse)
     EXPECT_EQ(model.DisplayCities(), (TStrings{"Amsterdam, Netherlands", "London, England", "Tokyo, Japan"}));
 
     const TStrings ownTable{"Zed, Nowhere                      +1.0    0     0      0",
-                            "alpha, Somewhere                  +2.0   10    10      0",
-                            "not a city row",
+                            "alpha, Somewhere                  +2.0   10    10      0", "not a city row",
                             "Zed, Nowhere                      +1.0    0     0      0"};
     EXPECT_EQ(SettingsModel(state, ownTable).AllCities(), (TStrings{"alpha, Somewhere", "Zed, Nowhere"}));
 }
