@@ -48,14 +48,15 @@ start_clock() {
     "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
-    for _ in $(seq 60); do
+    for _ in $(seq 100); do
         sleep 0.25
         screen || continue
         [ "$(map_pixel 159 33)" = "255,0,0" ] && break
     done
-    [ "$(map_pixel 159 33)" = "255,0,0" ] || fail "no dot at London: $(cat "$work/out.log")"
     window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' | head -n 1)
-    [ -n "$window" ] || fail "no clock window"
+    [ -n "$window" ] || fail "no clock window: $(cat "$work/out.log")"
+    [ "$(map_pixel 159 33)" = "255,0,0" ] ||
+        fail "no dot at London: $(map_pixel 159 33); $(xdotool getwindowgeometry "$window"); $(cat "$work/out.log")"
 }
 
 open_settings() {
