@@ -134,4 +134,23 @@ void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace p
     WriteIniString(fileName, kMainWin, "Minimized", "0");
 }
 
+std::string ReadLog(const std::string& fileName)
+{
+    return ReadIniString(fileName, kClock, "Log", 128, "No information available");
+}
+
+void WriteChoices(const MainState& state)
+{
+    const std::string& file = state.IniFileName;
+    auto flag = [](bool on) { return on ? "1" : "0"; };
+    WriteIniString(file, kDisplay, "TrayIcon", flag(state.TrayMode));
+    WriteIniString(file, kClock, "Update type", std::to_string(static_cast<int>(state.UpdateType)));
+    WriteIniString(file, kDisplay, "Map view", std::to_string(static_cast<int>(state.MapView)));
+    WriteIniString(file, kDisplay, "Font face", state.MapFontName);
+    WriteIniString(file, kDisplay, "Font size", std::to_string(state.MapFontSize));
+    WriteIniString(file, kDisplay, "Font style", FontStyleText(state.MapFontStyle));
+    WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
+    WriteIniString(file, kClock, "Time server", state.TimeServer);
+}
+
 } // namespace settings_file

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace settings_file {
 
@@ -64,5 +65,14 @@ void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, co
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".
 void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);
+
+// The settings dialog's keys.
+
+// "Clock" "Log" as the log button shows it: at most 127 characters, "No information available" when
+// absent.
+std::string ReadLog(const std::string& fileName);
+// The dialog's choices in state, key by key: "Display" "TrayIcon"; "Clock" "Update type"; "Display"
+// "Map view", "Font face", "Font size", "Font style", "Show shadow"; "Clock" "Time server".
+void WriteChoices(const MainState& state);
 
 } // namespace settings_file

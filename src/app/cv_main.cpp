@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
 #include "components/picturebutton.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr const char* kHomePage = "https://veltrix.example/chronivo/";
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
 constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
@@ -372,7 +372,20 @@ void TcvMain::ibShowCalClick()
 
 void TcvMain::ibSettingsClick()
 {
-    // The settings dialog comes with its own work.
+    {
+        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
+        if (dialog.exec() == QDialog::Accepted) {
+            const SettingsApplied applied = dialog.Model().Apply(m_state);
+            if (applied.trayModeChanged)
+                m_state.TrayMode ? EnterTrayMode() : LeaveTrayMode();
+            if (applied.mapViewChanged)
+                ComposeMapView();
+            LoadMapCities();
+            DrawMap(m_ibSettings);
+        }
+    }
+    // After Cancel too: the button follows the update type in force.
+    m_ibSetClock->setVisible(UpdateTypeOf(m_state.UpdateType).setClockButton);
 }
 
 void TcvMain::UpdateSystemClock(QObject* sender)

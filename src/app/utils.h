@@ -7,6 +7,9 @@
 
 class ShellOpener;
 
+// The maker's home page, opened from the main window's logo and the settings dialog's About page.
+inline constexpr const char* kHomePage = "https://veltrix.example/chronivo/";
+
 // The value of key in section of the settings file fileName, or defaultValue when the key is absent;
 // in either case at most bufferSize - 1 characters. An empty value reads as "", not as the default.
 std::string ReadIniString(const std::string& fileName, const std::string& section, const std::string& key,

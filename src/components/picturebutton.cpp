@@ -8,6 +8,8 @@ PictureButton::PictureButton(QWidget* parent, const QRect& place, const QPixmap&
     setGeometry(place);
     setCursor(Qt::PointingHandCursor);
     setToolTip(hint);
+    // A picture says nothing to a screen reader; the hint does.
+    setAccessibleName(hint);
     setFocusPolicy(Qt::NoFocus);
 }
 

@@ -24,6 +24,13 @@ QString NearestSmallSans()
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
+// A day's "HH:MM" texts and the cities' names fit, so in use the stencils are made once; a font with huge
+// letters or endless new texts drops them all now and then.
+constexpr std::size_t kMaxStencils = 2048;
+constexpr std::size_t kMaxStencilBytes = std::size_t{4} << 20;
+
+} // namespace
+
 // City names come from a settings file that older versions wrote in the Windows code page; text
 // that is not UTF-8 is read as Latin-1, its nearest relative.
 QString FromSettingsText(const std::string& text)
@@ -34,13 +41,6 @@ QString FromSettingsText(const std::string& text)
         result = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     return result;
 }
-
-// A day's "HH:MM" texts and the cities' names fit, so in use the stencils are made once; a font with huge
-// letters or endless new texts drops them all now and then.
-constexpr std::size_t kMaxStencils = 2048;
-constexpr std::size_t kMaxStencilBytes = std::size_t{4} << 20;
-
-} // namespace
 
 int PointsToPixels(int points)
 {

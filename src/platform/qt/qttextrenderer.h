@@ -63,5 +63,8 @@ private:
     std::size_t m_stencilBytes = 0;
 };
 
+// Text of the settings file or the city table for the screen: UTF-8, or Latin-1 where it is not.
+QString FromSettingsText(const std::string& text);
+
 // Pixels of a size in points at 96 dots per inch, at least 1.
 int PointsToPixels(int points);

@@ -1,0 +1,99 @@
+#include "app/mapfontdialog.h"
+
+#include "platform/qt/qttextrenderer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+QCheckBox* StyleBox(const QString& caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QStringLiteral("cb") + caption);
+    box->setAccessibleName(caption);
+    return box;
+}
+
+} // namespace
+
+MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Font"));
+    setObjectName(QStringLiteral("MapFontDialog"));
+
+    m_face = new QFontComboBox(this);
+    m_face->setObjectName(QStringLiteral("cbFontFace"));
+    m_face->setAccessibleName(QStringLiteral("Font"));
+    m_face->setEditable(false);
+    m_size = new QComboBox(this);
+    m_size->setObjectName(QStringLiteral("cbFontSize"));
+    m_size->setAccessibleName(QStringLiteral("Size"));
+    for (int points = kMinMapFontPoints; points <= kMaxMapFontPoints; ++points)
+        m_size->addItem(QString::number(points), points);
+    m_bold = StyleBox(QStringLiteral("Bold"), this);
+    m_italic = StyleBox(QStringLiteral("Italic"), this);
+    m_underline = StyleBox(QStringLiteral("Underline"), this);
+    m_sample = new QLabel(QStringLiteral("London 12:00"), this);
+    m_sample->setObjectName(QStringLiteral("lbSample"));
+    m_sample->setAccessibleName(QStringLiteral("Sample"));
+    m_sample->setAlignment(Qt::AlignCenter);
+    m_sample->setMinimumHeight(40);
+    m_sample->setStyleSheet(QStringLiteral("background: black; color: aqua;"));
+
+    auto* styles = new QHBoxLayout;
+    styles->addWidget(m_bold);
+    styles->addWidget(m_italic);
+    styles->addWidget(m_underline);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Font:"), m_face);
+    form->addRow(QStringLiteral("&Size:"), m_size);
+    form->addRow(QStringLiteral("Style:"), styles);
+    form->addRow(QStringLiteral("Sample:"), m_sample);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(m_face, &QFontComboBox::currentFontChanged, this, &MapFontDialog::ShowSample);
+    connect(m_size, &QComboBox::currentIndexChanged, this, &MapFontDialog::ShowSample);
+    for (QCheckBox* box : {m_bold, m_italic, m_underline})
+        connect(box, &QCheckBox::toggled, this, &MapFontDialog::ShowSample);
+}
+
+void MapFontDialog::SetMapFont(const MapFontChoice& font)
+{
+    // The face the map draws with: the stored one, or its stand-in where that is not installed.
+    const QFont drawn = QtTextRenderer::ResolveFont(::MapFont{font.face, font.points, font.style});
+    m_face->setCurrentFont(QFont(drawn.family()));
+    m_size->setCurrentIndex(std::clamp(font.points, kMinMapFontPoints, kMaxMapFontPoints) - kMinMapFontPoints);
+    m_bold->setChecked(font.style.bold);
+    m_italic->setChecked(font.style.italic);
+    m_underline->setChecked(font.style.underline);
+    ShowSample();
+}
+
+MapFontChoice MapFontDialog::MapFont() const
+{
+    MapFontChoice font;
+    font.face = m_face->currentFont().family().toStdString();
+    font.points = m_size->currentData().toInt();
+    font.style = FontStyle{m_bold->isChecked(), m_italic->isChecked(), m_underline->isChecked()};
+    return font;
+}
+
+void MapFontDialog::ShowSample()
+{
+    const MapFontChoice font = MapFont();
+    m_sample->setFont(QtTextRenderer::ResolveFont(::MapFont{font.face, font.points, font.style}));
+}

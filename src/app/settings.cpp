@@ -1,0 +1,390 @@
+#include "app/settings.h"
+
+#include "app/mainpictures.h"
+#include "app/mapfontdialog.h"
+#include "app/utils.h"
+#include "platform/qt/qttextrenderer.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+constexpr QSize kClientSize(448, 280);
+constexpr QRect kGroupPlace(8, 8, 409, 185);
+
+// Names a component, places it and gives it its hint. Its accessible name is its caption, or its
+// hint where it has none.
+template <class Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& place, const QString& hint = {},
+              const QString& caption = {})
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(place);
+    if (!hint.isEmpty())
+        widget->setToolTip(hint);
+    widget->setAccessibleName(caption.isEmpty() ? hint : caption);
+    return widget;
+}
+
+// A page of the page control holding one group box.
+QGroupBox* GroupPage(QTabWidget* pages, const char* pageName, const QString& tab, const char* boxName,
+                     const QString& title)
+{
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(pageName));
+    pages->addTab(page, tab);
+    auto* box = new QGroupBox(title, page);
+    return Place(box, boxName, kGroupPlace, {}, title.trimmed());
+}
+
+QLabel* Caption(QWidget* parent, const char* name, QPoint place, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(place);
+    label->adjustSize();
+    return label;
+}
+
+template <class Button>
+Button* CaptionedButton(QWidget* parent, const char* name, const QRect& place, const QString& caption,
+                        const QString& hint = {})
+{
+    return Place(new Button(caption, parent), name, place, hint, caption);
+}
+
+QListWidget* CityList(QWidget* parent, const char* name, const QRect& place, const QString& hint)
+{
+    auto* list = Place(new QListWidget(parent), name, place, hint);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A long name ends in "…" and shows whole in its tool tip, rather than a scroll bar eating a line.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideRight);
+    return list;
+}
+
+void ShowCities(QListWidget* list, const TStrings& cities)
+{
+    list->clear();
+    for (const std::string& city : cities) {
+        auto* item = new QListWidgetItem(FromSettingsText(city), list);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(city));
+        item->setToolTip(item->text());
+    }
+}
+
+} // namespace
+
+TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings& cityTable, ShellOpener& opener)
+    : QDialog(owner), m_model(state, cityTable), m_helpFileName(state.HelpFileName), m_opener(opener)
+{
+    setObjectName(QStringLiteral("cvSettings"));
+    setWindowTitle(QStringLiteral("Veltrix Chronivo Settings"));
+    setFixedSize(kClientSize);
+    // The places below are made for a narrow 8-point face at 96 dots per inch, whatever the screen's
+    // scaling; a wide face would run captions into the controls beside them.
+    QFont face = font();
+    face.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans")});
+    face.setPixelSize(11);
+    setFont(face);
+
+    m_pageControl = Place(new QTabWidget(this), "PageControl", QRect(8, 8, 433, 233));
+    CreateGeneralPage();
+    CreateClockPage();
+    CreateMapPage();
+    CreateCitiesPage();
+    CreateAboutPage();
+    CreateButtons();
+    m_pageControl->setCurrentIndex(0);
+    FillFromModel();
+}
+
+TcvSettings::~TcvSettings() = default;
+
+void TcvSettings::CreateGeneralPage()
+{
+    QGroupBox* box =
+        GroupPage(m_pageControl, "General", QStringLiteral("General"), "GroupBox4", QStringLiteral(" Settings "));
+    m_cbSysTray =
+        CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), QStringLiteral("Run in system tray?"));
+    connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
+}
+
+void TcvSettings::CreateClockPage()
+{
+    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", QStringLiteral("Clock"), "GroupBox1",
+                               QStringLiteral(" Update system clock "));
+    struct Mode {
+        const char* name;
+        QRect place;
+        const char* caption;
+        const char* hint;
+    };
+    const Mode modes[] = {
+        {"rbNever", QRect(32, 24, 113, 17), "Never",
+         "Select this if your computer doesn't have an Internet connection"},
+        {"rbManually", QRect(32, 48, 113, 17), "Manually",
+         "Set the clock only when you click the \"Set Clock\" button"},
+        {"rbAuto", QRect(32, 72, 113, 17), "Automatically", "Set the clock automatically, at regular intervals"},
+        {"rbAutoDUN", QRect(32, 96, 345, 17), "Automatically, when dial-up connection active",
+         "Set the clock at intervals, when a dial-up connection is active"},
+    };
+    auto* group = new QButtonGroup(this);
+    for (int type = 0; type < 4; ++type) {
+        const Mode& mode = modes[type];
+        QRadioButton* button = CaptionedButton<QRadioButton>(
+            box, mode.name, mode.place, QString::fromUtf8(mode.caption), QString::fromUtf8(mode.hint));
+        button->setProperty("tag", type);
+        group->addButton(button, type);
+        m_updateButtons[type] = button;
+        // toggled, not clicked: checking the button from code has the click's effect too.
+        connect(button, &QRadioButton::toggled, this, [this, button, type](bool checked) {
+            if (checked)
+                type == 0 ? rbNeverClick(button) : AutomaticallyClick(button);
+        });
+    }
+
+    Caption(box, "Label1", QPoint(32, 128), QStringLiteral("Use this time server:"));
+    m_cbTimeServers = Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21),
+                            QStringLiteral("Name of the Internet time server"));
+    m_cbTimeServers->setEditable(true);
+    m_cbTimeServers->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* server : kTimeServerList)
+        m_cbTimeServers->addItem(QString::fromLatin1(server));
+    // A longer name would be cut when the settings file is read back.
+    m_cbTimeServers->lineEdit()->setMaxLength(static_cast<int>(kMaxTimeServerLength));
+    m_cbTimeServers->lineEdit()->setAccessibleName(m_cbTimeServers->accessibleName());
+    connect(m_cbTimeServers, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { m_model.timeServer = text.toStdString(); });
+
+    m_btnInfo = Place(new QToolButton(box), "btnInfo", QRect(344, 126, 21, 21),
+                      QStringLiteral("Click to view status of last update"));
+    m_btnInfo->setAutoRaise(true);
+    m_btnInfo->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    m_btnInfo->setIconSize(QSize(16, 16));
+    connect(m_btnInfo, &QToolButton::clicked, this, &TcvSettings::btnInfoClick);
+}
+
+void TcvSettings::CreateMapPage()
+{
+    QGroupBox* box =
+        GroupPage(m_pageControl, "Map_tab", QStringLiteral("Map"), "GroupBox3", QStringLiteral(" Map view "));
+    box->setToolTip(QStringLiteral("Choose the map view to appear in the display"));
+    Caption(box, "Label7", QPoint(24, 24), QStringLiteral("Choose a map view to suit your location"));
+    const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
+    const char* captions[] = {"World, centered on Europe", "World, centered on America",
+                              "World, centered on Australasia", "Europe and central Asia", "North America only"};
+    auto* group = new QButtonGroup(this);
+    for (int view = 0; view < 5; ++view) {
+        QRadioButton* button = CaptionedButton<QRadioButton>(box, names[view], QRect(32, 44 + 20 * view, 240, 17),
+                                                             QString::fromLatin1(captions[view]));
+        button->setProperty("tag", view);
+        group->addButton(button, view);
+        m_mapButtons[view] = button;
+        connect(button, &QRadioButton::toggled, this, [this, button](bool checked) {
+            if (checked)
+                rbMapTypeClick(button);
+        });
+    }
+    m_cbShadow =
+        CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), QStringLiteral("Show Sun's shadow"));
+    connect(m_cbShadow, &QCheckBox::toggled, this, [this](bool on) { m_model.showShadow = on; });
+    m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), QStringLiteral("Font..."));
+    connect(m_btnMapFont, &QPushButton::clicked, this, &TcvSettings::btnMapFontClick);
+}
+
+void TcvSettings::CreateCitiesPage()
+{
+    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", QStringLiteral("Cities"), "GroupBox2",
+                               QStringLiteral(" Cities to display "));
+    Caption(box, "Label2", QPoint(16, 24), QStringLiteral("Cities"));
+    Caption(box, "Label3", QPoint(224, 24), QStringLiteral("Display"));
+    // Beside "Cities": narrows the full list to the names holding the text typed.
+    m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
+                       QStringLiteral("Show only the cities whose name holds this text"));
+    m_edFilter->setPlaceholderText(QStringLiteral("Filter"));
+    m_edFilter->setClearButtonEnabled(true);
+    for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("Clear filter"));
+    connect(m_edFilter, &QLineEdit::textChanged, this, &TcvSettings::ShowAllCities);
+
+    m_lbAllCities = CityList(box, "lbAllCities", QRect(16, 40, 169, 137),
+                             QStringLiteral("The full list of cities you can choose from"));
+    m_lbDisplayCities = CityList(box, "lbDisplayCities", QRect(224, 40, 169, 137),
+                                 QStringLiteral("The list of cities you want to display on the selected map"));
+    // The symbols say nothing to a screen reader: the buttons are named by their hints.
+    m_btnAdd = Place(new QPushButton(QStringLiteral(">"), box), "btnAdd", QRect(193, 72, 24, 24),
+                     QStringLiteral("Add a city to the list of those displayed"));
+    m_btnDel = Place(new QPushButton(QStringLiteral("<"), box), "btnDel", QRect(193, 96, 24, 24),
+                     QStringLiteral("Remove a city from the list of those displayed"));
+    for (QPushButton* button : {m_btnAdd, m_btnDel})
+        button->setAutoDefault(false);
+    connect(m_btnAdd, &QPushButton::clicked, this, &TcvSettings::btnAddClick);
+    connect(m_btnDel, &QPushButton::clicked, this, &TcvSettings::btnDelClick);
+    // A double-click does what the button between the lists does.
+    connect(m_lbAllCities, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (m_model.Add(CityOf(item)))
+            ShowDisplayCities();
+    });
+    connect(m_lbDisplayCities, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (m_model.Remove(CityOf(item)))
+            ShowDisplayCities();
+    });
+}
+
+void TcvSettings::CreateAboutPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("About_tab"));
+    m_pageControl->addTab(page, QStringLiteral("About"));
+    auto* icon = Place(new QLabel(page), "imgIcon", QRect(24, 24, 32, 32), {}, QStringLiteral("Veltrix Chronivo"));
+    icon->setPixmap(main_pictures::ProgramIcon().pixmap(32, 32));
+
+    QLabel* title = Caption(page, "lbTitle", QPoint(72, 24), QStringLiteral("Veltrix Chronivo"));
+    QFont big = title->font();
+    big.setPixelSize(19); // 14 points at 96 dots per inch
+    big.setBold(true);
+    title->setFont(big);
+    title->setStyleSheet(QStringLiteral("color: navy;"));
+    title->adjustSize();
+    Caption(page, "lbVersion", QPoint(72, 56), QStringLiteral("Version 1.3"));
+
+    const QString address = QString::fromLatin1(kHomePage);
+    QLabel* url = Caption(page, "lbURL", QPoint(72, 104),
+                          QStringLiteral("<a href=\"%1\" style=\"color: blue;\">%1</a>").arg(address.toHtmlEscaped()));
+    url->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    url->setOpenExternalLinks(false);
+    url->setCursor(Qt::PointingHandCursor);
+    url->setAccessibleName(address);
+    url->adjustSize();
+    connect(url, &QLabel::linkActivated, this, &TcvSettings::lbURLClick);
+}
+
+void TcvSettings::CreateButtons()
+{
+    m_btnOK = CaptionedButton<QPushButton>(this, "btnOK", QRect(208, 248, 72, 24), QStringLiteral("OK"));
+    m_btnCancel = CaptionedButton<QPushButton>(this, "btnCancel", QRect(288, 248, 72, 24), QStringLiteral("Cancel"));
+    m_btnHelp = CaptionedButton<QPushButton>(this, "btnHelp", QRect(368, 248, 72, 24), QStringLiteral("Help"));
+    m_btnOK->setDefault(true);
+    m_btnCancel->setAutoDefault(false);
+    m_btnHelp->setAutoDefault(false);
+    connect(m_btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    // Escape rejects the dialog as Cancel does.
+    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_btnHelp, &QPushButton::clicked, this, &TcvSettings::btnHelpClick);
+}
+
+void TcvSettings::FillFromModel()
+{
+    // Copies first: checking the radio buttons below passes their events to the model, and the
+    // model's own values must not be read back half changed.
+    const bool trayMode = m_model.trayMode;
+    const bool showShadow = m_model.showShadow;
+    const std::string server = m_model.timeServer;
+    const int updateType = m_model.UpdateType();
+    const int mapView = m_model.MapView();
+
+    m_cbSysTray->setChecked(trayMode);
+    if (updateType != kNoChoice)
+        m_updateButtons[updateType]->setChecked(true);
+    m_cbTimeServers->setEditText(QString::fromStdString(server));
+    m_cbShadow->setChecked(showShadow);
+    if (mapView != kNoChoice)
+        m_mapButtons[mapView]->setChecked(true);
+    ShowAllCities();
+    ShowDisplayCities();
+}
+
+void TcvSettings::rbNeverClick(QAbstractButton* sender)
+{
+    if (sender->isChecked())
+        m_model.CheckUpdateType(0);
+    m_cbTimeServers->setEnabled(m_model.ServerEnabled());
+}
+
+void TcvSettings::AutomaticallyClick(QAbstractButton* sender)
+{
+    if (sender->isChecked())
+        m_model.CheckUpdateType(sender->property("tag").toInt());
+    m_cbTimeServers->setEnabled(m_model.ServerEnabled());
+}
+
+void TcvSettings::btnInfoClick()
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Veltrix Chronivo"), FromSettingsText(m_model.LogText()),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TcvSettings::rbMapTypeClick(QAbstractButton* sender)
+{
+    if (sender->isChecked())
+        m_model.CheckMapView(sender->property("tag").toInt());
+    ShowDisplayCities();
+}
+
+void TcvSettings::btnAddClick()
+{
+    std::optional<std::string> selected;
+    if (const QList<QListWidgetItem*> items = m_lbAllCities->selectedItems(); !items.isEmpty())
+        selected = CityOf(items.front());
+    m_model.Add(selected);
+    ShowDisplayCities();
+}
+
+void TcvSettings::btnDelClick()
+{
+    std::optional<std::string> selected;
+    if (const QList<QListWidgetItem*> items = m_lbDisplayCities->selectedItems(); !items.isEmpty())
+        selected = CityOf(items.front());
+    m_model.Remove(selected);
+    ShowDisplayCities();
+}
+
+void TcvSettings::btnMapFontClick()
+{
+    MapFontDialog dialog(this);
+    dialog.SetMapFont(m_model.font);
+    if (dialog.exec() == QDialog::Accepted)
+        m_model.font = dialog.MapFont();
+}
+
+void TcvSettings::btnHelpClick()
+{
+    ShellExecFile(m_opener, "open", m_helpFileName);
+}
+
+void TcvSettings::lbURLClick()
+{
+    ShellExecFile(m_opener, "open", kHomePage);
+}
+
+void TcvSettings::ShowAllCities()
+{
+    ShowCities(m_lbAllCities, m_model.FilteredCities(m_edFilter->text().toStdString()));
+}
+
+void TcvSettings::ShowDisplayCities()
+{
+    ShowCities(m_lbDisplayCities, m_model.DisplayCities());
+    m_btnAdd->setEnabled(m_model.AddEnabled());
+    m_btnDel->setEnabled(m_model.DelEnabled());
+}
+
+std::string TcvSettings::CityOf(const QListWidgetItem* item)
+{
+    return item ? item->data(Qt::UserRole).toByteArray().toStdString() : std::string{};
+}

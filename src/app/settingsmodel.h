@@ -1,0 +1,114 @@
+// The settings dialog without its widgets: the working copy of every choice the dialog offers, the
+// rules of its two city lists, the enabling of its controls and what OK does with the choices. The
+// dialog's widgets only show this state and pass the user's actions in; checking a radio button,
+// by a click or from code, is one call here.
+//
+// The full list holds the names the city table offers (CityChoiceNames), the displayed list the
+// names stored for the map view checked. Both are kept in alphabetical order, compared without
+// regard to case. The displayed list only ever holds names of the full list, each once, and at
+// most kMaxDisplayCities of them: a stored list with unknown names, duplicates or too many names is
+// shown (and written back on OK) without them.
+#pragma once
+
+#include "app/mainstate.h"
+#include "components/Stringhl.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+inline constexpr std::size_t kMaxDisplayCities = 31;
+// Longest server name the settings file gives back whole ("Time server" is read with buffer 32).
+inline constexpr std::size_t kMaxTimeServerLength = 31;
+// Sizes the map-font dialog offers, points.
+inline constexpr int kMinMapFontPoints = 5;
+inline constexpr int kMaxMapFontPoints = 10;
+// No radio button of the group is checked.
+inline constexpr int kNoChoice = -1;
+
+// The drop-down list of the server box, alphabetical: public hosts that answer the Time protocol
+// on TCP port 37.
+inline constexpr std::array<const char*, 7> kTimeServerList{
+    "time-a-g.nist.gov", "time-a-wwv.nist.gov", "time-b-g.nist.gov",    "time-b-wwv.nist.gov",
+    "time-c-g.nist.gov", "time.nist.gov",       "utcnist.colorado.edu",
+};
+
+// The lettering font as the dialog holds it.
+struct MapFontChoice {
+    std::string face;
+    int points = 7;
+    FontStyle style;
+    bool operator==(const MapFontChoice&) const = default;
+};
+
+// What the main window has to do after OK, besides reloading and redrawing the map.
+struct SettingsApplied {
+    bool trayModeChanged = false; // enter or leave tray mode, as state.TrayMode now says
+    bool mapViewChanged = false;  // compose the new view's picture
+};
+
+class SettingsModel {
+public:
+    // The dialog filled from the main window's state: the check boxes, the update type and map view
+    // checked (none for a value out of range), the server text, the font, the full list from the
+    // city table rows and the displayed list of the checked view, read from state.IniFileName.
+    SettingsModel(const MainState& state, const TStrings& cityTable);
+
+    bool trayMode = false;
+    bool showShadow = true;
+    std::string timeServer;
+    MapFontChoice font;
+
+    // The radio button checked in each group: 0..3, 0..4, or kNoChoice.
+    int UpdateType() const { return m_updateType; }
+    int MapView() const { return m_mapView; }
+
+    // Checking a radio button, with its click event. type outside 0..3 (view outside 0..4) does
+    // nothing. A new map view reloads the displayed list from the settings file, dropping edits.
+    void CheckUpdateType(int type);
+    void CheckMapView(int view);
+
+    // Adds name, when it is on the full list, not displayed (compared without case) and the list is
+    // not full; true when it did. nullopt: nothing selected, nothing added.
+    bool Add(const std::optional<std::string>& name);
+    // Removes name from the displayed list; true when it was there.
+    bool Remove(const std::optional<std::string>& name);
+
+    const TStrings& AllCities() const { return m_allCities; }
+    const TStrings& DisplayCities() const { return m_displayCities; }
+    // The names of the full list that hold filter anywhere, compared without regard to case.
+    TStrings FilteredCities(const std::string& filter) const;
+
+    bool ServerEnabled() const { return m_serverEnabled; }
+    bool AddEnabled() const { return m_displayCities.size() < kMaxDisplayCities; }
+    bool DelEnabled() const { return !m_displayCities.empty(); }
+
+    // What the log button shows: "Log" of section "Clock", at most 127 characters.
+    std::string LogText() const;
+
+    // OK: copies the choices into state and writes them to the settings file, key by key, each key
+    // even when unchanged, then the displayed list under the section of the view now chosen. A
+    // group with nothing checked leaves its value as it was. A failed write changes nothing here:
+    // the choices are in force until the program ends.
+    SettingsApplied Apply(MainState& state) const;
+
+private:
+    // Reloads the displayed list of the checked view (of citySection when none is checked).
+    void LoadDisplayCities();
+    // The full list's spelling of name, found without regard to case.
+    std::optional<std::string> TableName(const std::string& name) const;
+
+    std::string m_iniFileName;
+    std::string m_citySection;
+    int m_updateType = kNoChoice;
+    int m_mapView = kNoChoice;
+    bool m_serverEnabled = true;
+    TStrings m_allCities;
+    TStrings m_displayCities;
+};
+
+// Orders names alphabetically without regard to ASCII case; names equal but for case by their bytes.
+bool CityNameLess(const std::string& a, const std::string& b);
+// Equal without regard to ASCII case.
+bool SameCityName(const std::string& a, const std::string& b);

@@ -1,0 +1,301 @@
+// The settings dialog's widgets, off screen: what only they do (radio buttons checked from code fire
+// their events, the enabling of the server box and of the two buttons, double-clicks and the filter,
+// the log box, the font dialog, accessible names), and the main window's exchange through them.
+#include "app/appsettings.h"
+#include "app/mapfontdialog.h"
+#include "app/settings.h"
+#include "app/utils.h"
+#include "components/picturebutton.h"
+#include "platform/qt/qttextrenderer.h"
+#include "support/mainwindowfakes.h"
+#include "support/tempdir.h"
+#include "worldmap/citytable.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+namespace {
+
+template <class Widget> Widget* Child(QWidget* window, const char* name);
+
+class SettingsDialogWidgets : public ::testing::Test {
+protected:
+    TempDir dir;
+    MainState state = [this] {
+        MainState s;
+        s.IniFileName = dir.File("chronivo.ini");
+        s.HelpFileName = dir.File("chronivo.chm");
+        s.TimeServer = "time.nist.gov";
+        return s;
+    }();
+    const TStrings table = BuiltInCityRows();
+    NoShell shell;
+
+    std::unique_ptr<TcvSettings> Open() { return std::make_unique<TcvSettings>(nullptr, state, table, shell); }
+};
+
+// The component of a window by its name.
+template <class Widget> Widget* Child(QWidget* window, const char* name)
+{
+    auto* widget = window->findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+// Runs act on the modal window that the next exec() opens, then lets exec() go on.
+void OnNextModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        act(modal);
+    });
+}
+
+QStringList Texts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+TEST_F(SettingsDialogWidgets, RadioButtonsCheckedFromCodeSetTheServerBox)
+{
+    state.UpdateType = UpdateTypeId{0};
+    const auto dialog = Open();
+    auto* server = Child<QComboBox>(dialog.get(), "cbTimeServers");
+    EXPECT_TRUE(Child<QRadioButton>(dialog.get(), "rbNever")->isChecked());
+    EXPECT_FALSE(server->isEnabled());
+    Child<QRadioButton>(dialog.get(), "rbAutoDUN")->setChecked(true);
+    EXPECT_TRUE(server->isEnabled());
+    EXPECT_EQ(dialog->Model().UpdateType(), 3);
+    Child<QRadioButton>(dialog.get(), "rbNever")->setChecked(true);
+    EXPECT_FALSE(server->isEnabled());
+    EXPECT_EQ(server->currentText(), "time.nist.gov");
+    EXPECT_EQ(server->count(), 7);
+}
+
+TEST_F(SettingsDialogWidgets, ButtonsFollowTheDisplayedListAndTheViewChosen)
+{
+    const TStrings names = CityChoiceNames(table);
+    settings_file::WriteCityList(state.IniFileName, "World Cities", TStrings(names.begin(), names.begin() + 30));
+    settings_file::WriteCityList(state.IniFileName, "EU Cities", {"Paris, France"});
+    const auto dialog = Open();
+    auto* all = Child<QListWidget>(dialog.get(), "lbAllCities");
+    auto* shown = Child<QListWidget>(dialog.get(), "lbDisplayCities");
+    auto* add = Child<QPushButton>(dialog.get(), "btnAdd");
+    auto* del = Child<QPushButton>(dialog.get(), "btnDel");
+    EXPECT_EQ(shown->count(), 30);
+
+    all->setCurrentItem(all->findItems(QStringLiteral("Tokyo, Japan"), Qt::MatchExactly).value(0));
+    add->click();
+    EXPECT_EQ(shown->count(), 31);
+    EXPECT_FALSE(add->isEnabled());
+    shown->setCurrentRow(0);
+    del->click();
+    EXPECT_EQ(shown->count(), 30);
+    EXPECT_TRUE(add->isEnabled());
+
+    Child<QRadioButton>(dialog.get(), "rbEuropeOnly")->setChecked(true);
+    EXPECT_EQ(Texts(shown), QStringList{"Paris, France"});
+    Child<QRadioButton>(dialog.get(), "rbUSAonly")->setChecked(true);
+    EXPECT_EQ(shown->count(), 0);
+    EXPECT_FALSE(del->isEnabled());
+}
+
+TEST_F(SettingsDialogWidgets, FilterNarrowsTheFullListAndDoubleClicksAddAndRemove)
+{
+    const auto dialog = Open();
+    auto* all = Child<QListWidget>(dialog.get(), "lbAllCities");
+    auto* shown = Child<QListWidget>(dialog.get(), "lbDisplayCities");
+    Child<QLineEdit>(dialog.get(), "edFilter")->setText(QStringLiteral("york"));
+    ASSERT_EQ(Texts(all), QStringList{"New York, New York"});
+    emit all->itemDoubleClicked(all->item(0));
+    EXPECT_EQ(Texts(shown), QStringList{"New York, New York"});
+    emit shown->itemDoubleClicked(shown->item(0));
+    EXPECT_EQ(shown->count(), 0);
+    Child<QLineEdit>(dialog.get(), "edFilter")->clear();
+    EXPECT_EQ(static_cast<std::size_t>(all->count()), CityChoiceNames(table).size());
+}
+
+TEST_F(SettingsDialogWidgets, LogButtonShowsTheLogInAnInformationBox)
+{
+    WriteIniString(state.IniFileName, "Clock", "Log", "07/12/2026 20:00:00  Clock updated using time.nist.gov");
+    const auto dialog = Open();
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    OnNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    Child<QToolButton>(dialog.get(), "btnInfo")->click();
+    EXPECT_EQ(title, "Veltrix Chronivo");
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(text, "07/12/2026 20:00:00  Clock updated using time.nist.gov");
+}
+
+TEST_F(SettingsDialogWidgets, FontDialogOffersFiveToTenPointsAndStartsFromTheFaceDrawn)
+{
+    MapFontDialog dialog(nullptr);
+    dialog.SetMapFont({"No Such Face Anywhere", 14, {false, true, false}});
+    auto* sizes = Child<QComboBox>(&dialog, "cbFontSize");
+    ASSERT_EQ(sizes->count(), 6);
+    EXPECT_EQ(sizes->itemText(0), "5");
+    EXPECT_EQ(sizes->itemText(5), "10");
+    const MapFontChoice shown = dialog.MapFont();
+    EXPECT_EQ(shown.points, 10);
+    EXPECT_TRUE(shown.style.italic);
+    EXPECT_TRUE(QFontDatabase::hasFamily(QString::fromStdString(shown.face))) << shown.face;
+    EXPECT_EQ(QString::fromStdString(shown.face),
+              QtTextRenderer::ResolveFont({"No Such Face Anywhere", 7, {}}).family());
+}
+
+TEST_F(SettingsDialogWidgets, FontChosenBecomesTheWorkingCopyOnlyWhenConfirmed)
+{
+    const auto dialog = Open();
+    auto* button = Child<QPushButton>(dialog.get(), "btnMapFont");
+    OnNextModal([](QWidget* modal) {
+        Child<QComboBox>(modal, "cbFontSize")->setCurrentIndex(4);
+        static_cast<QDialog*>(modal)->reject();
+    });
+    button->click();
+    EXPECT_EQ(dialog->Model().font.points, 7);
+    OnNextModal([](QWidget* modal) {
+        Child<QComboBox>(modal, "cbFontSize")->setCurrentIndex(4);
+        Child<QCheckBox>(modal, "cbBold")->setChecked(true);
+        static_cast<QDialog*>(modal)->accept();
+    });
+    button->click();
+    EXPECT_EQ(dialog->Model().font.points, 9);
+    EXPECT_TRUE(dialog->Model().font.style.bold);
+}
+
+TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
+{
+    const auto dialog = Open();
+    QStringList unnamed;
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                             qobject_cast<QListWidget*>(widget) || qobject_cast<QLineEdit*>(widget);
+        if (control && widget->accessibleName().isEmpty())
+            unnamed << widget->objectName() + '/' + widget->metaObject()->className();
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    EXPECT_EQ(Child<QPushButton>(dialog.get(), "btnAdd")->accessibleName(),
+              "Add a city to the list of those displayed");
+    EXPECT_EQ(Child<QRadioButton>(dialog.get(), "rbAuto")->accessibleName(), "Automatically");
+    auto* pages = Child<QTabWidget>(dialog.get(), "PageControl");
+    QStringList tabs;
+    for (int page = 0; page < pages->count(); ++page)
+        tabs << pages->tabText(page);
+    EXPECT_EQ(tabs, (QStringList{"General", "Clock", "Map", "Cities", "About"}));
+    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(dialog->size(), QSize(448, 280));
+    EXPECT_EQ(dialog->windowTitle(), "Veltrix Chronivo Settings");
+}
+
+TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktop)
+{
+    struct Recorder final : ShellOpener {
+        std::vector<std::string> opened;
+        bool Execute(const std::string& verb, const std::string& file, const std::string&, const std::string&) override
+        {
+            opened.push_back(verb + ' ' + file);
+            return false;
+        }
+    } recorder;
+    TcvSettings dialog(nullptr, state, table, recorder);
+    Child<QPushButton>(&dialog, "btnHelp")->click();
+    emit Child<QLabel>(&dialog, "lbURL")->linkActivated(QString::fromLatin1(kHomePage));
+    EXPECT_EQ(recorder.opened,
+              (std::vector<std::string>{"open " + state.HelpFileName, std::string("open ") + kHomePage}));
+}
+
+// The exchange through the main window.
+class SettingsExchange : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    std::unique_ptr<TcvMain> OpenWindow()
+    {
+        return std::make_unique<TcvMain>(dir.Path().string() + '/', TestMainServices());
+    }
+    static PictureButton* Button(TcvMain& window, const QString& name)
+    {
+        for (auto* button : window.findChildren<PictureButton*>())
+            if (button->accessibleName() == name)
+                return button;
+        ADD_FAILURE() << name.toStdString();
+        return nullptr;
+    }
+};
+
+TEST_F(SettingsExchange, PictureButtonsAreNamedByTheirHints)
+{
+    const auto window = OpenWindow();
+    QStringList names;
+    for (auto* button : window->findChildren<PictureButton*>())
+        names << button->accessibleName();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"Close", "Help", "Minimize", "Open Veltrix home page", "Set Clock", "Settings",
+                                  "Show Calendar"}));
+}
+
+TEST_F(SettingsExchange, OkAppliesTheChoicesAndCancelChangesNothing)
+{
+    const std::string before = "[Clock]\r\nUpdate type=1\r\n[World Cities]\r\nCity 1=London, England\r\n";
+    dir.Write("chronivo.ini", before);
+    const auto window = OpenWindow();
+    PictureButton* setClock = Button(*window, QStringLiteral("Set Clock"));
+    ASSERT_NE(setClock, nullptr);
+    EXPECT_FALSE(setClock->isHidden());
+
+    OnNextModal([](QWidget* modal) {
+        Child<QRadioButton>(modal, "rbNever")->setChecked(true);
+        Child<QRadioButton>(modal, "rbEuropeOnly")->setChecked(true);
+        Child<QPushButton>(modal, "btnCancel")->click();
+    });
+    window->ibSettingsClick();
+    EXPECT_EQ(dir.Read("chronivo.ini"), before);
+    EXPECT_EQ(window->State().UpdateType, UpdateTypeId{1});
+    EXPECT_FALSE(setClock->isHidden());
+
+    OnNextModal([](QWidget* modal) {
+        Child<QRadioButton>(modal, "rbNever")->setChecked(true);
+        Child<QRadioButton>(modal, "rbEuropeOnly")->setChecked(true);
+        auto* all = Child<QListWidget>(modal, "lbAllCities");
+        all->setCurrentItem(all->findItems(QStringLiteral("Paris, France"), Qt::MatchExactly).value(0));
+        Child<QPushButton>(modal, "btnAdd")->click();
+        Child<QPushButton>(modal, "btnOK")->click();
+    });
+    window->ibSettingsClick();
+    EXPECT_EQ(window->State().UpdateType, UpdateTypeId{0});
+    EXPECT_EQ(window->State().MapView, MapViewId{3});
+    EXPECT_TRUE(setClock->isHidden());
+    EXPECT_EQ(window->MapCities()[0].Name, "Paris");
+    EXPECT_TRUE(window->State().MapReady) << "the map is redrawn after OK";
+    EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "EU Cities", "City 1", 64), "Paris, France");
+    EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "World Cities", "City 1", 64), "London, England");
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+// The settings dialog's rules without its widgets: how it is filled from the main window's state,
+// the two city lists, the enabling of the server box and of the add and remove buttons, and what
+// OK writes.
+#include "app/appsettings.h"
+#include "app/settingsmodel.h"
+#include "app/utils.h"
+#include "support/tempdir.h"
+#include "worldmap/citytable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class SettingsDialogRules : public ::testing::Test {
+protected:
+    TempDir dir;
+    MainState state = [this] {
+        MainState s;
+        s.IniFileName = dir.File("chronivo.ini");
+        s.TimeServer = "time.nist.gov";
+        return s;
+    }();
+    const TStrings table = BuiltInCityRows();
+    const TStrings names = CityChoiceNames(table);
+
+    SettingsModel Open() { return SettingsModel(state, table); }
+
+    // "City 1" … of section, as the file now holds them.
+    TStrings Stored(const std::string& section) { return settings_file::ReadCityList(state.IniFileName, section, 100); }
+    void Store(const std::string& section, const TStrings& list)
+    {
+        settings_file::WriteCityList(state.IniFileName, section, list);
+    }
+};
+
+TEST_F(SettingsDialogRules, ServerBoxFollowsTheUpdateTypeAndTheServerIsKeptInEveryMode)
+{
+    state.UpdateType = UpdateTypeId{0};
+    SettingsModel model = Open();
+    EXPECT_EQ(model.UpdateType(), 0);
+    EXPECT_FALSE(model.ServerEnabled());
+    for (int type : {1, 2, 3}) {
+        model.CheckUpdateType(type);
+        EXPECT_TRUE(model.ServerEnabled()) << type;
+    }
+    model.CheckUpdateType(0);
+    model.timeServer = "time-b-g.nist.gov";
+    model.Apply(state);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId{0});
+    EXPECT_EQ(ReadIniString(state.IniFileName, "Clock", "Time server", 32), "time-b-g.nist.gov");
+}
+
+TEST_F(SettingsDialogRules, ValuesOutOfRangeCheckNothingAndOkKeepsThem)
+{
+    state.UpdateType = UpdateTypeId{7};
+    state.MapView = MapViewId{9};
+    state.CitySection = "World Cities";
+    Store("World Cities", {"Tokyo, Japan"});
+    SettingsModel model = Open();
+    EXPECT_EQ(model.UpdateType(), kNoChoice);
+    EXPECT_EQ(model.MapView(), kNoChoice);
+    EXPECT_TRUE(model.ServerEnabled());
+    EXPECT_EQ(model.DisplayCities(), TStrings{"Tokyo, Japan"}) << "the list of the section in use";
+    const SettingsApplied applied = model.Apply(state);
+    EXPECT_FALSE(applied.mapViewChanged);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId{7});
+    EXPECT_EQ(state.MapView, MapViewId{9});
+    EXPECT_EQ(ReadIniString(state.IniFileName, "Display", "Map view", 16), "9");
+}
+
+TEST_F(SettingsDialogRules, ListsAreSortedAndTheFullOneComesFromTheTableInUse)
+{
+    Store("World Cities", {"Tokyo, Japan", "amsterdam, netherlands", "London, England"});
+    SettingsModel model = Open();
+    ASSERT_EQ(model.AllCities().size(), names.size());
+    EXPECT_TRUE(std::is_sorted(model.AllCities().begin(), model.AllCities().end(), CityNameLess));
+    // Names are shown as the table spells them.
+    EXPECT_EQ(model.DisplayCities(), (TStrings{"Amsterdam, Netherlands", "London, England", "Tokyo, Japan"}));
+
+    const TStrings ownTable{"Zed, Nowhere                      +1.0    0     0      0",
+                            "alpha, Somewhere                  +2.0   10    10      0", "not a city row",
+                            "Zed, Nowhere                      +1.0    0     0      0"};
+    EXPECT_EQ(SettingsModel(state, ownTable).AllCities(), (TStrings{"alpha, Somewhere", "Zed, Nowhere"}));
+}
+
+TEST_F(SettingsDialogRules, AddingIgnoresCaseDuplicatesAndUnknownNamesAndNothingSelected)
+{
+    Store("World Cities", {"London, England"});
+    SettingsModel model = Open();
+    EXPECT_FALSE(model.Add(std::string("LONDON, ENGLAND")));
+    EXPECT_FALSE(model.Add(std::string("Atlantis, Nowhere")));
+    EXPECT_FALSE(model.Add(std::nullopt));
+    EXPECT_FALSE(model.Remove(std::nullopt));
+    EXPECT_TRUE(model.Add(std::string("Cairo, Egypt")));
+    EXPECT_EQ(model.DisplayCities(), (TStrings{"Cairo, Egypt", "London, England"}));
+    EXPECT_TRUE(model.Remove(std::string("London, England")));
+    EXPECT_EQ(model.DisplayCities(), TStrings{"Cairo, Egypt"});
+}
+
+TEST_F(SettingsDialogRules, AddIsEnabledBelowThirtyOneCitiesAndRemoveWithAtLeastOne)
+{
+    Store("World Cities", TStrings(names.begin(), names.begin() + 30));
+    SettingsModel model = Open();
+    EXPECT_TRUE(model.AddEnabled());
+    EXPECT_TRUE(model.DelEnabled());
+    ASSERT_TRUE(model.Add(names[30]));
+    EXPECT_FALSE(model.AddEnabled());
+    // The rule holds for any way in, a double-click included.
+    EXPECT_FALSE(model.Add(names[31]));
+    EXPECT_EQ(model.DisplayCities().size(), kMaxDisplayCities);
+    ASSERT_TRUE(model.Remove(names[0]));
+    EXPECT_TRUE(model.AddEnabled());
+
+    state.MapView = MapViewId{3};
+    state.CitySection = "EU Cities";
+    SettingsModel empty = Open();
+    EXPECT_TRUE(empty.DisplayCities().empty());
+    EXPECT_FALSE(empty.DelEnabled());
+}
+
+TEST_F(SettingsDialogRules, SwitchingViewsReloadsTheirListsFromTheFile)
+{
+    Store("World Cities", TStrings(names.begin(), names.begin() + 31));
+    Store("EU Cities", {"Paris, France"});
+    SettingsModel model = Open();
+    EXPECT_FALSE(model.AddEnabled());
+    model.CheckMapView(3);
+    EXPECT_EQ(model.DisplayCities(), TStrings{"Paris, France"});
+    EXPECT_TRUE(model.AddEnabled());
+    model.CheckMapView(4);
+    EXPECT_TRUE(model.DisplayCities().empty());
+
+    // The three world views share one list; an edit is lost by switching away and back.
+    model.CheckMapView(0);
+    model.Remove(names[0]);
+    model.CheckMapView(1);
+    EXPECT_EQ(model.DisplayCities().size(), 31u);
+    model.CheckMapView(2);
+    EXPECT_EQ(model.DisplayCities().size(), 31u);
+}
+
+TEST_F(SettingsDialogRules, StoredListWithBadEntriesIsShownAndWrittenBackSound)
+{
+    // Unknown names, a duplicate in another case, then more than 31 good names.
+    TStrings stored{"Atlantis, Nowhere", "Tokyo, Japan", "TOKYO, JAPAN"};
+    stored.insert(stored.end(), names.begin() + 40, names.begin() + 80);
+    Store("World Cities", stored);
+    SettingsModel model = Open();
+    ASSERT_EQ(model.DisplayCities().size(), kMaxDisplayCities);
+    // The first 31 good names, those the map shows.
+    TStrings expected{"Tokyo, Japan"};
+    expected.insert(expected.end(), names.begin() + 40, names.begin() + 70);
+    std::sort(expected.begin(), expected.end(), CityNameLess);
+    EXPECT_EQ(model.DisplayCities(), expected);
+
+    model.Apply(state);
+    EXPECT_EQ(Stored("World Cities"), expected);
+    EXPECT_EQ(ReadIniString(state.IniFileName, "World Cities", "City 32", 64, "<absent>"), "");
+}
+
+TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
+{
+    state.MapFontStyle = settings_file::ParseFontStyle("UB");
+    SettingsModel model = Open();
+    model.Add(std::string("London, England"));
+    const SettingsApplied applied = model.Apply(state);
+    EXPECT_FALSE(applied.trayModeChanged);
+    EXPECT_FALSE(applied.mapViewChanged);
+    // A fresh file holds its keys in the order they were written.
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
+                                        "Font style=BU\nShow shadow=1\n"
+                                        "[Clock]\nUpdate type=1\nTime server=time.nist.gov\n"
+                                        "[World Cities]\nCity 1=London, England\nCity 2=\n");
+}
+
+TEST_F(SettingsDialogRules, OkCopiesTheChoicesAndSaysWhatTheWindowMustRedo)
+{
+    Store("World Cities", {"A", "B", "C", "D", "E"});
+    SettingsModel model = Open();
+    model.trayMode = true;
+    model.showShadow = false;
+    model.font = {"Liberation Sans", 9, {true, false, false}};
+    model.CheckMapView(4);
+    model.Add(std::string("Chicago, Illinois"));
+    model.CheckUpdateType(3);
+    const SettingsApplied applied = model.Apply(state);
+    EXPECT_TRUE(applied.trayModeChanged);
+    EXPECT_TRUE(applied.mapViewChanged);
+    EXPECT_TRUE(state.TrayMode);
+    EXPECT_FALSE(state.ShowShadow);
+    EXPECT_EQ(state.MapView, MapViewId{4});
+    EXPECT_EQ(state.CitySection, "USA Cities");
+    EXPECT_EQ(state.UpdateType, UpdateTypeId{3});
+    EXPECT_EQ(state.MapFontName, "Liberation Sans");
+    EXPECT_EQ(state.MapFontSize, 9);
+    EXPECT_EQ(Stored("USA Cities"), TStrings{"Chicago, Illinois"});
+    // The world list is not rewritten, so its names stay as they were.
+    EXPECT_EQ(Stored("World Cities").size(), 5u);
+}
+
+TEST_F(SettingsDialogRules, ShortenedListEndsWithAnEmptyKeyAndLeavesTheRestUnread)
+{
+    Store("World Cities", TStrings(names.begin(), names.begin() + 5));
+    SettingsModel model = Open();
+    for (int n = 0; n < 3; ++n)
+        model.Remove(names[static_cast<std::size_t>(n)]);
+    ASSERT_EQ(model.DisplayCities().size(), 2u);
+    model.Apply(state);
+    EXPECT_EQ(Stored("World Cities"), model.DisplayCities());
+    EXPECT_EQ(ReadIniString(state.IniFileName, "World Cities", "City 3", 64, "<absent>"), "");
+    EXPECT_EQ(ReadIniString(state.IniFileName, "World Cities", "City 5", 64), names[4]);
+}
+
+TEST_F(SettingsDialogRules, UnwritableFileStillChangesTheSettingsInForce)
+{
+    std::filesystem::create_directory(state.IniFileName);
+    SettingsModel model = Open();
+    model.CheckUpdateType(0);
+    model.CheckMapView(3);
+    model.Apply(state);
+    EXPECT_EQ(state.UpdateType, UpdateTypeId{0});
+    EXPECT_EQ(state.MapView, MapViewId{3});
+    EXPECT_EQ(state.CitySection, "EU Cities");
+}
+
+TEST_F(SettingsDialogRules, LogShowsItsDefaultItsEmptyValueAndIsCut)
+{
+    EXPECT_EQ(Open().LogText(), "No information available");
+    WriteIniString(state.IniFileName, "Clock", "Log", "");
+    EXPECT_EQ(Open().LogText(), "");
+    WriteIniString(state.IniFileName, "Clock", "Log", std::string(300, 'x'));
+    EXPECT_EQ(Open().LogText(), std::string(127, 'x'));
+}
+
+TEST_F(SettingsDialogRules, FilterFindsTheTextAnywhereWhateverTheCase)
+{
+    const TStrings found = Open().FilteredCities("YORK");
+    EXPECT_EQ(found, TStrings{"New York, New York"});
+    EXPECT_EQ(Open().FilteredCities("").size(), names.size());
+}
+
+} // namespace
