@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
 #include "app/utils.h"
+#include "components/USkinForm.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
@@ -18,13 +19,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QWindow>
 #include <clocale>
 #include <filesystem>
+
+// The skin picture and its stored outline, made by tools/skingen.
+extern const unsigned char kSkinBmp[];
+extern const std::size_t kSkinBmp_size;
+extern const unsigned char kSkinShape[];
+extern const std::size_t kSkinShape_size;
 
 namespace {
 
@@ -102,7 +107,12 @@ void TcvMain::CreateComponents()
 {
     using namespace main_pictures;
 
-    m_background = Background(kClientSize);
+    m_skinForm = new TSkinForm(this);
+    m_skinForm->setObjectName(QStringLiteral("SkinForm"));
+    m_skinForm->setAccessibleName(QStringLiteral("Chronivo"));
+    m_skinForm->LoadPicture({kSkinBmp, kSkinBmp_size});
+    m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
+    m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
     m_clockPanel = new QWidget(this);
     m_clockPanel->setGeometry(142, 6, 220, 21);
@@ -411,18 +421,4 @@ void TcvMain::MapPaint(QPainter& painter)
     // The whole frame. For a map of up to 318 × 158 pixels that is all a fixed block of that size
     // would show; a larger replacement map is shown whole instead of cut to that block.
     painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)));
-}
-
-void TcvMain::paintEvent(QPaintEvent* /*event*/)
-{
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
-}
-
-void TcvMain::mousePressEvent(QMouseEvent* event)
-{
-    // The window has no title bar: it is moved by dragging its picture.
-    if (event->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
-    QWidget::mousePressEvent(event);
 }

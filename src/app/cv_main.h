@@ -30,6 +30,7 @@ class LocaleFormats;
 class NetTime;
 class PictureButton;
 class ShellOpener;
+class TSkinForm;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -78,8 +79,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void CreateComponents();
@@ -101,7 +100,6 @@ private:
     std::unique_ptr<NetTime> m_netTime;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     bool m_hiddenInTray = false;
-    QPixmap m_background;
     TStringHolder m_cityData;
     TMapCities m_mapCities{};
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
@@ -115,6 +113,8 @@ private:
     QtTextRenderer m_mapText;
     SunShadow m_sunShadow;
 
+    // The window's picture and outline; it moves the window when dragged. The other controls lie on it.
+    TSkinForm* m_skinForm = nullptr;
     QWidget* m_clockPanel = nullptr;
     QLabel* m_lbTime = nullptr;
     QLabel* m_lbDate = nullptr;
