@@ -73,7 +73,7 @@ bool TSkinRegion::SetRegionData(std::span<const std::uint8_t> bytes)
     // Sizes are compared in 64 bits, so no count, however large, wraps around.
     const std::uint64_t count = Get32(bytes, 8);
     const std::uint64_t bufferSize = Get32(bytes, 12);
-    if (count == 0 || count * kRectSize > bufferSize || count * kRectSize > bytes.size() - kHeaderSize)
+    if (count == 0 || count * kRectSize > bufferSize || bufferSize > bytes.size() - kHeaderSize)
         return false;
     const SkinRect bounds = GetRect(bytes, 16);
     std::vector<SkinRect> rects;

@@ -42,8 +42,9 @@ public:
     // Makes this holder a copy of other's region; nullptr leaves it empty.
     void SetRegion(const TSkinRegion* other);
     // Takes the region from region data (header and rectangles). Data that is short, of another type,
-    // counts more rectangles than its buffer or its bytes hold, or has an empty rectangle or one outside
-    // its bounds leaves the holder empty and answers false; so does a region of no rectangles.
+    // counts more rectangles than its buffer holds, has a buffer larger than its bytes, or has an empty
+    // rectangle or one outside its bounds leaves the holder empty and answers false; so does a region
+    // of no rectangles, which would hide the window altogether.
     bool SetRegionData(std::span<const std::uint8_t> bytes);
     // Takes the region made of these rectangles (each non-empty); false and empty otherwise.
     bool SetRects(std::vector<SkinRect> rects);

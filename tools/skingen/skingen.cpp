@@ -30,12 +30,13 @@ const QColor kEdgeDark(22, 26, 34);
 const QColor kEdgeLight(120, 132, 158);
 const QColor kAccent(0, 200, 220);
 
-// The outline, in pixel edges: a body with corners of radius 30 from row 11 down, reaching the full
-// width from row 41 to row 194, and a tab with small round corners over x 118 to 397 from row 0.
+// The outline, in pixel edges: a body from row 11 down, and a tab with small round corners over x 118
+// to 397 from row 0. A pixel is inside when its centre is; with the body's corners of radius 35.5 that
+// makes the body reach the full width from row 41 to row 194.
 QPainterPath Outline()
 {
     QPainterPath body;
-    body.addRoundedRect(QRectF(0, 11, kShapeWidth, kHeight - 11), 30, 30);
+    body.addRoundedRect(QRectF(0, 11, kShapeWidth, kHeight - 11), 35.5, 35.5);
     QPainterPath tab;
     tab.addRoundedRect(QRectF(118, 0, 398 - 118, 40), 7, 7);
     return body.united(tab).simplified();
