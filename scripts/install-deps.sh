@@ -9,6 +9,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
+    python3
 )
 
 missing=()
