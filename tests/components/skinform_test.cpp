@@ -80,6 +80,24 @@ TEST(SkinForm, GivesItsFormTheHeldShapeAndAppliesItAgainOnAnEmptyWrite)
     EXPECT_EQ(form.mask(), expected);
 }
 
+TEST(SkinForm, LeavesOutThePixelsOfTheBottomLeftColourWhenTransparent)
+{
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(QColor(128, 128, 64));
+    image.setPixelColor(1, 0, Qt::blue);
+    QWidget form;
+    TSkinForm skin(&form);
+    skin.LoadPicture(Encoded(image, "BMP"));
+    QImage shown(4, 2, QImage::Format_ARGB32);
+    shown.fill(Qt::transparent);
+    skin.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(shown.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(shown.pixelColor(1, 0), QColor(Qt::blue));
+    skin.SetTransparent(false);
+    skin.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(128, 128, 64));
+}
+
 class SkinDragging : public ::testing::Test {
 protected:
     void SetUp() override

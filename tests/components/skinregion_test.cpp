@@ -117,17 +117,4 @@ TEST(SkinRegionData, NeverReadsPastTheBytesGiven)
     }
 }
 
-TEST(SkinRegion, CopiesAreIndependentOfTheirSource)
-{
-    TSkinRegion source;
-    ASSERT_TRUE(source.SetRects(kShape));
-    TSkinRegion copy;
-    copy.SetRegion(&source);
-    source.SetRegion(nullptr);
-    EXPECT_EQ(copy.Rects(), kShape);
-    EXPECT_TRUE(copy.Contains(118, 0));
-    EXPECT_FALSE(copy.Contains(117, 0));
-    EXPECT_FALSE(copy.Contains(408, 100));
-}
-
 } // namespace
