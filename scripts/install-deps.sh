@@ -9,7 +9,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
-    trayer faketime
+    trayer faketime python3
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
+#include "components/USkinForm.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -24,10 +25,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
-#include <QWindow>
+
+// The skin picture and its stored outline, made by tools/skingen.
+extern const unsigned char kSkinBmp[];
+extern const std::size_t kSkinBmp_size;
+extern const unsigned char kSkinShape[];
+extern const std::size_t kSkinShape_size;
 
 namespace {
 
@@ -131,7 +136,12 @@ void TcvMain::CreateComponents()
 {
     using namespace main_pictures;
 
-    m_background = Background(kClientSize);
+    m_skinForm = new TSkinForm(this);
+    m_skinForm->setObjectName(QStringLiteral("SkinForm"));
+    m_skinForm->setAccessibleName(QStringLiteral("Chronivo"));
+    m_skinForm->LoadPicture({kSkinBmp, kSkinBmp_size});
+    m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
+    m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
     m_clockPanel = new QWidget(this);
     m_clockPanel->setGeometry(142, 6, 220, 21);
@@ -464,18 +474,4 @@ void TcvMain::MapPaint(QPainter& painter)
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
     painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
-}
-
-void TcvMain::paintEvent(QPaintEvent* /*event*/)
-{
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
-}
-
-void TcvMain::mousePressEvent(QMouseEvent* event)
-{
-    // The window has no title bar: it is moved by dragging its picture.
-    if (event->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
-    QWidget::mousePressEvent(event);
 }

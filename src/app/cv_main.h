@@ -33,6 +33,7 @@ class NotificationArea;
 class PictureButton;
 class QtWorker;
 class ShellOpener;
+class TSkinForm;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -91,8 +92,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     class WindowStartUp;
@@ -117,7 +116,6 @@ private:
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
     std::unique_ptr<MainWindowRules> m_rules;
-    QPixmap m_background;
     TStringHolder m_cityData;
     TMapCities m_mapCities{};
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
@@ -131,6 +129,8 @@ private:
     QtTextRenderer m_mapText;
     SunShadow m_sunShadow;
 
+    // The window's picture and outline; it moves the window when dragged. The other controls lie on it.
+    TSkinForm* m_skinForm = nullptr;
     QWidget* m_clockPanel = nullptr;
     QLabel* m_lbTime = nullptr;
     QLabel* m_lbDate = nullptr;

@@ -42,40 +42,6 @@ std::unique_ptr<QPainter> Glyph(QPixmap& pixmap)
 
 } // namespace
 
-QPixmap Background(QSize size)
-{
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient body(0, 0, 0, size.height());
-    body.setColorAt(0, QColor(70, 80, 102));
-    body.setColorAt(0.5, QColor(44, 51, 66));
-    body.setColorAt(1, QColor(30, 35, 46));
-    p.setPen(QPen(kEdgeDark, 1));
-    p.setBrush(body);
-    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 10, 10);
-    p.setPen(QPen(kEdgeLight, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(1.5, 1.5, size.width() - 3, size.height() - 3), 9, 9);
-    // A recessed frame around the map area.
-    p.setPen(QPen(kEdgeDark, 2));
-    p.drawRect(QRectF(45, 37, 320, 162));
-    p.setPen(QPen(kEdgeLight.darker(130), 1));
-    p.drawLine(QPointF(44, 200.5), QPointF(366, 200.5));
-    p.drawLine(QPointF(366.5, 36), QPointF(366.5, 200));
-    // The program's name at the top left, engraved.
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(kEdgeDark);
-    p.drawText(QPointF(19, 23), QStringLiteral("Chronivo"));
-    p.setPen(kAccent);
-    p.drawText(QPointF(18, 22), QStringLiteral("Chronivo"));
-    return pixmap;
-}
-
 QPixmap Minimize()
 {
     QPixmap pixmap = Key(11);

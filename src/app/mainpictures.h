@@ -1,5 +1,5 @@
-// The small pictures of the main window, drawn in code: the window background, the minimize and
-// close buttons, the four buttons beside the map, the maker's logo and the program's icon.
+// The small pictures of the main window, drawn in code: the minimize and close buttons, the four
+// buttons beside the map, the maker's logo and the program's icon. The window's skin is a resource.
 #pragma once
 
 #include <QIcon>
@@ -7,7 +7,6 @@
 
 namespace main_pictures {
 
-QPixmap Background(QSize size);
 QPixmap Minimize();   // 11 × 11
 QPixmap Close();      // 11 × 11
 QPixmap SetClock();   // 19 × 19

@@ -1,0 +1,177 @@
+#include "components/USkinForm.h"
+
+#include "platform/windowregion.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <stdexcept>
+
+namespace {
+
+QRegion ToQRegion(const TSkinRegion& region)
+{
+    // A union rather than QRegion::setRects: stored rectangles need not be in the banded order
+    // setRects demands.
+    QRegion out;
+    for (const SkinRect& r : region.Rects())
+        out += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return out;
+}
+
+} // namespace
+
+SkinShiftState SkinShiftOf(const QMouseEvent& event)
+{
+    SkinShiftState shift = 0;
+    const Qt::MouseButtons buttons = event.buttons();
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (buttons & Qt::LeftButton)
+        shift |= kLeftButton;
+    if (buttons & Qt::RightButton)
+        shift |= kRightButton;
+    if (buttons & Qt::MiddleButton)
+        shift |= kMiddleButton;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= kShiftKey;
+    if (modifiers & Qt::ControlModifier)
+        shift |= kCtrlKey;
+    if (modifiers & Qt::AltModifier)
+        shift |= kAltKey;
+    return shift;
+}
+
+TSkinForm::TSkinForm(QWidget* form)
+{
+    setMouseTracking(true);
+    SetParent(form);
+}
+
+TSkinForm::~TSkinForm() = default;
+
+void TSkinForm::SetParent(QWidget* parent)
+{
+    if (QWidget* old = parentWidget())
+        old->removeEventFilter(this);
+    setParent(parent);
+    if (!parent)
+        return;
+    parent->installEventFilter(this);
+    FillParent();
+    show();
+    if (!parent->isWindow())
+        throw std::invalid_argument(kNotOnFormMessage);
+    // Changing the flags of a shown window hides it; a form that is frameless already is left alone.
+    if (!parent->windowFlags().testFlag(Qt::FramelessWindowHint))
+        parent->setWindowFlags(parent->windowFlags() | Qt::FramelessWindowHint);
+}
+
+void TSkinForm::LoadPicture(std::span<const std::uint8_t> bmp)
+{
+    m_picture = QImage();
+    if (!bmp.empty())
+        m_picture.loadFromData(bmp.data(), static_cast<int>(bmp.size()), "BMP");
+    SkinPictureChanged();
+}
+
+void TSkinForm::SkinPictureChanged()
+{
+    UpdateShownPicture();
+    update();
+    if (m_picture.isNull())
+        return;
+    // The form is the picture's size and is not resized by anyone else: the shape fits only that.
+    if (QWidget* form = parentWidget(); form && form->isWindow())
+        form->setFixedSize(m_picture.size());
+    FillParent();
+}
+
+void TSkinForm::SetTransparent(bool transparent)
+{
+    if (transparent == m_transparent)
+        return;
+    m_transparent = transparent;
+    UpdateShownPicture();
+    update();
+}
+
+void TSkinForm::UpdateShownPicture()
+{
+    if (m_picture.isNull() || !m_transparent) {
+        m_shown = m_picture;
+        return;
+    }
+    m_shown = m_picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = m_shown.pixel(0, m_shown.height() - 1) | 0xFF000000u;
+    for (int y = 0; y < m_shown.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(m_shown.scanLine(y));
+        for (int x = 0; x < m_shown.width(); ++x)
+            if (row[x] == key)
+                row[x] = 0;
+    }
+}
+
+void TSkinForm::SetMask(std::unique_ptr<TSkinRegion> mask)
+{
+    if (mask)
+        m_mask = std::move(mask);
+    ApplyRegion();
+}
+
+void TSkinForm::ApplyRegion()
+{
+    QWidget* form = parentWidget();
+    if (!form || !form->isWindow())
+        return;
+    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), *m_mask))
+        return;
+    if (m_mask->Empty())
+        form->clearMask();
+    else
+        form->setMask(ToQRegion(*m_mask));
+}
+
+void TSkinForm::FillParent()
+{
+    if (QWidget* parent = parentWidget())
+        setGeometry(parent->rect());
+}
+
+bool TSkinForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        FillParent();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TSkinForm::paintEvent(QPaintEvent* /*event*/)
+{
+    if (m_shown.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_shown);
+}
+
+void TSkinForm::mousePressEvent(QMouseEvent* event)
+{
+    if (OnMouseDown)
+        OnMouseDown(event);
+    const QPoint at = event->position().toPoint();
+    m_drag.MouseDown(at.x(), at.y());
+    event->accept();
+}
+
+void TSkinForm::mouseMoveEvent(QMouseEvent* event)
+{
+    if (OnMouseMove)
+        OnMouseMove(event);
+    QWidget* form = parentWidget();
+    if (!form || !form->isWindow())
+        return;
+    // The pointer's place against where the form is now, not where it was when the window system
+    // made the event: moves sent while the form was still on its way would otherwise count twice.
+    const QPoint at = mapFromGlobal(event->globalPosition().toPoint());
+    if (const auto offset = m_drag.MouseMove(SkinShiftOf(*event), at.x(), at.y(), m_moveable))
+        form->move(form->pos() + QPoint(offset->dx, offset->dy));
+}

@@ -1,0 +1,54 @@
+// The drag rule of the skin: only the left button alone moves the window, by how far the pointer went
+// from where it was pressed; every button records where it was pressed.
+#include "components/skindrag.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SkinDrag, OnlyTheLeftButtonAloneDragsAndOnlyWhileMoveable)
+{
+    struct Case {
+        const char* name;
+        SkinShiftState shift;
+        bool moves;
+    };
+    const Case cases[] = {
+        {"left", kLeftButton, true},
+        {"no button", 0, false},
+        {"right", kRightButton, false},
+        {"middle", kMiddleButton, false},
+        {"left and right", kLeftButton | kRightButton, false},
+        {"left and middle", kLeftButton | kMiddleButton, false},
+        {"Shift and left", kShiftKey | kLeftButton, false},
+        {"Ctrl and left", kCtrlKey | kLeftButton, false},
+        {"Alt and left", kAltKey | kLeftButton, false},
+        {"Shift alone", kShiftKey, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SkinDrag drag;
+        drag.MouseDown(20, 100);
+        const auto offset = drag.MouseMove(c.shift, 80, 140, true);
+        EXPECT_EQ(offset.has_value(), c.moves);
+        if (offset) {
+            EXPECT_EQ(*offset, (SkinOffset{60, 40}));
+        }
+        EXPECT_FALSE(drag.MouseMove(c.shift, 80, 140, false).has_value());
+    }
+}
+
+TEST(SkinDrag, AnyButtonRecordsThePressAndMovesKeepIt)
+{
+    SkinDrag drag;
+    drag.MouseDown(7, 9); // say, with the right button
+    EXPECT_EQ(drag.DownX(), 7);
+    EXPECT_EQ(drag.DownY(), 9);
+    // The window follows the pointer, so the next move is measured from the same press point.
+    EXPECT_EQ(drag.MouseMove(kLeftButton, 2, 19, true), (SkinOffset{-5, 10}));
+    EXPECT_EQ(drag.MouseMove(kLeftButton, 7, 9, true), (SkinOffset{0, 0}));
+    EXPECT_EQ(drag.DownX(), 7);
+    EXPECT_EQ(drag.DownY(), 9);
+}
+
+} // namespace
