@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/mainpictures.h"
 #include "app/utils.h"
+#include "calendar/uCalendar.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
@@ -334,7 +335,9 @@ void TcvMain::ibHelpClick()
 
 void TcvMain::ibShowCalClick()
 {
-    // The year calendar window comes with its own work.
+    // A new window each time, so it opens on the current year; it is destroyed when it closes.
+    TcvCalendar cvCalendar(*m_services.clock, *m_services.formats, this);
+    cvCalendar.exec();
 }
 
 void TcvMain::ibSettingsClick()

@@ -145,6 +145,16 @@ std::string FormatShortDateLongTime(TDateTime value, const LocaleFormats& format
     return formats.ShortDate(value) + ' ' + formats.LongTime(value);
 }
 
+std::string LocaleFormats::LongMonthName(int month) const
+{
+    return month >= 1 && month <= 12 ? kMonthNames[static_cast<size_t>(month - 1)] : "";
+}
+
+std::string LocaleFormats::ShortDayName(int dayOfWeek) const
+{
+    return dayOfWeek >= 1 && dayOfWeek <= 7 ? std::string(kDayNames[static_cast<size_t>(dayOfWeek - 1)], 3) : "";
+}
+
 std::string FixedLocaleFormats::LongDate(TDateTime value) const
 {
     const DateParts d = DecodeDate(value);
