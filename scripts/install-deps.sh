@@ -9,6 +9,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
+    at-spi2-core python3-pyatspi dbus-x11
 )
 
 missing=()
