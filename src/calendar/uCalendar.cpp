@@ -121,7 +121,8 @@ TcvCalendar::TcvCalendar(const LocalClock& clock, const LocaleFormats& formats, 
 {
     setObjectName(QStringLiteral("cvCalendar"));
     setWindowTitle(QStringLiteral("Chronivo - Calendar"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(kClientSize);
     setFont(ArialFont(9, false));
     QPalette palette = this->palette();
