@@ -2,12 +2,15 @@
 // and what it tells assistive technology.
 #include "calendar/uCalendar.h"
 #include "platform/qt/qtlocaleformats.h"
+#include "support/mainwindowfakes.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -80,6 +83,32 @@ TEST(CalendarWindow, PagingStopsAtYearsOneAnd9999)
     EXPECT_EQ(atFirst.CalendarYear(), 1);
     atFirst.grab();
     EXPECT_EQ(Caption(atFirst, "lbYear"), QStringLiteral("1"));
+}
+
+TEST(CalendarWindow, TheMainWindowOpensANewOneEachTimeOnItsClocksYear)
+{
+    const TempDir folder;
+    MainServices services = TestMainServices();
+    services.clock = std::make_unique<ClockAt>(2031);
+    TcvMain window(folder.Path().string() + '/', std::move(services));
+    std::vector<int> years;
+    for (int opening = 0; opening < 2; ++opening) {
+        // Runs inside the modal loop: note the year, page on, close.
+        QTimer::singleShot(0, &window, [&] {
+            auto* calendar = window.findChild<TcvCalendar*>();
+            if (!calendar) {
+                ADD_FAILURE() << "no calendar window";
+                return;
+            }
+            EXPECT_TRUE(calendar->isModal());
+            years.push_back(calendar->CalendarYear());
+            calendar->RightbtnClick();
+            calendar->reject();
+        });
+        window.ibShowCalClick();
+    }
+    EXPECT_EQ(years, (std::vector<int>{2031, 2031}));
+    EXPECT_EQ(window.findChild<TcvCalendar*>(), nullptr);
 }
 
 TEST(QtLocaleFormats, NamesTheMonthsAndWeekdaysSundayFirst)
