@@ -10,6 +10,7 @@ packages=(
     xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
     trayer faketime python3
+    at-spi2-core python3-pyatspi dbus-x11
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
+#include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
@@ -377,7 +378,9 @@ void TcvMain::ibHelpClick()
 
 void TcvMain::ibShowCalClick()
 {
-    // The year calendar window comes with its own work.
+    // A new window each time, so it opens on the current year; it is destroyed when it closes.
+    TcvCalendar cvCalendar(*m_services.clock, *m_services.formats, this);
+    cvCalendar.exec();
 }
 
 void TcvMain::ibSettingsClick()

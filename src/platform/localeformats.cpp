@@ -49,3 +49,13 @@ std::string FixedLocaleFormats::ShortTime(TDateTime value) const
                          static_cast<char>('0' + t.minute / 10 % 10), static_cast<char>('0' + t.minute % 10)};
     return std::string(text, sizeof text);
 }
+
+std::string LocaleFormats::LongMonthName(int month) const
+{
+    return month >= 1 && month <= 12 ? kMonthNames[static_cast<size_t>(month - 1)] : "";
+}
+
+std::string LocaleFormats::ShortDayName(int dayOfWeek) const
+{
+    return dayOfWeek >= 1 && dayOfWeek <= 7 ? std::string(kDayNames[static_cast<size_t>(dayOfWeek - 1)], 3) : "";
+}

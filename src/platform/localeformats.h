@@ -18,6 +18,10 @@ public:
     virtual std::string LongTime(TDateTime value) const = 0;
     // "t": the short time, without seconds, such as "14:05".
     virtual std::string ShortTime(TDateTime value) const = 0;
+    // The full name of month 1…12 as a caption, such as "January"; English unless overridden.
+    virtual std::string LongMonthName(int month) const;
+    // The abbreviated name of weekday 1 = Sunday … 7 = Saturday, such as "Sun"; English unless overridden.
+    virtual std::string ShortDayName(int dayOfWeek) const;
 };
 
 // "c": the short date, then a blank and the long time unless the time of day is 00:00:00.

@@ -65,3 +65,20 @@ std::string QtLocaleFormats::ShortTime(TDateTime value) const
     const QString format = locale.timeFormat(QLocale::ShortFormat).remove(seconds);
     return locale.toString(ToQDateTime(value).time(), format).toStdString();
 }
+
+std::string QtLocaleFormats::LongMonthName(int month) const
+{
+    // The stand-alone form: a caption names the month on its own, not inside a date.
+    const QString name = QLocale::system().standaloneMonthName(month, QLocale::LongFormat);
+    return name.isEmpty() ? LocaleFormats::LongMonthName(month) : name.toStdString();
+}
+
+std::string QtLocaleFormats::ShortDayName(int dayOfWeek) const
+{
+    if (dayOfWeek < 1 || dayOfWeek > 7)
+        return {};
+    // Qt counts Monday = 1 … Sunday = 7.
+    const int qtDay = dayOfWeek == 1 ? 7 : dayOfWeek - 1;
+    const QString name = QLocale::system().standaloneDayName(qtDay, QLocale::ShortFormat);
+    return name.isEmpty() ? LocaleFormats::ShortDayName(dayOfWeek) : name.toStdString();
+}

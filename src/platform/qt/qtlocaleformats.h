@@ -9,6 +9,8 @@ public:
     std::string ShortDate(TDateTime value) const override;
     std::string LongTime(TDateTime value) const override;
     std::string ShortTime(TDateTime value) const override;
+    std::string LongMonthName(int month) const override;
+    std::string ShortDayName(int dayOfWeek) const override;
 };
 
 class QDateTime;

@@ -1,0 +1,214 @@
+#include "calendar/uCalendar.h"
+
+#include "components/picturebutton.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+
+namespace {
+
+constexpr QSize kClientSize(576, 405);
+
+QFont ArialFont(int pixels, bool bold, bool italic = false)
+{
+    // Liberation Sans has Arial's metrics where Arial itself is missing.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QLabel* CaptionLabel(QWidget* parent, const QRect& place, const QFont& font, const QColor& color)
+{
+    auto* label = new QLabel(parent);
+    label->setGeometry(place);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+// A 32 × 32 grey button with a black triangle pointing left (direction -1) or right (+1).
+QPixmap ArrowPicture(int direction)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(96, 96, 96));
+    p.drawRoundedRect(QRectF(2, 2, 28, 28), 4, 4);
+    p.setBrush(QColor(236, 236, 236));
+    p.drawRoundedRect(QRectF(2, 2, 26.5, 26.5), 4, 4);
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRoundedRect(QRectF(3.5, 3.5, 25, 25), 3, 3);
+    QPainterPath triangle;
+    const double tip = direction < 0 ? 9 : 23;
+    const double base = direction < 0 ? 20 : 12;
+    triangle.moveTo(tip, 16);
+    triangle.lineTo(base, 9);
+    triangle.lineTo(base, 23);
+    triangle.closeSubpath();
+    p.setBrush(Qt::black);
+    p.drawPath(triangle);
+    return pixmap;
+}
+
+// The window's own canvas and labels, as the layout asks for them.
+class FormCanvas final : public CalendarCanvas {
+public:
+    FormCanvas(QPainter& painter, const std::array<QLabel*, 12>& months, QLabel* year, QLabel* yearShadow)
+        : m_painter(painter), m_months(months), m_year(year), m_yearShadow(yearShadow)
+    {
+        m_painter.setPen(Qt::black);
+        m_painter.setBackgroundMode(Qt::TransparentMode);
+    }
+
+    LabelPlace MonthLabel(int month) const override
+    {
+        const QRect place = Label(month)->geometry();
+        return {place.left(), place.top(), place.width(), place.height()};
+    }
+    void SetYearCaption(const std::string& text) override
+    {
+        SetCaption(m_year, text);
+        SetCaption(m_yearShadow, text);
+    }
+    void SetMonthCaption(int month, const std::string& text) override { SetCaption(Label(month), text); }
+    void SetBold(bool bold) override
+    {
+        QFont font = m_painter.font();
+        font.setBold(bold);
+        m_painter.setFont(font);
+    }
+    int TextWidth(const std::string& text) override
+    {
+        return m_painter.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+    }
+    void TextOut(int x, int y, const std::string& text) override
+    {
+        m_painter.drawText(x, y + m_painter.fontMetrics().ascent(), QString::fromStdString(text));
+    }
+
+private:
+    QLabel* Label(int month) const { return m_months[static_cast<size_t>(month - 1)]; }
+    // An unchanged caption is not set again, so painting does not ask for another paint.
+    static void SetCaption(QLabel* label, const std::string& text)
+    {
+        const QString caption = QString::fromStdString(text);
+        if (label->text() != caption)
+            label->setText(caption);
+    }
+
+    QPainter& m_painter;
+    const std::array<QLabel*, 12>& m_months;
+    QLabel* m_year;
+    QLabel* m_yearShadow;
+};
+
+} // namespace
+
+TcvCalendar::TcvCalendar(const LocalClock& clock, const LocaleFormats& formats, QWidget* parent)
+    : QDialog(parent), m_names(ReadCalendarNames(formats))
+{
+    setObjectName(QStringLiteral("cvCalendar"));
+    setWindowTitle(QStringLiteral("Chronivo - Calendar"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(kClientSize);
+    setFont(ArialFont(9, false));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    CreateComponents();
+    FormCreate(clock);
+
+    // Centred on the screen, not on the main window, which may be hidden in the notification area.
+    if (const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TcvCalendar::CreateComponents()
+{
+    const QFont monthFont = ArialFont(13, true);
+    for (int n = 1; n <= 12; ++n) {
+        const int column = (n - 1) % 4;
+        const int row = (n - 1) / 4;
+        QLabel* label = CaptionLabel(this, QRect(8 + 144 * column, 32 + 120 * row, 137, 16), monthFont, Qt::black);
+        label->setObjectName(QStringLiteral("Label%1").arg(n));
+        m_monthLabels[static_cast<size_t>(n - 1)] = label;
+    }
+    // The aqua year over its black shadow, two pixels right and down.
+    const QFont yearFont = ArialFont(32, true, true);
+    m_lbYear_s = CaptionLabel(this, QRect(240, 0, 110, 32), yearFont, Qt::black);
+    m_lbYear_s->setObjectName(QStringLiteral("lbYear_s"));
+    m_lbYear = CaptionLabel(this, QRect(238, -2, 110, 32), yearFont, Qt::cyan);
+    m_lbYear->setObjectName(QStringLiteral("lbYear"));
+
+    m_leftBtn = new PictureButton(this, QRect(208, 0, 32, 32), ArrowPicture(-1), QStringLiteral("Previous year"));
+    m_leftBtn->setObjectName(QStringLiteral("LeftBtn"));
+    m_leftBtn->setAccessibleName(QStringLiteral("Previous year"));
+    m_rightbtn = new PictureButton(this, QRect(352, 0, 32, 32), ArrowPicture(+1), QStringLiteral("Next year"));
+    m_rightbtn->setObjectName(QStringLiteral("Rightbtn"));
+    m_rightbtn->setAccessibleName(QStringLiteral("Next year"));
+    connect(m_leftBtn, &QAbstractButton::clicked, this, &TcvCalendar::LeftBtnClick);
+    connect(m_rightbtn, &QAbstractButton::clicked, this, &TcvCalendar::RightbtnClick);
+}
+
+void TcvCalendar::FormCreate(const LocalClock& clock)
+{
+    m_calendarYear = CalendarYearOf(clock.Now());
+}
+
+void TcvCalendar::LeftBtnClick()
+{
+    PageYear(-1);
+}
+
+void TcvCalendar::RightbtnClick()
+{
+    PageYear(+1);
+}
+
+void TcvCalendar::PageYear(int step)
+{
+    const int year = PagedCalendarYear(m_calendarYear, step);
+    if (year == m_calendarYear)
+        return;
+    m_calendarYear = year;
+    update();
+}
+
+void TcvCalendar::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        LeftBtnClick();
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        RightbtnClick();
+        break;
+    default:
+        // Escape closes the dialog.
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TcvCalendar::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    FormCanvas canvas(painter, m_monthLabels, m_lbYear, m_lbYear_s);
+    DrawYear(canvas, m_calendarYear, m_names);
+}

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# End to end: the year calendar of the real program under a virtual X server with a window manager
+# and an accessibility bus. The calendar picture opens the calendar at the current year; its arrows
+# page by one year; forward and back gives the same picture; Escape closes it; reopened, it shows
+# the current year again.
+# Usage: calendar_e2e.sh <path of the built chronivo program>
+set -uo pipefail
+program=$1
+here=$(dirname "$0")
+source "$here/xvfb_session.sh"
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+
+eval "$(dbus-launch --sh-syntax)"
+pids+=("$DBUS_SESSION_BUS_PID")
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+pids+=($!)
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+# The window manager must be up before the program maps its window.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
+
+cp "$program" "$work/chronivo"
+printf '[MainWin]\nLeft=10\nTop=10\n' > "$work/chronivo.ini"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/chronivo" >"$work/out.log" 2>&1 &
+pids+=($!)
+
+find_window() { # name pattern → id, waiting up to 20 s
+    for _ in $(seq 200); do
+        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+main=$(find_window '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ') ||
+    fail "no clock window: $(cat "$work/out.log"); windows: $(xdotool search --name . getwindowname %@ 2>&1 | tr '\n' '|')"
+
+# The year the calendar's labels give to assistive technology (the year and its shadow agree).
+shown_year() {
+    timeout 10 "$python" "$here/accessible_names.py" "Chronivo - Calendar" 2>/dev/null |
+        awk -F'\t' '$1 == "label" && $2 ~ /^[0-9]+$/ { print $2 }' | sort -u | tr '\n' ' ' | sed 's/ $//'
+}
+# Waits until the calendar shows year; fails otherwise.
+expect_year() {
+    for _ in $(seq 50); do
+        [ "$(shown_year)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the calendar shows '$(shown_year)', not $1"
+}
+# Clicks at (x, y) in window, then moves the pointer off it before any hint can appear.
+click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1 mousemove 1000 760
+}
+picture() { sleep 0.3; import -window "$calendar" "$work/$1.png" 2>/dev/null || fail "no screenshot of the calendar"; }
+differing_pixels() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1; }
+
+open_calendar() {
+    click "$main" 387 81
+    calendar=$(find_window '^Chronivo - Calendar$') || fail "the calendar picture opened no calendar"
+}
+
+year=$(date +%Y)
+year=$((10#$year))
+
+# 1. The calendar picture opens a 576 × 405 calendar at the current year, with the names assistive
+#    technology needs.
+open_calendar
+geometry=$(xdotool getwindowgeometry "$calendar")
+echo "$geometry" | grep -q "Geometry: 576x405" || fail "size: $geometry"
+expect_year "$year"
+names=$(timeout 10 "$python" "$here/accessible_names.py" "Chronivo - Calendar")
+for name in January December "Previous year" "Next year"; do
+    echo "$names" | grep -q $'\t'"$name\$" || fail "no control named $name: $names"
+done
+picture now
+aqua=$(convert "$work/now.png" -crop 110x30+238+0 -fx 'r<0.3 && g>0.8 && b>0.8 ? 1 : 0' -format '%[fx:mean*w*h]' info:)
+days=$(convert "$work/now.png" -crop 560x350+8+48 -fx 'r+g+b<0.3 ? 1 : 0' -format '%[fx:mean*w*h]' info:)
+echo "year: ${aqua%.*} aqua pixels; months: ${days%.*} dark pixels"
+[ "${aqua%.*}" -gt 150 ] || fail "no aqua year"
+[ "${days%.*}" -gt 1000 ] || fail "no days drawn"
+
+# 2. The arrows page by one year; forward and back gives the same picture.
+click "$calendar" 368 16
+expect_year $((year + 1))
+picture next
+[ "$(differing_pixels now next)" -gt 500 ] || fail "the next year looks like this one"
+click "$calendar" 224 16
+expect_year "$year"
+picture back
+[ "$(differing_pixels now back)" = 0 ] || fail "forward and back changed $(differing_pixels now back) pixels"
+click "$calendar" 224 16
+expect_year $((year - 1))
+
+# 3. Escape closes it; opened again, it shows the current year and the same picture.
+xdotool windowfocus --sync "$calendar" key Escape
+for _ in $(seq 50); do xdotool search --name '^Chronivo - Calendar$' >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool search --name '^Chronivo - Calendar$' >/dev/null 2>&1 && fail "Escape did not close the calendar"
+open_calendar
+expect_year "$year"
+picture again
+[ "$(differing_pixels now again)" = 0 ] || fail "the reopened calendar differs in $(differing_pixels now again) pixels"
+echo "1 passed, 0 failed"
