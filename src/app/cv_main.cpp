@@ -8,9 +8,9 @@
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
-#include "platform/qt/qtworker.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtworker.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -123,8 +123,7 @@ void TcvMain::CreateTimeSync()
         box.exec();
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks},
-        std::move(hooks));
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -244,6 +243,8 @@ void TcvMain::FormShow()
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (!m_onScreen && windowHandle())
+        windowHandle()->installEventFilter(this);
     // The window manager forgets the taskbar state of a hidden window.
     SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
@@ -259,6 +260,10 @@ void TcvMain::changeEvent(QEvent* event)
 void TcvMain::TimerTimer()
 {
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
+    // Once a second until the window first reaches the screen: a window manager starting up along with
+    // the program may have lost its map request.
+    if (!m_onScreen && isVisible() && ++m_ticksUnseen % 2 == 0)
+        MapAgainIfUnmapped(*this);
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -303,9 +308,33 @@ void TcvMain::LeaveTrayMode()
     m_rules->LeaveTrayMode();
 }
 
+bool TcvMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_onScreen && watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        m_onScreen = true;
+        watched->removeEventFilter(this);
+        // After the expose is handled, so the first paint is not held up.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (const std::optional<WindowLook> look = std::exchange(m_pendingLook, std::nullopt))
+                    ApplyLook(*look);
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TcvMain::ApplyLook(const WindowLook& look)
 {
     m_miRestore->setText(QString::fromStdString(look.restoreCaption));
+    // A window shown but not yet on screen is not the window manager's yet: a minimize or hide asked
+    // for now can be lost, and the state changes the window system reports meanwhile would read as
+    // the user's. The first tick comes right then when the saved state is minimized.
+    if (isVisible() && !m_onScreen) {
+        m_pendingLook = look;
+        return;
+    }
     switch (look.condition) {
     case WindowCondition::Shown:
         if (isHidden() || isMinimized()) {
@@ -382,8 +411,7 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester},
-                                      m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const

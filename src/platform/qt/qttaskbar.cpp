@@ -111,9 +111,26 @@ void ClearMinimizedStart(QWidget& window)
     xcb_flush(connection);
 }
 
+void MapAgainIfUnmapped(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || !window.windowHandle())
+        return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_get_window_attributes_reply_t* reply =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr);
+    const bool unmapped = reply && reply->map_state == XCB_MAP_STATE_UNMAPPED;
+    free(reply);
+    if (!unmapped)
+        return;
+    xcb_map_window(connection, id);
+    xcb_flush(connection);
+}
+
 #else
 
 void SetTaskbarEntry(QWidget& /*window*/, bool /*shown*/) {}
 void ClearMinimizedStart(QWidget& /*window*/) {}
+void MapAgainIfUnmapped(QWidget& /*window*/) {}
 
 #endif
