@@ -262,8 +262,11 @@ void TcvMain::TimerTimer()
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
     // Once a second until the window first reaches the screen: a window manager starting up along with
     // the program may have lost its map request.
-    if (!m_onScreen && isVisible() && ++m_ticksUnseen % 2 == 0)
-        MapAgainIfUnmapped(*this);
+    if (!m_onScreen && isVisible()) {
+        if (++m_ticksUnseen % 2 == 0)
+            MapAgainIfUnmapped(*this);
+        ReachScreen();
+    }
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -310,10 +313,24 @@ void TcvMain::LeaveTrayMode()
 
 bool TcvMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_onScreen && watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
-        m_onScreen = true;
-        watched->removeEventFilter(this);
-        // After the expose is handled, so the first paint is not held up.
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+        ReachScreen();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TcvMain::ReachScreen()
+{
+    if (m_onScreen || !isVisible() || !windowHandle() || !windowHandle()->isExposed())
+        return;
+    // A window mapped before the window manager started is exposed at once, and the manager, when it
+    // takes the window over, shows it normally whatever was asked of it before.
+    constexpr int kTicksWithoutManager = 5;
+    if (!ManagedByWindowManager(*this) && m_ticksUnseen < kTicksWithoutManager)
+        return;
+    m_onScreen = true;
+    windowHandle()->removeEventFilter(this);
+    // After the expose is handled, so the first paint is not held up.
+    if (m_pendingLook)
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -321,8 +338,6 @@ bool TcvMain::eventFilter(QObject* watched, QEvent* event)
                     ApplyLook(*look);
             },
             Qt::QueuedConnection);
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TcvMain::ApplyLook(const WindowLook& look)
@@ -335,6 +350,7 @@ void TcvMain::ApplyLook(const WindowLook& look)
         m_pendingLook = look;
         return;
     }
+    m_pendingLook.reset();
     switch (look.condition) {
     case WindowCondition::Shown:
         if (isHidden() || isMinimized()) {

@@ -102,8 +102,9 @@ private:
     void CreateTimeSync();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
-    // The window's first showing reached the screen (its window was exposed); a look applied before
-    // then waits in m_pendingLook.
+    // The window's first showing reached the screen: exposed and taken by the window manager, or
+    // exposed and 2 s shown with no manager taking it. A look applied before then waits in m_pendingLook.
+    void ReachScreen();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The map and the clock update.

@@ -111,6 +111,22 @@ void ClearMinimizedStart(QWidget& window)
     xcb_flush(connection);
 }
 
+bool ManagedByWindowManager(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || !window.windowHandle())
+        return true;
+    const xcb_atom_t wmState = Atom(connection, "WM_STATE");
+    if (wmState == XCB_ATOM_NONE)
+        return false;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), wmState, wmState, 0, 2),
+        nullptr);
+    const bool managed = reply && reply->type == wmState && xcb_get_property_value_length(reply) > 0;
+    free(reply);
+    return managed;
+}
+
 void MapAgainIfUnmapped(QWidget& window)
 {
     xcb_connection_t* connection = X11Connection();
@@ -131,6 +147,10 @@ void MapAgainIfUnmapped(QWidget& window)
 
 void SetTaskbarEntry(QWidget& /*window*/, bool /*shown*/) {}
 void ClearMinimizedStart(QWidget& /*window*/) {}
+bool ManagedByWindowManager(QWidget& /*window*/)
+{
+    return true;
+}
 void MapAgainIfUnmapped(QWidget& /*window*/) {}
 
 #endif

@@ -14,6 +14,9 @@ void SetTaskbarEntry(QWidget& window, bool shown);
 // asking to start minimized, which the toolkit does not always undo when it is shown normally.
 void ClearMinimizedStart(QWidget& window);
 
+// Whether a window manager has taken the window (it set the window's WM_STATE). Without X11, true.
+bool ManagedByWindowManager(QWidget& window);
+
 // Asks again for a window shown but still unmapped to be mapped. A window manager that was starting
 // up when the window was first shown can lose that request, and the window then never appears.
 void MapAgainIfUnmapped(QWidget& window);
