@@ -253,8 +253,16 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+    if (event->type() != QEvent::WindowStateChange || !isVisible())
+        return;
+    // Just after a minimize is asked for, the toolkit can report the window normal again, from the
+    // window manager's state before it took the request; only a window the manager really minimized
+    // comes back from the taskbar.
+    if (isMinimized()) {
+        m_iconified = m_iconified || IconicForWindowManager(*this);
+    } else if (std::exchange(m_iconified, false)) {
         m_rules->RestoredFromTaskbar();
+    }
 }
 
 void TcvMain::TimerTimer()
@@ -267,6 +275,10 @@ void TcvMain::TimerTimer()
             MapAgainIfUnmapped(*this);
         ReachScreen();
     }
+
+    // The window manager may minimize the window after the toolkit reported it so, without a report.
+    if (!m_iconified && isVisible() && isMinimized())
+        m_iconified = IconicForWindowManager(*this);
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -362,6 +374,7 @@ void TcvMain::ApplyLook(const WindowLook& look)
         }
         break;
     case WindowCondition::MinimizedToTaskbar:
+        m_iconified = false;
         showMinimized();
         break;
     case WindowCondition::HiddenInTray:

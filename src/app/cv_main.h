@@ -157,4 +157,5 @@ private:
     bool m_onScreen = false;
     int m_ticksUnseen = 0; // ticks since the window was shown without reaching the screen
     std::optional<WindowLook> m_pendingLook;
+    bool m_iconified = false; // the window manager minimized the window since the window last asked
 };

@@ -17,6 +17,9 @@ void ClearMinimizedStart(QWidget& window);
 // Whether a window manager has taken the window (it set the window's WM_STATE). Without X11, true.
 bool ManagedByWindowManager(QWidget& window);
 
+// Whether the window manager has the window minimized (its WM_STATE says Iconic). Without X11, true.
+bool IconicForWindowManager(QWidget& window);
+
 // Asks again for a window shown but still unmapped to be mapped. A window manager that was starting
 // up when the window was first shown can lose that request, and the window then never appears.
 void MapAgainIfUnmapped(QWidget& window);
