@@ -11,9 +11,9 @@
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
-#include "platform/qt/qtworker.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtworker.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -129,8 +129,7 @@ void TcvMain::CreateTimeSync()
         box.exec();
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks},
-        std::move(hooks));
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -255,6 +254,8 @@ void TcvMain::FormShow()
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (!m_onScreen && windowHandle())
+        windowHandle()->installEventFilter(this);
     // The window manager forgets the taskbar state of a hidden window.
     SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
@@ -263,13 +264,32 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+    if (event->type() != QEvent::WindowStateChange || !isVisible())
+        return;
+    // Just after a minimize is asked for, the toolkit can report the window normal again, from the
+    // window manager's state before it took the request; only a window the manager really minimized
+    // comes back from the taskbar.
+    if (isMinimized()) {
+        m_iconified = m_iconified || IconicForWindowManager(*this);
+    } else if (std::exchange(m_iconified, false)) {
         m_rules->RestoredFromTaskbar();
+    }
 }
 
 void TcvMain::TimerTimer()
 {
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
+    // Once a second until the window first reaches the screen: a window manager starting up along with
+    // the program may have lost its map request.
+    if (!m_onScreen && isVisible()) {
+        if (++m_ticksUnseen % 2 == 0)
+            MapAgainIfUnmapped(*this);
+        ReachScreen();
+    }
+
+    // The window manager may minimize the window after the toolkit reported it so, without a report.
+    if (!m_iconified && isVisible() && isMinimized())
+        m_iconified = IconicForWindowManager(*this);
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -314,9 +334,46 @@ void TcvMain::LeaveTrayMode()
     m_rules->LeaveTrayMode();
 }
 
+bool TcvMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+        ReachScreen();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TcvMain::ReachScreen()
+{
+    if (m_onScreen || !isVisible() || !windowHandle() || !windowHandle()->isExposed())
+        return;
+    // A window mapped before the window manager started is exposed at once, and the manager, when it
+    // takes the window over, shows it normally whatever was asked of it before.
+    constexpr int kTicksWithoutManager = 5;
+    if (!ManagedByWindowManager(*this) && m_ticksUnseen < kTicksWithoutManager)
+        return;
+    m_onScreen = true;
+    windowHandle()->removeEventFilter(this);
+    // After the expose is handled, so the first paint is not held up.
+    if (m_pendingLook)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (const std::optional<WindowLook> look = std::exchange(m_pendingLook, std::nullopt))
+                    ApplyLook(*look);
+            },
+            Qt::QueuedConnection);
+}
+
 void TcvMain::ApplyLook(const WindowLook& look)
 {
     m_miRestore->setText(QString::fromStdString(look.restoreCaption));
+    // A window shown but not yet on screen is not the window manager's yet: a minimize or hide asked
+    // for now can be lost, and the state changes the window system reports meanwhile would read as
+    // the user's. The first tick comes right then when the saved state is minimized.
+    if (isVisible() && !m_onScreen) {
+        m_pendingLook = look;
+        return;
+    }
+    m_pendingLook.reset();
     switch (look.condition) {
     case WindowCondition::Shown:
         if (isHidden() || isMinimized()) {
@@ -328,6 +385,7 @@ void TcvMain::ApplyLook(const WindowLook& look)
         }
         break;
     case WindowCondition::MinimizedToTaskbar:
+        m_iconified = false;
         showMinimized();
         break;
     case WindowCondition::HiddenInTray:
@@ -408,8 +466,7 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester},
-                                      m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const

@@ -20,6 +20,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -100,6 +101,10 @@ private:
     void CreateTimeSync();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
+    // The window's first showing reached the screen: exposed and taken by the window manager, or
+    // exposed and 2 s shown with no manager taking it. A look applied before then waits in m_pendingLook.
+    void ReachScreen();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The map and the clock update.
     void LoadMapCities();
@@ -149,4 +154,8 @@ private:
     QAction* m_miCal = nullptr;
     QAction* m_miClose = nullptr;
     bool m_closed = false;
+    bool m_onScreen = false;
+    int m_ticksUnseen = 0; // ticks since the window was shown without reaching the screen
+    std::optional<WindowLook> m_pendingLook;
+    bool m_iconified = false; // the window manager minimized the window since the window last asked
 };

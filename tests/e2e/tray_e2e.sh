@@ -36,9 +36,12 @@ find_icon() {
     local line
     line=$(xwininfo -tree -id "$panel" 2>/dev/null | grep '("chronivo"' | head -n 1)
     [[ "$line" =~ (0x[0-9a-f]+).*\ ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+\ +\+(-?[0-9]+)\+(-?[0-9]+) ]] || return 1
+    local x=$((BASH_REMATCH[4] + BASH_REMATCH[2] / 2)) y=$((BASH_REMATCH[5] + BASH_REMATCH[3] / 2))
     xwininfo -id "${BASH_REMATCH[1]}" 2>/dev/null | grep -q IsViewable || return 1
-    iconx=$((BASH_REMATCH[4] + BASH_REMATCH[2] / 2))
-    icony=$((BASH_REMATCH[5] + BASH_REMATCH[3] / 2))
+    # trayer lays its panel out again just after it appears: the icon's place counts once it holds
+    # still between two looks.
+    [ "$x,$y" = "${icon_seen:-}" ] || { icon_seen="$x,$y"; return 1; }
+    iconx=$x icony=$y
 }
 
 start_clock_without_icon() {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -111,9 +112,71 @@ void ClearMinimizedStart(QWidget& window)
     xcb_flush(connection);
 }
 
+namespace {
+
+// The first number of the window's WM_STATE, which the window manager sets while it has the window;
+// none when it has not.
+std::optional<std::uint32_t> WindowManagerState(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    const xcb_atom_t wmState = Atom(connection, "WM_STATE");
+    if (wmState == XCB_ATOM_NONE)
+        return std::nullopt;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), wmState, wmState, 0, 2),
+        nullptr);
+    std::optional<std::uint32_t> state;
+    if (reply && reply->type == wmState && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
+        state = *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    free(reply);
+    return state;
+}
+
+} // namespace
+
+bool ManagedByWindowManager(QWidget& window)
+{
+    if (!X11Connection() || !window.windowHandle())
+        return true;
+    return WindowManagerState(window).has_value();
+}
+
+bool IconicForWindowManager(QWidget& window)
+{
+    if (!X11Connection() || !window.windowHandle())
+        return true;
+    constexpr std::uint32_t kIconicState = 3;
+    return WindowManagerState(window) == kIconicState;
+}
+
+void MapAgainIfUnmapped(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || !window.windowHandle())
+        return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_get_window_attributes_reply_t* reply =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), nullptr);
+    const bool unmapped = reply && reply->map_state == XCB_MAP_STATE_UNMAPPED;
+    free(reply);
+    if (!unmapped)
+        return;
+    xcb_map_window(connection, id);
+    xcb_flush(connection);
+}
+
 #else
 
 void SetTaskbarEntry(QWidget& /*window*/, bool /*shown*/) {}
 void ClearMinimizedStart(QWidget& /*window*/) {}
+bool ManagedByWindowManager(QWidget& /*window*/)
+{
+    return true;
+}
+bool IconicForWindowManager(QWidget& /*window*/)
+{
+    return true;
+}
+void MapAgainIfUnmapped(QWidget& /*window*/) {}
 
 #endif
