@@ -72,10 +72,12 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 
 } // namespace
 
-TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services(std::move(services))
+TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::string& settingsPath)
+    : m_services(std::move(services))
 {
     CreateTimeSync();
     m_state.AppPath = appPath;
+    m_state.SettingsPath = settingsPath.empty() ? appPath : settingsPath;
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(kClientSize);

@@ -1,9 +1,11 @@
 // The program: checks for a display, creates the main window and runs until it closes.
 #include "app/cv_main.h"
+#include "app/startup.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtlocaleformats.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtshellopener.h"
+#include "platform/qt/qtuserfolders.h"
 #include "platform/session.h"
 
 #include <QApplication>
@@ -44,7 +46,11 @@ int main(int argc, char* argv[])
     // The program, unlike its tests, may set the computer's clock.
     services.timeSync.setter = MakeSystemClockSetter(*services.timeSync.pump);
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
-    TcvMain cvMain(appPath, std::move(services));
+    // A copy in a folder of its own keeps its settings beside it; an installed one, in the user's folder.
+    const std::string settingsPath = SettingsFolder(appPath, IsFolderWritable(appPath), UserConfigFolder());
+    if (settingsPath != appPath)
+        MakeFolder(settingsPath);
+    TcvMain cvMain(appPath, std::move(services), settingsPath);
     CloseOnEndRequest(cvMain);
     cvMain.show();
     return QApplication::exec();
