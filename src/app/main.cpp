@@ -9,6 +9,9 @@
 #include "platform/session.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -46,6 +49,20 @@ int main(int argc, char* argv[])
     // The program, unlike its tests, may set the computer's clock.
     services.timeSync.setter = MakeSystemClockSetter(*services.timeSync.pump);
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
+    // English is the source; a translation for the user's language is used when one is installed
+    // (share/chronivo/translations, or translations/ beside a portable copy).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    QTranslator translator;
+    const QString appDir = QString::fromStdString(appPath);
+    for (const QString& folder : {appDir + QStringLiteral("../share/chronivo/translations"),
+                                  appDir + QStringLiteral("translations")})
+        if (translator.load(QLocale(), QStringLiteral("chronivo"), QStringLiteral("_"), folder)) {
+            QApplication::installTranslator(&translator);
+            break;
+        }
     // A copy in a folder of its own keeps its settings beside it; an installed one, in the user's folder.
     const std::string settingsPath = SettingsFolder(appPath, IsFolderWritable(appPath), UserConfigFolder());
     if (settingsPath != appPath)
