@@ -11,9 +11,9 @@
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
 #include "platform/qt/qtmessagepump.h"
-#include "platform/qt/qtworker.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtworker.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -135,8 +135,7 @@ void TcvMain::CreateTimeSync()
         box.exec();
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks},
-        std::move(hooks));
+        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -416,8 +415,7 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester},
-                                      m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const

@@ -11,8 +11,8 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -57,8 +57,8 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslator);
     QTranslator translator;
     const QString appDir = QString::fromStdString(appPath);
-    for (const QString& folder : {appDir + QStringLiteral("../share/chronivo/translations"),
-                                  appDir + QStringLiteral("translations")})
+    for (const QString& folder :
+         {appDir + QStringLiteral("../share/chronivo/translations"), appDir + QStringLiteral("translations")})
         if (translator.load(QLocale(), QStringLiteral("chronivo"), QStringLiteral("_"), folder)) {
             QApplication::installTranslator(&translator);
             break;

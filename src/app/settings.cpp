@@ -116,17 +116,14 @@ TcvSettings::~TcvSettings() = default;
 
 void TcvSettings::CreateGeneralPage()
 {
-    QGroupBox* box =
-        GroupPage(m_pageControl, "General", tr("General"), "GroupBox4", tr(" Settings "));
-    m_cbSysTray =
-        CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
+    QGroupBox* box = GroupPage(m_pageControl, "General", tr("General"), "GroupBox4", tr(" Settings "));
+    m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
 }
 
 void TcvSettings::CreateClockPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("Clock"), "GroupBox1",
-                               tr(" Update system clock "));
+    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("Clock"), "GroupBox1", tr(" Update system clock "));
     struct Mode {
         const char* name;
         QRect place;
@@ -158,8 +155,8 @@ void TcvSettings::CreateClockPage()
     }
 
     Caption(box, "Label1", QPoint(32, 128), tr("Use this time server:"));
-    m_cbTimeServers = Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21),
-                            tr("Name of the Internet time server"));
+    m_cbTimeServers =
+        Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21), tr("Name of the Internet time server"));
     m_cbTimeServers->setEditable(true);
     m_cbTimeServers->setInsertPolicy(QComboBox::NoInsert);
     for (const char* server : kTimeServerList)
@@ -170,8 +167,8 @@ void TcvSettings::CreateClockPage()
     connect(m_cbTimeServers, &QComboBox::editTextChanged, this,
             [this](const QString& text) { m_model.timeServer = text.toStdString(); });
 
-    m_btnInfo = Place(new QToolButton(box), "btnInfo", QRect(344, 126, 21, 21),
-                      tr("Click to view status of last update"));
+    m_btnInfo =
+        Place(new QToolButton(box), "btnInfo", QRect(344, 126, 21, 21), tr("Click to view status of last update"));
     m_btnInfo->setAutoRaise(true);
     m_btnInfo->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_btnInfo->setIconSize(QSize(16, 16));
@@ -180,8 +177,7 @@ void TcvSettings::CreateClockPage()
 
 void TcvSettings::CreateMapPage()
 {
-    QGroupBox* box =
-        GroupPage(m_pageControl, "Map_tab", tr("Map"), "GroupBox3", tr(" Map view "));
+    QGroupBox* box = GroupPage(m_pageControl, "Map_tab", tr("Map"), "GroupBox3", tr(" Map view "));
     box->setToolTip(tr("Choose the map view to appear in the display"));
     Caption(box, "Label7", QPoint(24, 24), tr("Choose a map view to suit your location"));
     const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
@@ -199,8 +195,7 @@ void TcvSettings::CreateMapPage()
                 rbMapTypeClick(button);
         });
     }
-    m_cbShadow =
-        CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), tr("Show Sun's shadow"));
+    m_cbShadow = CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), tr("Show Sun's shadow"));
     connect(m_cbShadow, &QCheckBox::toggled, this, [this](bool on) { m_model.showShadow = on; });
     m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), tr("Font..."));
     connect(m_btnMapFont, &QPushButton::clicked, this, &TcvSettings::btnMapFontClick);
@@ -208,8 +203,7 @@ void TcvSettings::CreateMapPage()
 
 void TcvSettings::CreateCitiesPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", tr("Cities"), "GroupBox2",
-                               tr(" Cities to display "));
+    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", tr("Cities"), "GroupBox2", tr(" Cities to display "));
     Caption(box, "Label2", QPoint(16, 24), tr("Cities"));
     Caption(box, "Label3", QPoint(224, 24), tr("Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
@@ -221,8 +215,8 @@ void TcvSettings::CreateCitiesPage()
         clear->setAccessibleName(tr("Clear filter"));
     connect(m_edFilter, &QLineEdit::textChanged, this, &TcvSettings::ShowAllCities);
 
-    m_lbAllCities = CityList(box, "lbAllCities", QRect(16, 40, 169, 137),
-                             tr("The full list of cities you can choose from"));
+    m_lbAllCities =
+        CityList(box, "lbAllCities", QRect(16, 40, 169, 137), tr("The full list of cities you can choose from"));
     m_lbDisplayCities = CityList(box, "lbDisplayCities", QRect(224, 40, 169, 137),
                                  tr("The list of cities you want to display on the selected map"));
     // The symbols say nothing to a screen reader: the buttons are named by their hints.

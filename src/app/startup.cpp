@@ -41,7 +41,8 @@ void StartUp(MainState& state, StartUpSteps& steps)
     steps.PlaceWindow(place.left, place.top);
 
     std::error_code ignored;
-    if (const std::string mapFile = state.SettingsPath + kReplacementMapFileName; std::filesystem::exists(mapFile, ignored))
+    if (const std::string mapFile = state.SettingsPath + kReplacementMapFileName;
+        std::filesystem::exists(mapFile, ignored))
         steps.LoadReplacementMap(mapFile);
     if (const std::string cityFile = state.SettingsPath + kCityFileName; std::filesystem::exists(cityFile, ignored))
         steps.LoadCityFile(cityFile);
