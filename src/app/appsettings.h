@@ -15,6 +15,9 @@ namespace settings_file {
 
 inline constexpr const char* kFileName = "chronivo.ini";
 inline constexpr const char* kHelpFileName = "chronivo.chm";
+// The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
+inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
+inline constexpr const char* kPortableHelpFileName = "help/index.html";
 inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
 
 inline constexpr const char* kMainWin = "MainWin";

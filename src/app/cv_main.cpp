@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 
 // The skin picture and its stored outline, made by tools/skingen.
 extern const unsigned char kSkinBmp[];
@@ -62,6 +63,10 @@ private:
     TcvMain* m_owner;
 };
 
+// The window rules name the tray menu's first item in English; its names are marked for translation here.
+[[maybe_unused]] constexpr const char* kRestoreCaptions[] = {QT_TRANSLATE_NOOP("TcvMain", "Minimize"),
+                                                             QT_TRANSLATE_NOOP("TcvMain", "Restore")};
+
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
     auto* label = new QLabel(parent);
@@ -72,10 +77,12 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 
 } // namespace
 
-TcvMain::TcvMain(const std::string& appPath, MainServices services) : m_services(std::move(services))
+TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::string& settingsPath)
+    : m_services(std::move(services))
 {
     CreateTimeSync();
     m_state.AppPath = appPath;
+    m_state.SettingsPath = settingsPath.empty() ? appPath : settingsPath;
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(kClientSize);
@@ -147,6 +154,7 @@ void TcvMain::CreateComponents()
     m_clockPanel->setGeometry(142, 6, 220, 21);
     m_clockPanel->setObjectName(QStringLiteral("ClockPanel"));
     m_clockPanel->setAttribute(Qt::WA_StyledBackground);
+    m_clockPanel->setAccessibleName(tr("Time and date"));
     // Black with a lowered bevel two pixels wide.
     m_clockPanel->setStyleSheet(QStringLiteral("#ClockPanel { background: black; border: 2px solid; "
                                                "border-color: #101010 #8a93a6 #8a93a6 #101010; }"
@@ -161,13 +169,13 @@ void TcvMain::CreateComponents()
     m_timer->setInterval(500);
     connect(m_timer, &QTimer::timeout, this, &TcvMain::TimerTimer);
 
-    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), QStringLiteral("Minimize"));
-    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), QStringLiteral("Close"));
-    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), QStringLiteral("Set Clock"));
-    m_ibVeltrix = new PictureButton(this, QRect(304, 206, 58, 15), Logo(), QStringLiteral("Open Veltrix home page"));
-    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), QStringLiteral("Settings"));
-    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), QStringLiteral("Show Calendar"));
-    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), QStringLiteral("Help"));
+    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"));
+    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), tr("Close"));
+    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), tr("Set Clock"));
+    m_ibVeltrix = new PictureButton(this, QRect(304, 206, 58, 15), Logo(), tr("Open Veltrix home page"));
+    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), tr("Settings"));
+    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), tr("Show Calendar"));
+    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), tr("Help"));
     connect(m_btnMinimize, &QAbstractButton::clicked, this, &TcvMain::btnMinimizeClick);
     connect(m_btnClose, &QAbstractButton::clicked, this, &TcvMain::btnCloseClick);
     connect(m_ibSetClock, &QAbstractButton::clicked, this, [this] { UpdateSystemClock(m_ibSetClock); });
@@ -178,16 +186,17 @@ void TcvMain::CreateComponents()
 
     m_map = new MapBox(this, this);
     m_map->setGeometry(QRect(QPoint(47, 39), kMapSize));
+    m_map->setAccessibleName(tr("Map"));
 
     m_popupMenu = new QMenu(this);
-    m_miRestore = m_popupMenu->addAction(QStringLiteral("Minimize"), this, &TcvMain::miRestoreClick);
+    m_miRestore = m_popupMenu->addAction(tr("Minimize"), this, &TcvMain::miRestoreClick);
     m_popupMenu->setDefaultAction(m_miRestore);
     m_popupMenu->addSeparator();
-    m_miSync = m_popupMenu->addAction(QStringLiteral("Sync Clock"));
+    m_miSync = m_popupMenu->addAction(tr("Sync Clock"));
     connect(m_miSync, &QAction::triggered, this, [this] { UpdateSystemClock(m_miSync); });
-    m_miCal = m_popupMenu->addAction(QStringLiteral("Show Calendar"), this, &TcvMain::ibShowCalClick);
+    m_miCal = m_popupMenu->addAction(tr("Show Calendar"), this, &TcvMain::ibShowCalClick);
     m_popupMenu->addSeparator();
-    m_miClose = m_popupMenu->addAction(QStringLiteral("Unload"), this, &TcvMain::btnCloseClick);
+    m_miClose = m_popupMenu->addAction(tr("Unload"), this, &TcvMain::btnCloseClick);
 }
 
 // The widget side of start-up; its order and rules are StartUp's.
@@ -365,7 +374,7 @@ void TcvMain::ReachScreen()
 
 void TcvMain::ApplyLook(const WindowLook& look)
 {
-    m_miRestore->setText(QString::fromStdString(look.restoreCaption));
+    m_miRestore->setText(tr(look.restoreCaption.c_str()));
     // A window shown but not yet on screen is not the window manager's yet: a minimize or hide asked
     // for now can be lost, and the state changes the window system reports meanwhile would read as
     // the user's. The first tick comes right then when the saved state is minimized.

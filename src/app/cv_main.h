@@ -51,8 +51,9 @@ struct MainServices {
 class TcvMain final : public QWidget {
     Q_OBJECT
 public:
-    // appPath: the folder of the program file, ending in '/'.
-    TcvMain(const std::string& appPath, MainServices services);
+    // appPath: the folder of the program file, ending in '/'; settingsPath: the folder of the settings
+    // file, "cities.dat" and "map.bmp", ending in '/' (empty: appPath).
+    TcvMain(const std::string& appPath, MainServices services, const std::string& settingsPath = {});
     ~TcvMain() override;
 
     const MainState& State() const { return m_state; }

@@ -1,13 +1,18 @@
 // The program: checks for a display, creates the main window and runs until it closes.
 #include "app/cv_main.h"
+#include "app/startup.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtlocaleformats.h"
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtshellopener.h"
+#include "platform/qt/qtuserfolders.h"
 #include "platform/session.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -44,7 +49,25 @@ int main(int argc, char* argv[])
     // The program, unlike its tests, may set the computer's clock.
     services.timeSync.setter = MakeSystemClockSetter(*services.timeSync.pump);
     const std::string appPath = QCoreApplication::applicationDirPath().toStdString() + '/';
-    TcvMain cvMain(appPath, std::move(services));
+    // English is the source; a translation for the user's language is used when one is installed
+    // (share/chronivo/translations, or translations/ beside a portable copy).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    QTranslator translator;
+    const QString appDir = QString::fromStdString(appPath);
+    for (const QString& folder :
+         {appDir + QStringLiteral("../share/chronivo/translations"), appDir + QStringLiteral("translations")})
+        if (translator.load(QLocale(), QStringLiteral("chronivo"), QStringLiteral("_"), folder)) {
+            QApplication::installTranslator(&translator);
+            break;
+        }
+    // A copy in a folder of its own keeps its settings beside it; an installed one, in the user's folder.
+    const std::string settingsPath = SettingsFolder(appPath, IsFolderWritable(appPath), UserConfigFolder());
+    if (settingsPath != appPath)
+        MakeFolder(settingsPath);
+    TcvMain cvMain(appPath, std::move(services), settingsPath);
     CloseOnEndRequest(cvMain);
     cvMain.show();
     return QApplication::exec();

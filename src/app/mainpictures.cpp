@@ -127,11 +127,11 @@ QPixmap Logo()
     return pixmap;
 }
 
-QIcon ProgramIcon()
+void DrawProgramIcon(QPainter& p, int size)
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    // Drawn on a 32-unit grid, scaled: every size is drawn afresh, never scaled from another.
+    p.save();
+    p.scale(size / 32.0, size / 32.0);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kEdgeDark, 2));
     p.setBrush(QColor(40, 110, 170));
@@ -141,7 +141,24 @@ QIcon ProgramIcon()
     p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(16, 16), QPointF(16, 8));
     p.drawLine(QPointF(16, 16), QPointF(22, 19));
-    return QIcon(pixmap);
+    p.restore();
+}
+
+QImage ProgramIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    DrawProgramIcon(p, size);
+    return image;
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : kProgramIconSizes)
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+    return icon;
 }
 
 } // namespace main_pictures

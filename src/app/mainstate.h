@@ -12,8 +12,9 @@
 
 struct MainState {
     std::string AppPath;      // folder of the program file, ending in '/'
-    std::string IniFileName;  // AppPath + "chronivo.ini"
-    std::string HelpFileName; // AppPath + "chronivo.chm"
+    std::string SettingsPath; // folder of the settings file, "cities.dat" and "map.bmp", ending in '/'
+    std::string IniFileName;  // SettingsPath + "chronivo.ini"
+    std::string HelpFileName; // AppPath + "chronivo.chm" when there, else the HTML help installed with the program
 
     MapViewId MapView = MapViewId::WorldEurope; // any stored number; see worldmap/mapviews.h
     std::string CitySection = "World Cities";

@@ -27,24 +27,24 @@ QCheckBox* StyleBox(const QString& caption, QWidget* parent)
 
 MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Font"));
+    setWindowTitle(tr("Font"));
     setObjectName(QStringLiteral("MapFontDialog"));
 
     m_face = new QFontComboBox(this);
     m_face->setObjectName(QStringLiteral("cbFontFace"));
-    m_face->setAccessibleName(QStringLiteral("Font"));
+    m_face->setAccessibleName(tr("Font"));
     m_face->setEditable(false);
     m_size = new QComboBox(this);
     m_size->setObjectName(QStringLiteral("cbFontSize"));
-    m_size->setAccessibleName(QStringLiteral("Size"));
+    m_size->setAccessibleName(tr("Size"));
     for (int points = kMinMapFontPoints; points <= kMaxMapFontPoints; ++points)
         m_size->addItem(QString::number(points), points);
-    m_bold = StyleBox(QStringLiteral("Bold"), this);
-    m_italic = StyleBox(QStringLiteral("Italic"), this);
-    m_underline = StyleBox(QStringLiteral("Underline"), this);
+    m_bold = StyleBox(tr("Bold"), this);
+    m_italic = StyleBox(tr("Italic"), this);
+    m_underline = StyleBox(tr("Underline"), this);
     m_sample = new QLabel(QStringLiteral("London 12:00"), this);
     m_sample->setObjectName(QStringLiteral("lbSample"));
-    m_sample->setAccessibleName(QStringLiteral("Sample"));
+    m_sample->setAccessibleName(tr("Sample"));
     m_sample->setAlignment(Qt::AlignCenter);
     m_sample->setMinimumHeight(40);
     m_sample->setStyleSheet(QStringLiteral("background: black; color: aqua;"));
@@ -54,10 +54,10 @@ MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
     styles->addWidget(m_italic);
     styles->addWidget(m_underline);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Font:"), m_face);
-    form->addRow(QStringLiteral("&Size:"), m_size);
-    form->addRow(QStringLiteral("Style:"), styles);
-    form->addRow(QStringLiteral("Sample:"), m_sample);
+    form->addRow(tr("&Font:"), m_face);
+    form->addRow(tr("&Size:"), m_size);
+    form->addRow(tr("Style:"), styles);
+    form->addRow(tr("Sample:"), m_sample);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

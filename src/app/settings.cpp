@@ -116,17 +116,14 @@ TcvSettings::~TcvSettings() = default;
 
 void TcvSettings::CreateGeneralPage()
 {
-    QGroupBox* box =
-        GroupPage(m_pageControl, "General", QStringLiteral("General"), "GroupBox4", QStringLiteral(" Settings "));
-    m_cbSysTray =
-        CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), QStringLiteral("Run in system tray?"));
+    QGroupBox* box = GroupPage(m_pageControl, "General", tr("General"), "GroupBox4", tr(" Settings "));
+    m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
 }
 
 void TcvSettings::CreateClockPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", QStringLiteral("Clock"), "GroupBox1",
-                               QStringLiteral(" Update system clock "));
+    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("Clock"), "GroupBox1", tr(" Update system clock "));
     struct Mode {
         const char* name;
         QRect place;
@@ -157,9 +154,9 @@ void TcvSettings::CreateClockPage()
         });
     }
 
-    Caption(box, "Label1", QPoint(32, 128), QStringLiteral("Use this time server:"));
-    m_cbTimeServers = Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21),
-                            QStringLiteral("Name of the Internet time server"));
+    Caption(box, "Label1", QPoint(32, 128), tr("Use this time server:"));
+    m_cbTimeServers =
+        Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21), tr("Name of the Internet time server"));
     m_cbTimeServers->setEditable(true);
     m_cbTimeServers->setInsertPolicy(QComboBox::NoInsert);
     for (const char* server : kTimeServerList)
@@ -170,8 +167,8 @@ void TcvSettings::CreateClockPage()
     connect(m_cbTimeServers, &QComboBox::editTextChanged, this,
             [this](const QString& text) { m_model.timeServer = text.toStdString(); });
 
-    m_btnInfo = Place(new QToolButton(box), "btnInfo", QRect(344, 126, 21, 21),
-                      QStringLiteral("Click to view status of last update"));
+    m_btnInfo =
+        Place(new QToolButton(box), "btnInfo", QRect(344, 126, 21, 21), tr("Click to view status of last update"));
     m_btnInfo->setAutoRaise(true);
     m_btnInfo->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_btnInfo->setIconSize(QSize(16, 16));
@@ -180,10 +177,9 @@ void TcvSettings::CreateClockPage()
 
 void TcvSettings::CreateMapPage()
 {
-    QGroupBox* box =
-        GroupPage(m_pageControl, "Map_tab", QStringLiteral("Map"), "GroupBox3", QStringLiteral(" Map view "));
-    box->setToolTip(QStringLiteral("Choose the map view to appear in the display"));
-    Caption(box, "Label7", QPoint(24, 24), QStringLiteral("Choose a map view to suit your location"));
+    QGroupBox* box = GroupPage(m_pageControl, "Map_tab", tr("Map"), "GroupBox3", tr(" Map view "));
+    box->setToolTip(tr("Choose the map view to appear in the display"));
+    Caption(box, "Label7", QPoint(24, 24), tr("Choose a map view to suit your location"));
     const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
     const char* captions[] = {"World, centered on Europe", "World, centered on America",
                               "World, centered on Australasia", "Europe and central Asia", "North America only"};
@@ -199,37 +195,35 @@ void TcvSettings::CreateMapPage()
                 rbMapTypeClick(button);
         });
     }
-    m_cbShadow =
-        CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), QStringLiteral("Show Sun's shadow"));
+    m_cbShadow = CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), tr("Show Sun's shadow"));
     connect(m_cbShadow, &QCheckBox::toggled, this, [this](bool on) { m_model.showShadow = on; });
-    m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), QStringLiteral("Font..."));
+    m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), tr("Font..."));
     connect(m_btnMapFont, &QPushButton::clicked, this, &TcvSettings::btnMapFontClick);
 }
 
 void TcvSettings::CreateCitiesPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", QStringLiteral("Cities"), "GroupBox2",
-                               QStringLiteral(" Cities to display "));
-    Caption(box, "Label2", QPoint(16, 24), QStringLiteral("Cities"));
-    Caption(box, "Label3", QPoint(224, 24), QStringLiteral("Display"));
+    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", tr("Cities"), "GroupBox2", tr(" Cities to display "));
+    Caption(box, "Label2", QPoint(16, 24), tr("Cities"));
+    Caption(box, "Label3", QPoint(224, 24), tr("Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
     m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
-                       QStringLiteral("Show only the cities whose name holds this text"));
-    m_edFilter->setPlaceholderText(QStringLiteral("Filter"));
+                       tr("Show only the cities whose name holds this text"));
+    m_edFilter->setPlaceholderText(tr("Filter"));
     m_edFilter->setClearButtonEnabled(true);
     for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
-        clear->setAccessibleName(QStringLiteral("Clear filter"));
+        clear->setAccessibleName(tr("Clear filter"));
     connect(m_edFilter, &QLineEdit::textChanged, this, &TcvSettings::ShowAllCities);
 
-    m_lbAllCities = CityList(box, "lbAllCities", QRect(16, 40, 169, 137),
-                             QStringLiteral("The full list of cities you can choose from"));
+    m_lbAllCities =
+        CityList(box, "lbAllCities", QRect(16, 40, 169, 137), tr("The full list of cities you can choose from"));
     m_lbDisplayCities = CityList(box, "lbDisplayCities", QRect(224, 40, 169, 137),
-                                 QStringLiteral("The list of cities you want to display on the selected map"));
+                                 tr("The list of cities you want to display on the selected map"));
     // The symbols say nothing to a screen reader: the buttons are named by their hints.
     m_btnAdd = Place(new QPushButton(QStringLiteral(">"), box), "btnAdd", QRect(193, 72, 24, 24),
-                     QStringLiteral("Add a city to the list of those displayed"));
+                     tr("Add a city to the list of those displayed"));
     m_btnDel = Place(new QPushButton(QStringLiteral("<"), box), "btnDel", QRect(193, 96, 24, 24),
-                     QStringLiteral("Remove a city from the list of those displayed"));
+                     tr("Remove a city from the list of those displayed"));
     for (QPushButton* button : {m_btnAdd, m_btnDel})
         button->setAutoDefault(false);
     connect(m_btnAdd, &QPushButton::clicked, this, &TcvSettings::btnAddClick);
@@ -249,7 +243,7 @@ void TcvSettings::CreateAboutPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("About_tab"));
-    m_pageControl->addTab(page, QStringLiteral("About"));
+    m_pageControl->addTab(page, tr("About"));
     auto* icon = Place(new QLabel(page), "imgIcon", QRect(24, 24, 32, 32), {}, QStringLiteral("Veltrix Chronivo"));
     icon->setPixmap(main_pictures::ProgramIcon().pixmap(32, 32));
 
@@ -260,7 +254,7 @@ void TcvSettings::CreateAboutPage()
     title->setFont(big);
     title->setStyleSheet(QStringLiteral("color: navy;"));
     title->adjustSize();
-    Caption(page, "lbVersion", QPoint(72, 56), QStringLiteral("Version 1.3"));
+    Caption(page, "lbVersion", QPoint(72, 56), tr("Version 1.3"));
 
     const QString address = QString::fromLatin1(kHomePage);
     QLabel* url = Caption(page, "lbURL", QPoint(72, 104),
@@ -275,9 +269,9 @@ void TcvSettings::CreateAboutPage()
 
 void TcvSettings::CreateButtons()
 {
-    m_btnOK = CaptionedButton<QPushButton>(this, "btnOK", QRect(208, 248, 72, 24), QStringLiteral("OK"));
-    m_btnCancel = CaptionedButton<QPushButton>(this, "btnCancel", QRect(288, 248, 72, 24), QStringLiteral("Cancel"));
-    m_btnHelp = CaptionedButton<QPushButton>(this, "btnHelp", QRect(368, 248, 72, 24), QStringLiteral("Help"));
+    m_btnOK = CaptionedButton<QPushButton>(this, "btnOK", QRect(208, 248, 72, 24), tr("OK"));
+    m_btnCancel = CaptionedButton<QPushButton>(this, "btnCancel", QRect(288, 248, 72, 24), tr("Cancel"));
+    m_btnHelp = CaptionedButton<QPushButton>(this, "btnHelp", QRect(368, 248, 72, 24), tr("Help"));
     m_btnOK->setDefault(true);
     m_btnCancel->setAutoDefault(false);
     m_btnHelp->setAutoDefault(false);

@@ -9,6 +9,21 @@
 #include <clocale>
 #include <filesystem>
 
+std::string SettingsFolder(const std::string& appPath, bool appPathWritable, const std::string& userFolder)
+{
+    return appPathWritable || userFolder.empty() ? appPath : userFolder;
+}
+
+std::string HelpFile(const std::string& appPath)
+{
+    using namespace settings_file;
+    std::error_code ignored;
+    for (const char* name : {kHelpFileName, kInstalledHelpFileName, kPortableHelpFileName})
+        if (std::filesystem::is_regular_file(appPath + name, ignored))
+            return std::filesystem::path(appPath + name).lexically_normal().string();
+    return appPath + kHelpFileName;
+}
+
 void StartUp(MainState& state, StartUpSteps& steps)
 {
     using namespace settings_file;
@@ -19,16 +34,17 @@ void StartUp(MainState& state, StartUpSteps& steps)
     state.LastMapTime = 0;
     state.MapReady = false;
 
-    state.IniFileName = state.AppPath + kFileName;
-    state.HelpFileName = state.AppPath + kHelpFileName;
+    state.IniFileName = state.SettingsPath + kFileName;
+    state.HelpFileName = HelpFile(state.AppPath);
 
     const WindowPlace place = ReadWindowPlace(state.IniFileName);
     steps.PlaceWindow(place.left, place.top);
 
     std::error_code ignored;
-    if (const std::string mapFile = state.AppPath + kReplacementMapFileName; std::filesystem::exists(mapFile, ignored))
+    if (const std::string mapFile = state.SettingsPath + kReplacementMapFileName;
+        std::filesystem::exists(mapFile, ignored))
         steps.LoadReplacementMap(mapFile);
-    if (const std::string cityFile = state.AppPath + kCityFileName; std::filesystem::exists(cityFile, ignored))
+    if (const std::string cityFile = state.SettingsPath + kCityFileName; std::filesystem::exists(cityFile, ignored))
         steps.LoadCityFile(cityFile);
 
     ReadDisplaySettings(state);

@@ -31,6 +31,15 @@ public:
     virtual void ComposeMapView() = 0;
 };
 
-// FormCreate. appPath (ending in a path separator) must already be in state.AppPath. Also makes the
-// decimal separator of the process's number conversions ".".
+// The folder, ending in a path separator, of the settings file, "cities.dat" and "map.bmp": the
+// program's own folder when it can be written (a portable copy), otherwise userFolder (the user's
+// configuration folder, ending in a path separator). Chosen once, before StartUp.
+std::string SettingsFolder(const std::string& appPath, bool appPathWritable, const std::string& userFolder);
+
+// The help StartUp picks: "chronivo.chm" beside the program when there, else the HTML help installed
+// with the program, else a portable copy's; the ".chm" name when none exists.
+std::string HelpFile(const std::string& appPath);
+
+// FormCreate. state.AppPath and state.SettingsPath (each ending in a path separator) must already be
+// set. Also makes the decimal separator of the process's number conversions ".".
 void StartUp(MainState& state, StartUpSteps& steps);

@@ -120,7 +120,7 @@ TcvCalendar::TcvCalendar(const LocalClock& clock, const LocaleFormats& formats, 
     : QDialog(parent), m_names(ReadCalendarNames(formats))
 {
     setObjectName(QStringLiteral("cvCalendar"));
-    setWindowTitle(QStringLiteral("Chronivo - Calendar"));
+    setWindowTitle(tr("Chronivo - Calendar"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kClientSize);
@@ -154,12 +154,12 @@ void TcvCalendar::CreateComponents()
     m_lbYear = CaptionLabel(this, QRect(238, -2, 110, 32), yearFont, Qt::cyan);
     m_lbYear->setObjectName(QStringLiteral("lbYear"));
 
-    m_leftBtn = new PictureButton(this, QRect(208, 0, 32, 32), ArrowPicture(-1), QStringLiteral("Previous year"));
+    m_leftBtn = new PictureButton(this, QRect(208, 0, 32, 32), ArrowPicture(-1), tr("Previous year"));
     m_leftBtn->setObjectName(QStringLiteral("LeftBtn"));
-    m_leftBtn->setAccessibleName(QStringLiteral("Previous year"));
-    m_rightbtn = new PictureButton(this, QRect(352, 0, 32, 32), ArrowPicture(+1), QStringLiteral("Next year"));
+    m_leftBtn->setAccessibleName(tr("Previous year"));
+    m_rightbtn = new PictureButton(this, QRect(352, 0, 32, 32), ArrowPicture(+1), tr("Next year"));
     m_rightbtn->setObjectName(QStringLiteral("Rightbtn"));
-    m_rightbtn->setAccessibleName(QStringLiteral("Next year"));
+    m_rightbtn->setAccessibleName(tr("Next year"));
     connect(m_leftBtn, &QAbstractButton::clicked, this, &TcvCalendar::LeftBtnClick);
     connect(m_rightbtn, &QAbstractButton::clicked, this, &TcvCalendar::RightbtnClick);
 }

@@ -38,13 +38,16 @@ private:
 TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
 {
     TempDir folder;
+    TempDir program;
     folder.Write("chronivo.ini", "[MainWin]\nLeft=25\nTop=-7\nMinimized=1\n"
                                  "[Display]\nMap view=3\nTrayIcon=1\n[Clock]\nUpdate type=0\n");
     folder.Write("map.bmp", "whatever it holds");
     const std::string app = folder.Path().string() + '/';
+    const std::string programPath = program.Path().string() + '/';
 
     MainState state;
-    state.AppPath = app;
+    state.AppPath = programPath;
+    state.SettingsPath = app;
     state.FirstTickDone = true;
     state.LastMapTime = 5;
     state.MapReady = true;
@@ -55,11 +58,32 @@ TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
                                                    "set clock hidden", "size 400,200", "compose view 3"}))
         << "no cities.dat, no city file step; the map area takes the replacement picture's size";
     EXPECT_EQ(state.IniFileName, app + "chronivo.ini");
-    EXPECT_EQ(state.HelpFileName, app + "chronivo.chm");
+    EXPECT_EQ(state.HelpFileName, programPath + "chronivo.chm") << "the help belongs to the program";
     EXPECT_TRUE(state.TrayMode);
     EXPECT_FALSE(state.FirstTickDone) << "the saved minimized state waits for the first tick";
     EXPECT_EQ(state.LastMapTime, 0.0);
     EXPECT_FALSE(state.MapReady);
+}
+
+TEST(StartUp, SettingsStayBesideAWritableProgramElseGoToTheUserFolder)
+{
+    EXPECT_EQ(SettingsFolder("/opt/c/", true, "/home/u/.config/chronivo/"), "/opt/c/");
+    EXPECT_EQ(SettingsFolder("/usr/bin/", false, "/home/u/.config/chronivo/"), "/home/u/.config/chronivo/");
+    EXPECT_EQ(SettingsFolder("/usr/bin/", false, ""), "/usr/bin/") << "no user folder: as before";
+}
+
+TEST(StartUp, HelpBesideTheProgramWinsOverTheInstalledHtmlHelp)
+{
+    TempDir prefix;
+    std::filesystem::create_directories(prefix.Path() / "share/doc/chronivo/help");
+    std::filesystem::create_directories(prefix.Path() / "bin");
+    prefix.Write("share/doc/chronivo/help/index.html", "<html></html>");
+    const std::string bin = (prefix.Path() / "bin").string() + '/';
+    EXPECT_EQ(HelpFile(bin), (prefix.Path() / "share/doc/chronivo/help/index.html").string());
+    prefix.Write("bin/chronivo.chm", "chm");
+    EXPECT_EQ(HelpFile(bin), bin + "chronivo.chm");
+    TempDir bare;
+    EXPECT_EQ(HelpFile(bare.Path().string() + '/'), bare.Path().string() + "/chronivo.chm") << "none: as before";
 }
 
 } // namespace

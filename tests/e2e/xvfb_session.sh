@@ -31,3 +31,14 @@ poll 5 test -s "$work/display"
 exec 5>&-
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
+# wait_clock_window LOG: sets window to the program's window (titled with its ticking time), or fails
+# with the program's output in LOG when none appears within 10 s.
+wait_clock_window() {
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && return 0
+        sleep 0.1
+    done
+    fail "no clock window appeared: $(cat "$1")"
+}

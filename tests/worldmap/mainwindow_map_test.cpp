@@ -131,4 +131,23 @@ TEST_F(MainWindowMap, ViewNumberBeyondTheRangeDrawsOnTheUnfilledPicture)
     EXPECT_EQ(frame.Pixel(158, 99), kDotColor) << "London at (158, 99)";
 }
 
+TEST_F(MainWindowMap, OnADoubleDensityScreenEachFramePixelBecomesASharpTwoByTwoBlock)
+{
+    Settings("Map view=0");
+    const auto window = Open();
+    window->TimerTimer();
+    ASSERT_TRUE(window->State().MapReady);
+    QImage screen(window->size() * 2, QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2);
+    window->render(&screen);
+    const Bitmap& frame = window->FrameBitmap();
+    for (int y = 0; y < 158; ++y)
+        for (int x = 0; x < 316; ++x)
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    ASSERT_EQ(screen.pixel(2 * (kMapPlace.x() + x) + dx, 2 * (kMapPlace.y() + y) + dy) & 0xFFFFFF,
+                              frame.Pixel(x, y))
+                        << "blurred or shifted at " << x << "," << y;
+}
+
 } // namespace

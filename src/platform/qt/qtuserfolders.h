@@ -1,0 +1,14 @@
+// The folders the program keeps its settings in, as the platform's standard-paths service names them.
+#pragma once
+
+#include <string>
+
+// True when a file can be created in folder (tried, not guessed from permission bits).
+bool IsFolderWritable(const std::string& folder);
+
+// The user's configuration folder for the program, ending in '/': "$XDG_CONFIG_HOME/chronivo/" on
+// Linux, the user's application-data folder on Windows. Empty when the platform names none.
+std::string UserConfigFolder();
+
+// Creates folder and its parents when missing; false when it still does not exist.
+bool MakeFolder(const std::string& folder);
