@@ -217,6 +217,7 @@ TEST(BuiltInCityRows, UsesEachRuleCodeAsOftenAsTheTableIsMeantTo)
         const auto row = ParseCityRow(text);
         ASSERT_TRUE(row) << text;
         ++uses[row->DstRule];
+        EXPECT_FALSE(MapCityOf(*row).Zone.empty()) << text; // every built-in city has its zone
         longest = std::max(longest, row->Key.size());
     }
     const std::map<int, int> expected = {{0, 43}, {1, 29}, {2, 39}, {4, 2},  {5, 1},
@@ -225,6 +226,7 @@ TEST(BuiltInCityRows, UsesEachRuleCodeAsOftenAsTheTableIsMeantTo)
     EXPECT_EQ(longest, 29u);
     EXPECT_EQ(CityRowKey(rows.front()), "Amsterdam, Netherlands");
     EXPECT_EQ(CityRowKey(rows.back()), "Winnipeg, Canada");
+    EXPECT_EQ(MapCityOf(*FindCityRow(rows, "Kiev, Ukraine")).Zone, "Europe/Kyiv");
 }
 
 TEST(BuiltInCityRows, HoldTheKnownCities)
