@@ -66,11 +66,14 @@ const Azimuths& TheAzimuths()
 }
 
 // Makes circle hold the points at radius around a Sun at sunLatitude, one for each azimuth, unless it holds
-// them already.
+// them already, for a latitude within kSunLatitudeSlack of it.
 void KeepPoints(SunShadow::CirclePoints& circle, double radius, double sunLatitude,
                 const std::vector<Azimuth>& azimuths)
 {
-    if (circle.radius == radius && circle.sunLatitude == sunLatitude && circle.points.size() == azimuths.size())
+    // The map is redrawn every minute and the Sun's latitude moves with it; working the points out afresh
+    // each time would cost more than the rest of the mask.
+    if (circle.radius == radius && std::abs(circle.sunLatitude - sunLatitude) <= kSunLatitudeSlack &&
+        circle.points.size() == azimuths.size())
         return;
     // The centre's longitude plays no part in a point's offset from it.
     const GreatCircle around(radius, 0.0, sunLatitude);

@@ -39,6 +39,10 @@ public:
     }
 };
 
+// How far the Sun's latitude may move before a shadow works out its circles' points again: 1e-5 radian
+// (0.0006 degree, a couple of minutes of the Sun's motion at the equinoxes), far below a pixel in every view.
+inline constexpr double kSunLatitudeSlack = 1e-5;
+
 // A place on the Earth, radians: latitude north positive, longitude west positive.
 struct SunPoint {
     double latitude = 0;
@@ -70,8 +74,9 @@ public:
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& sun);
 
     // The points of a circle around the Sun, each as its latitude and its longitude less the Sun's (radians).
-    // They depend only on the circle's radius and the Sun's latitude, which changes once a day, so each
-    // circle keeps its points between frames and works them out again only when one of those changes.
+    // They depend only on the circle's radius and the Sun's latitude, which moves by at most 0.4 degree a day,
+    // so each circle keeps its points between frames and works them out again only when the radius changes
+    // or the latitude has moved by more than kSunLatitudeSlack.
     struct CirclePoint {
         double latitude;
         double delta;
