@@ -248,8 +248,7 @@ TDateTime CityLocalTime(const TMapCity& city, TDateTime utc, const ZoneDatabase*
     return ApplyDaylightSaving(static_cast<unsigned>(city.DstRule), utc + city.UtcOffset);
 }
 
-std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats,
-                         const ZoneDatabase* zones)
+std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats, const ZoneDatabase* zones)
 {
     return formats.ShortTime(CityLocalTime(city, utc, zones));
 }

@@ -139,6 +139,7 @@ constexpr std::array<Entry, 124> kCityZones{{
 
 std::string_view CityZoneOf(std::string_view key)
 {
-    const auto found = std::find_if(kCityZones.begin(), kCityZones.end(), [key](const Entry& e) { return e.first == key; });
+    const auto found =
+        std::find_if(kCityZones.begin(), kCityZones.end(), [key](const Entry& e) { return e.first == key; });
     return found == kCityZones.end() ? std::string_view() : found->second;
 }

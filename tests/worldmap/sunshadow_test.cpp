@@ -81,10 +81,9 @@ SunPoint NoaaSubsolarPoint(TDateTime utc)
     const double epsilon0 = 23 + (26 + (21.448 - c * (46.815 + c * (0.00059 - c * 0.001813))) / 60) / 60;
     const double epsilon = epsilon0 + 0.00256 * std::cos(omega);
     const double y = std::pow(std::tan(rad(epsilon / 2)), 2);
-    const double eotMinutes =
-        4 * RadToDeg(y * std::sin(2 * rad(l0)) - 2 * e * std::sin(rad(m)) +
-                     4 * e * y * std::sin(rad(m)) * std::cos(2 * rad(l0)) - 0.5 * y * y * std::sin(4 * rad(l0)) -
-                     1.25 * e * e * std::sin(2 * rad(m)));
+    const double eotMinutes = 4 * RadToDeg(y * std::sin(2 * rad(l0)) - 2 * e * std::sin(rad(m)) +
+                                           4 * e * y * std::sin(rad(m)) * std::cos(2 * rad(l0)) -
+                                           0.5 * y * y * std::sin(4 * rad(l0)) - 1.25 * e * e * std::sin(2 * rad(m)));
     const double u = utc - std::floor(utc);
     return {std::asin(std::sin(rad(epsilon)) * std::sin(rad(lambda))), rad(15 * (24 * u - 12) + eotMinutes / 4)};
 }

@@ -25,7 +25,6 @@ constexpr int kYear = 2026;
 // A leap year's last day counts too.
 const int kHoursInYear = (IsLeapYear(kYear) ? 366 : 365) * 24;
 
-
 bool ZoneInstalled(const std::string& zone)
 {
     const char* folder = std::getenv("TZDIR");
@@ -144,8 +143,8 @@ int main()
     std::printf("\n");
     const char* modes[2] = {"table", "zones"};
     for (int mode = 0; mode < 2; ++mode)
-        std::printf("Total, %s: %lld of %lld city-hours of %d differ, in %d of %d cities.\n", modes[mode],
-                    totals[mode], cityHours, kYear, citiesDiffering[mode], cities);
+        std::printf("Total, %s: %lld of %lld city-hours of %d differ, in %d of %d cities.\n", modes[mode], totals[mode],
+                    cityHours, kYear, citiesDiffering[mode], cities);
     if (missing)
         std::printf("%d cities without a zone here.\n", missing);
     return missing || totals[1] ? 1 : 0;
