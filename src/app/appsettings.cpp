@@ -61,6 +61,7 @@ void ReadDisplaySettings(MainState& state)
     state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
     state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
     state.ShowShadow = ReadInteger(file, kDisplay, "Show shadow", 1) == 1;
+    state.UseTimeZones = ReadExactlyOne(file, kDisplay, "Time zones");
     state.CitySection = CitySectionOf(state.MapView);
 }
 
@@ -150,6 +151,7 @@ void WriteChoices(const MainState& state)
     WriteIniString(file, kDisplay, "Font size", std::to_string(state.MapFontSize));
     WriteIniString(file, kDisplay, "Font style", FontStyleText(state.MapFontStyle));
     WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
+    WriteIniString(file, kDisplay, "Time zones", flag(state.UseTimeZones));
     WriteIniString(file, kClock, "Time server", state.TimeServer);
 }
 

@@ -44,7 +44,8 @@ struct WindowPlace {
 
 // "MainWin" "Top" then "Left".
 WindowPlace ReadWindowPlace(const std::string& fileName);
-// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow"; sets CitySection.
+// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (on only for
+// "1"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type". A "Last update" that is not a number
 // counts as never (0).
@@ -75,7 +76,7 @@ void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace p
 // absent.
 std::string ReadLog(const std::string& fileName);
 // The dialog's choices in state, key by key: "Display" "TrayIcon"; "Clock" "Update type"; "Display"
-// "Map view", "Font face", "Font size", "Font style", "Show shadow"; "Clock" "Time server".
+// "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server".
 void WriteChoices(const MainState& state);
 
 } // namespace settings_file

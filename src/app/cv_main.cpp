@@ -14,6 +14,7 @@
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
 #include "platform/qt/qtworker.h"
+#include "platform/qt/qtzonedatabase.h"
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -89,6 +90,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
     setWindowIcon(main_pictures::ProgramIcon());
     if (!m_services.trayArea)
         m_services.trayArea = std::make_unique<QtNotificationArea>();
+    if (!m_services.zones)
+        m_services.zones = std::make_unique<QtZoneDatabase>();
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
@@ -496,7 +499,12 @@ void TcvMain::LoadMapCities()
 
 std::string TcvMain::MapCityTimeText(const TMapCity& city) const
 {
-    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats);
+    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats, CityZones());
+}
+
+const ZoneDatabase* TcvMain::CityZones() const
+{
+    return m_state.UseTimeZones ? m_services.zones.get() : nullptr;
 }
 
 void TcvMain::ComposeMapView()
@@ -513,8 +521,8 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     options.localTime = m_state.TickTime;
     options.timeZoneBias = CurrentTimeZoneBias();
     options.font = {m_state.MapFontName, m_state.MapFontSize, m_state.MapFontStyle};
-    options.cityTime = [this](const TMapCity& city, TDateTime utc) {
-        return CityTimeText(city, utc, *m_services.formats);
+    options.cityTime = [this, zones = CityZones()](const TMapCity& city, TDateTime utc) {
+        return CityTimeText(city, utc, *m_services.formats, zones);
     };
     // With the shadow off the frame is the plain picture and there is no Sun marker either: the marker's
     // place comes from the shadow step.

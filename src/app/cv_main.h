@@ -10,6 +10,7 @@
 #include "app/mainwindowrules.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
+#include "platform/zonedatabase.h"
 #include "timesync/timesyncservices.h"
 #include "worldmap/bitmap.h"
 #include "worldmap/mapcity.h"
@@ -46,6 +47,8 @@ struct MainServices {
     TimeSyncServices timeSync = {};
     // The notification area of tray mode; absent, the desktop's through Qt.
     std::unique_ptr<NotificationArea> trayArea = {};
+    // The time-zone database of the cities' times when "Time zones" is on; absent, the system's through Qt.
+    std::unique_ptr<ZoneDatabase> zones = {};
 };
 
 class TcvMain final : public QWidget {
@@ -114,6 +117,8 @@ private:
     bool IsDialUpConnected();
     // UTC = local time + bias, in days.
     double CurrentTimeZoneBias() const;
+    // The zones the cities' times come from: the database when "Time zones" is on, else none (the table).
+    const ZoneDatabase* CityZones() const;
 
     MainState m_state;
     MainServices m_services;

@@ -119,6 +119,10 @@ void TcvSettings::CreateGeneralPage()
     QGroupBox* box = GroupPage(m_pageControl, "General", tr("General"), "GroupBox4", tr(" Settings "));
     m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
+    m_cbTimeZones = CaptionedButton<QCheckBox>(box, "cbTimeZones", QRect(24, 56, 353, 17),
+                                               QStringLiteral("Take city times from the system's time zones"),
+                                               QStringLiteral("Off: the city table's own offsets and rules"));
+    connect(m_cbTimeZones, &QCheckBox::toggled, this, [this](bool on) { m_model.useTimeZones = on; });
 }
 
 void TcvSettings::CreateClockPage()
@@ -287,11 +291,13 @@ void TcvSettings::FillFromModel()
     // model's own values must not be read back half changed.
     const bool trayMode = m_model.trayMode;
     const bool showShadow = m_model.showShadow;
+    const bool useTimeZones = m_model.useTimeZones;
     const std::string server = m_model.timeServer;
     const int updateType = m_model.UpdateType();
     const int mapView = m_model.MapView();
 
     m_cbSysTray->setChecked(trayMode);
+    m_cbTimeZones->setChecked(useTimeZones);
     if (updateType != kNoChoice)
         m_updateButtons[updateType]->setChecked(true);
     m_cbTimeServers->setEditText(QString::fromStdString(server));

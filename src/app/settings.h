@@ -61,6 +61,7 @@ private:
 
     QTabWidget* m_pageControl = nullptr;
     QCheckBox* m_cbSysTray = nullptr;
+    QCheckBox* m_cbTimeZones = nullptr;
     QRadioButton* m_updateButtons[4] = {}; // rbNever, rbManually, rbAuto, rbAutoDUN
     QComboBox* m_cbTimeServers = nullptr;
     QToolButton* m_btnInfo = nullptr;

@@ -45,7 +45,7 @@ bool SameCityName(const std::string& a, const std::string& b)
 }
 
 SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable)
-    : trayMode(state.TrayMode), showShadow(state.ShowShadow),
+    : trayMode(state.TrayMode), showShadow(state.ShowShadow), useTimeZones(state.UseTimeZones),
       timeServer(state.TimeServer), font{state.MapFontName, state.MapFontSize, state.MapFontStyle},
       m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable))
 {
@@ -162,6 +162,7 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
     state.MapFontSize = font.points;
     state.MapFontStyle = font.style;
     state.ShowShadow = showShadow;
+    state.UseTimeZones = useTimeZones;
     // Whatever the update mode: the server is kept for when it is wanted again.
     state.TimeServer = timeServer;
 

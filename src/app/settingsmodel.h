@@ -57,6 +57,7 @@ public:
 
     bool trayMode = false;
     bool showShadow = true;
+    bool useTimeZones = false;
     std::string timeServer;
     MapFontChoice font;
 

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "platform/filestore.h"
+#include "worldmap/cityzones.h"
 
 #include <algorithm>
 #include <array>
@@ -210,6 +211,7 @@ TMapCity MapCityOf(const CityRow& row)
     city.Longitude = -row.Longitude;
     city.UtcOffset = row.OffsetHours * kHour;
     city.DstRule = row.DstRule;
+    city.Zone = CityZoneOf(row.Key);
     return city;
 }
 
@@ -238,12 +240,15 @@ TDateTime ApplyDaylightSaving(unsigned rule, TDateTime standardTime)
     return inForce ? standardTime + kHour : standardTime;
 }
 
-TDateTime CityLocalTime(const TMapCity& city, TDateTime utc)
+TDateTime CityLocalTime(const TMapCity& city, TDateTime utc, const ZoneDatabase* zones)
 {
+    if (zones && !city.Zone.empty())
+        if (const std::optional<int> offset = zones->UtcOffsetSeconds(city.Zone, utc))
+            return utc + *offset / 86400.0;
     return ApplyDaylightSaving(static_cast<unsigned>(city.DstRule), utc + city.UtcOffset);
 }
 
-std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats)
+std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats, const ZoneDatabase* zones)
 {
-    return formats.ShortTime(CityLocalTime(city, utc));
+    return formats.ShortTime(CityLocalTime(city, utc, zones));
 }

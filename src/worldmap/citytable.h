@@ -18,6 +18,7 @@
 #pragma once
 
 #include "platform/localeformats.h"
+#include "platform/zonedatabase.h"
 #include "components/Stringhl.h"
 #include "worldmap/mapcity.h"
 
@@ -58,7 +59,7 @@ TStrings CityChoiceNames(const TStrings& table);
 // 32 columns also answers to its 31-column choice name, the form the settings store.
 std::optional<CityRow> FindCityRow(const TStrings& table, std::string_view name);
 // The map slot of a row: Name the key before its first comma (empty without one), longitude
-// negated to west positive, offset in days.
+// negated to west positive, offset in days, Zone the zone the program knows for the key (CityZoneOf).
 TMapCity MapCityOf(const CityRow& row);
 // The slots of the named cities, in order (the names a view's section lists, read by the settings
 // unit). Names past kMaxMapCities are left out, so the last slot stays empty. A name that matches no
@@ -78,7 +79,9 @@ TMapCities MapCitiesOf(const TStrings& names, const TStrings& table);
 // of the year and from the start of the year to the second.) 0, 3 and any other code: never.
 TDateTime ApplyDaylightSaving(unsigned rule, TDateTime standardTime);
 // The city's local time at utc (days since 30 December 1899); in the program utc is the tick's local
-// time plus the platform's time-zone bias.
-TDateTime CityLocalTime(const TMapCity& city, TDateTime utc);
+// time plus the platform's time-zone bias. With zones, a city whose zone they know takes its offset from
+// them; without, or for a city of no known zone, the table's offset and rule give it.
+TDateTime CityLocalTime(const TMapCity& city, TDateTime utc, const ZoneDatabase* zones = nullptr);
 // The map label's time of the city at utc: the user's short time format ("t").
-std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats);
+std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats,
+                         const ZoneDatabase* zones = nullptr);

@@ -11,6 +11,7 @@ struct TMapCity {
     int Longitude = 0;    // degrees, WEST positive (the table's value negated)
     double UtcOffset = 0; // standard offset from UTC, days
     int DstRule = 0;      // daylight-saving rule code 0..11
+    std::string Zone;     // the city's zone in the system's time-zone database; empty when unknown
 };
 
 constexpr int kMapCitySlots = 32;

@@ -40,6 +40,7 @@ struct MapPoint {
 
 // The moment a frame shows, as the Sun's shadow needs it.
 struct ShadowTime {
+    int year = 2000;           // of the local date
     int month = 1;             // of the local date, 1..12
     int day = 1;               // of the local date, 1..31
     double utcTimeOfDay = 0.0; // fraction of a day, 0 ≤ t < 1

@@ -66,11 +66,14 @@ const Azimuths& TheAzimuths()
 }
 
 // Makes circle hold the points at radius around a Sun at sunLatitude, one for each azimuth, unless it holds
-// them already.
+// them already, for a latitude within kSunLatitudeSlack of it.
 void KeepPoints(SunShadow::CirclePoints& circle, double radius, double sunLatitude,
                 const std::vector<Azimuth>& azimuths)
 {
-    if (circle.radius == radius && circle.sunLatitude == sunLatitude && circle.points.size() == azimuths.size())
+    // The map is redrawn every minute and the Sun's latitude moves with it; working the points out afresh
+    // each time would cost more than the rest of the mask.
+    if (circle.radius == radius && std::abs(circle.sunLatitude - sunLatitude) <= kSunLatitudeSlack &&
+        circle.points.size() == azimuths.size())
         return;
     // The centre's longitude plays no part in a point's offset from it.
     const GreatCircle around(radius, 0.0, sunLatitude);
@@ -89,20 +92,34 @@ MapPoint PixelAt(const MapGeometry& geometry, const SunPoint& sun, const SunShad
 
 } // namespace
 
-SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay)
+SunPoint SubsolarPoint(int year, int month, int day, double utcTimeOfDay)
 {
-    // Days counted from about the December solstice, a month taken as 30.4 days.
-    const double a = ((month - 1) * 30.4 + 10 + day) * 0.0172;
-    const double declination = -0.409 * std::cos(a);
-    // A small correction, in degrees, for the Sun running ahead of or behind the clock over the year.
-    const double correction = 0.13 * std::sin(a) + 0.156 * std::sin(2 * a);
-    const double westLongitude = 15 * (24 * utcTimeOfDay - 12) - correction;
+    // Days since 1 January 2000, 12:00 UTC. The day is added to the month's first, so that a day past the
+    // month's end still counts on rather than failing.
+    const TDateTime monthStart = EncodeDate(year, std::clamp(month, 1, 12), 1);
+    const double n = monthStart + (day - 1) + utcTimeOfDay - (EncodeDate(2000, 1, 1) + 0.5);
+    // The Sun's mean longitude and mean anomaly, its ecliptic longitude and the obliquity of the ecliptic
+    // (degrees), as the almanacs give them in short form.
+    const double meanLongitude = 280.460 + 0.9856474 * n;
+    const double anomaly = DegToRad(357.528 + 0.9856003 * n);
+    const double longitude = DegToRad(meanLongitude + 1.915 * std::sin(anomaly) + 0.020 * std::sin(2 * anomaly));
+    const double obliquity = DegToRad(23.439 - 0.0000004 * n);
+    const double declination = std::asin(std::sin(obliquity) * std::sin(longitude));
+    const double rightAscension = std::atan2(std::cos(obliquity) * std::sin(longitude), std::cos(longitude));
+    // The equation of time, hours: how far the Sun runs ahead of (or behind) the mean Sun the clock follows.
+    const double ahead = std::remainder(meanLongitude - RadToDeg(rightAscension), 360.0);
+    const double equationOfTime = ahead / 15;
+    const double westLongitude = 15 * (24 * utcTimeOfDay - 12 + equationOfTime);
     return {declination, DegToRad(westLongitude)};
 }
 
-MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
+MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int year, int month, int day, double utcTimeOfDay)
 {
-    const SunPoint sun = SubsolarPoint(month, day, utcTimeOfDay);
+    return DrawSunShadow(geometry, SubsolarPoint(year, month, day, utcTimeOfDay));
+}
+
+MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun)
+{
     const int width = std::max(geometry.width, 0);
     const int height = std::max(geometry.height, 0);
     if (m_mask.Width() != width || m_mask.Height() != height)
@@ -154,7 +171,12 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, co
 
 MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)
 {
-    const MapPoint sun = DrawSunShadow(geometry, time.month, time.day, time.utcTimeOfDay);
+    return ShadeFrame(frame, view, geometry, SubsolarPoint(time.year, time.month, time.day, time.utcTimeOfDay));
+}
+
+MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& point)
+{
+    const MapPoint sun = DrawSunShadow(geometry, point);
     // A regional picture smaller than a replacement world map would leave the last frame around it.
     if (view.Width() < frame.Width() || view.Height() < frame.Height())
         std::fill(frame.Data(), frame.Data() + static_cast<std::size_t>(frame.Width()) * frame.Height(), Rgb{0});
@@ -208,9 +230,8 @@ void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame
     }
 }
 
-Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, int month, int day, double utcTimeOfDay)
+Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, const SunPoint& sun)
 {
-    const SunPoint sun = SubsolarPoint(month, day, utcTimeOfDay);
     const auto pixelAt = [&](double radius, double azimuth) {
         double lat = 0, lon = 0;
         GreatCirclePoint(radius, azimuth, sun.westLongitude, sun.latitude, lat, lon);

@@ -3,8 +3,9 @@
 // picture's brightness, the twilight band to half).
 //
 // The mask is drawn into a plane of its own, one byte a pixel, apart from the picture shown, so its values
-// are read back exactly. The point under the Sun comes from a short approximation that counts days from about the
-// December solstice; longitudes are west positive, as everywhere on the map.
+// are read back exactly. The point under the Sun comes from the Sun's mean longitude and anomaly counted from
+// the year 2000, good to about 0.01 degree for this century; longitudes are west positive, as everywhere on the
+// map.
 #pragma once
 
 #include "worldmap/bitmap.h"
@@ -38,23 +39,29 @@ public:
     }
 };
 
+// How far the Sun's latitude may move before a shadow works out its circles' points again: 1e-5 radian
+// (0.0006 degree, a couple of minutes of the Sun's motion at the equinoxes), far below a pixel in every view.
+inline constexpr double kSunLatitudeSlack = 1e-5;
+
 // A place on the Earth, radians: latitude north positive, longitude west positive.
 struct SunPoint {
     double latitude = 0;
     double westLongitude = 0;
 };
 
-// The point under the Sun for month (1-12) and day of the local date and u, the UTC time of day (fraction of
-// a day, 0 <= u < 1). The longitude may lie a little beyond ±π.
-SunPoint SubsolarPoint(int month, int day, double utcTimeOfDay);
+// The point under the Sun for year, month (1-12) and day of the local date and u, the UTC time of day (fraction
+// of a day, 0 <= u < 1). The longitude may lie a little beyond ±π.
+SunPoint SubsolarPoint(int year, int month, int day, double utcTimeOfDay);
 
 // Draws the day/twilight/night mask for a date and UTC time of day and keeps it until the next call; holds
 // its working memory between frames.
 class SunShadow {
 public:
-    // Paints the mask for the map size and view of geometry (month 1-12, day, u as for SubsolarPoint);
+    // Paints the mask for the map size and view of geometry (year, month 1-12, day, u as for SubsolarPoint);
     // returns the map pixel under the Sun (SunX, SunY), which may lie off the map.
-    MapPoint DrawSunShadow(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
+    MapPoint DrawSunShadow(const MapGeometry& geometry, int year, int month, int day, double utcTimeOfDay);
+    // The same around a given point under the Sun.
+    MapPoint DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun);
 
     // The mask of the last DrawSunShadow.
     const ShadowMask& Mask() const { return m_mask; }
@@ -63,10 +70,13 @@ public:
     // through it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map
     // pixel.
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time);
+    // The same around a given point under the Sun.
+    MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& sun);
 
     // The points of a circle around the Sun, each as its latitude and its longitude less the Sun's (radians).
-    // They depend only on the circle's radius and the Sun's latitude, which changes once a day, so each
-    // circle keeps its points between frames and works them out again only when one of those changes.
+    // They depend only on the circle's radius and the Sun's latitude, which moves by at most 0.4 degree a day,
+    // so each circle keeps its points between frames and works them out again only when the radius changes
+    // or the latitude has moved by more than kSunLatitudeSlack.
     struct CirclePoint {
         double latitude;
         double delta;
@@ -94,7 +104,7 @@ private:
 // wide (36 in the regional views), a curve crossing the map's seam being carried out past one edge and in
 // past the other; then from seeds at radius 5π/11 every 0.04 radian the day is filled up to the twilight.
 // The rest is night. Pixels are kShadowDay, kShadowTwilight or kShadowNight. For the tests; slow.
-Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, int month, int day, double utcTimeOfDay);
+Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, const SunPoint& sun);
 
 // One pixel of the picture under day, twilight or night (neither flag): unchanged, each channel halved, or
 // divided by 8 (rounding down). Top bytes are no part of a colour.

@@ -298,4 +298,25 @@ TEST_F(SettingsExchange, OkAppliesTheChoicesAndCancelChangesNothing)
     EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "World Cities", "City 1", 64), "London, England");
 }
 
+// The General page's box takes the cities' times from the time-zone database: Moscow at noon UTC on 15 July
+// is 15:00 there, where the table's rule adds a summer hour Moscow no longer keeps.
+TEST_F(SettingsExchange, TimeZonesBoxSwitchesTheCityTimes)
+{
+    dir.Write("chronivo.ini", "[World Cities]\nCity 1=Moscow, Russia\n");
+    const auto window = OpenWindow();
+    window->TimerTimer();
+    ASSERT_EQ(window->MapCities()[0].Name, "Moscow");
+    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "16:00");
+    OnNextModal([](QWidget* modal) {
+        auto* box = Child<QCheckBox>(modal, "cbTimeZones");
+        EXPECT_FALSE(box->isChecked());
+        box->setChecked(true);
+        Child<QPushButton>(modal, "btnOK")->click();
+    });
+    window->ibSettingsClick();
+    EXPECT_TRUE(window->State().UseTimeZones);
+    EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "Display", "Time zones", 16), "1");
+    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "15:00");
+}
+
 } // namespace

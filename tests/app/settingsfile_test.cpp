@@ -167,12 +167,14 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         bool tray;
         int mapView;
         const char* citySection;
+        bool timeZones = false;
     };
     const Case cases[] = {
         {"", true, {}, false, 0, "World Cities"},
-        {"[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\n", true, {}, false, 0, "World Cities"},
-        {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\n", false, {true, false, true}, true, 7,
+        {"[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\nTime zones=yes\n", true, {}, false, 0,
          "World Cities"},
+        {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n", false, {true, false, true},
+         true, 7, "World Cities", true},
         {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\n", false, {true, true, true}, true, 3,
          "EU Cities"},
         {"[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n", true, {}, false, 4, "USA Cities"},
@@ -188,6 +190,7 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         EXPECT_EQ(ReadTrayMode(ini), c.tray);
         EXPECT_EQ(state.MapView, MapViewId{c.mapView});
         EXPECT_EQ(state.CitySection, c.citySection);
+        EXPECT_EQ(state.UseTimeZones, c.timeZones);
     }
 }
 

@@ -170,7 +170,7 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     EXPECT_FALSE(applied.mapViewChanged);
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
-                                        "Font style=BU\nShow shadow=1\n"
+                                        "Font style=BU\nShow shadow=1\nTime zones=0\n"
                                         "[Clock]\nUpdate type=1\nTime server=time.nist.gov\n"
                                         "[World Cities]\nCity 1=London, England\nCity 2=\n");
 }
@@ -181,6 +181,7 @@ TEST_F(SettingsDialogRules, OkCopiesTheChoicesAndSaysWhatTheWindowMustRedo)
     SettingsModel model = Open();
     model.trayMode = true;
     model.showShadow = false;
+    model.useTimeZones = true;
     model.font = {"Liberation Sans", 9, {true, false, false}};
     model.CheckMapView(4);
     model.Add(std::string("Chicago, Illinois"));
@@ -190,6 +191,8 @@ TEST_F(SettingsDialogRules, OkCopiesTheChoicesAndSaysWhatTheWindowMustRedo)
     EXPECT_TRUE(applied.mapViewChanged);
     EXPECT_TRUE(state.TrayMode);
     EXPECT_FALSE(state.ShowShadow);
+    EXPECT_TRUE(state.UseTimeZones);
+    EXPECT_EQ(ReadIniString(state.IniFileName, "Display", "Time zones", 16, ""), "1");
     EXPECT_EQ(state.MapView, MapViewId{4});
     EXPECT_EQ(state.CitySection, "USA Cities");
     EXPECT_EQ(state.UpdateType, UpdateTypeId{3});

@@ -217,14 +217,16 @@ TEST(BuiltInCityRows, UsesEachRuleCodeAsOftenAsTheTableIsMeantTo)
         const auto row = ParseCityRow(text);
         ASSERT_TRUE(row) << text;
         ++uses[row->DstRule];
+        EXPECT_FALSE(MapCityOf(*row).Zone.empty()) << text; // every built-in city has its zone
         longest = std::max(longest, row->Key.size());
     }
-    const std::map<int, int> expected = {{0, 42}, {1, 31}, {2, 38}, {4, 2},  {5, 1},
+    const std::map<int, int> expected = {{0, 43}, {1, 29}, {2, 39}, {4, 2},  {5, 1},
                                          {6, 2},  {7, 1},  {9, 5},  {10, 1}, {11, 1}};
     EXPECT_EQ(uses, expected);
     EXPECT_EQ(longest, 29u);
     EXPECT_EQ(CityRowKey(rows.front()), "Amsterdam, Netherlands");
     EXPECT_EQ(CityRowKey(rows.back()), "Winnipeg, Canada");
+    EXPECT_EQ(MapCityOf(*FindCityRow(rows, "Kiev, Ukraine")).Zone, "Europe/Kyiv");
 }
 
 TEST(BuiltInCityRows, HoldTheKnownCities)
@@ -243,16 +245,18 @@ TEST(BuiltInCityRows, HoldTheKnownCities)
         {"Baghdad, Iraq", 3.0, 44, 33, 6},
         {"Bangkok, Thailand", 7.0, 100, 14, 0},
         {"Cairo, Egypt", 2.0, 31, 30, 5},
-        {"Honolulu, Hawaii", -10.0, -158, 21, 2},
+        {"Honolulu, Hawaii", -10.0, -158, 21, 0}, // no daylight saving
         {"Jerusalem, Israel", 2.0, 35, 32, 4},
-        {"Kabul, Afghanistan", 5.5, 69, 35, 0},
+        {"Kabul, Afghanistan", 4.5, 69, 35, 0},
         {"London, England", 0.0, 0, 52, 1},
         {"Port Stanley, Falkland Is.", -4.0, -59, -51, 11},
-        {"Santiago, Chile", -4.0, -71, -20, 10},
+        {"Santiago, Chile", -4.0, -71, -33, 10},
         {"St. John's, Newfoundland", -3.5, -53, 48, 2},
         {"Tehran, Iran", 3.5, 51, 36, 6},
         {"Wellington, New Zealand", 12.0, 175, -41, 7},
         {"Brisbane, Australia", 10.0, 153, -28, 0},
+        {"Indianapolis, Indiana", -5.0, -86, 40, 2}, // the US dates, not the European ones
+        {"Nassau, Bahamas", -5.0, -77, 25, 2},
     };
     const TStrings rows = BuiltInCityRows();
     for (const Known& k : known) {

@@ -16,10 +16,10 @@ TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
 {
     const Bitmap world = BuiltInMapPicture(BuiltInMap::World);
     MapGeometry geometry;
-    const SunPoint sun = SubsolarPoint(7, 15, 0.5);
+    const SunPoint sun = SubsolarPoint(2026, 7, 15, 0.5);
     const int sunX = LonToX(geometry, RadToDeg(sun.westLongitude));
     const int sunY = LatToY(geometry, RadToDeg(sun.latitude));
-    ASSERT_EQ(sunX, 159); // noon at Greenwich, a few minutes' correction aside
+    ASSERT_EQ(sunX, 160); // noon UTC, the Sun 6 minutes behind the clock: 1.5 degrees east
     // Mid-Pacific at 170 W lies in the night, an hour before its midnight.
     constexpr int nightX = 10, nightY = 80;
 

@@ -247,6 +247,7 @@ TEST_F(DrawMapTest, TimesGivenToTheShadowAndTheLabels)
         return std::string("00:30");
     };
     Draw();
+    EXPECT_EQ(seen.year, 2026);
     EXPECT_EQ(seen.month, 2);
     EXPECT_EQ(seen.day, 28);
     EXPECT_NEAR(seen.utcTimeOfDay, 0.5 / 24, 1e-9);

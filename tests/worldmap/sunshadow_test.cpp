@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -20,38 +21,86 @@ MapGeometry View(int view)
 
 struct Moment {
     const char* name;
-    int month, day;
+    int year, month, day;
     double u;
 };
-const Moment kMarch{"21 March 12:00", 3, 21, 0.5};
-const Moment kNewYear{"1 January 00:00", 1, 1, 0.0};
-const Moment kJune{"21 June 12:00", 6, 21, 0.5};
-const Moment kDecember{"21 December 18:00", 12, 21, 0.75};
+const Moment kMarch{"20 March 12:00", 2026, 3, 20, 0.5};
+const Moment kNewYear{"1 January 00:00", 2026, 1, 1, 0.0};
+const Moment kJune{"21 June 12:00", 2026, 6, 21, 0.5};
+const Moment kDecember{"21 December 18:00", 2026, 12, 21, 0.75};
+const Moment kNovember{"3 November 12:00", 2026, 11, 3, 0.5};
 
-TEST(SunShadow, SunPointAndMarker)
+SunPoint SunAt(const Moment& when)
+{
+    return SubsolarPoint(when.year, when.month, when.day, when.u);
+}
+
+// The reference points were worked out apart from this code, in a short Python script following the
+// spreadsheet formulas of the NOAA Global Monitoring Laboratory's solar calculator (after Meeus,
+// "Astronomical Algorithms", ch. 25): declination, and the west longitude 15 × (24u − 12) + equation of time.
+// The markers are the reference points put through the map's geometry.
+TEST(SunShadow, SunPointAndMarkerAgainstAnEphemeris)
 {
     struct Case {
         Moment when;
-        double latitude, westLongitudeDeg;
+        double latitudeDeg, westLongitudeDeg;
         int view;
         MapPoint marker;
     };
     const Case cases[] = {
-        {kMarch, 0.003339, -0.12745, 0, {159, 79}},
-        // Just past 180 E: one column right of the map in view 0, well inside it in view 1.
-        {kNewYear, -0.401701, -180.08208, 0, {317, 99}},
-        {kNewYear, -0.401701, -180.08208, 1, {80, 99}},
-        {kJune, 0.408993, -0.0010933, 0, {159, 58}},
-        {kDecember, -0.408999, 89.99925, 0, {80, 100}},
+        {kMarch, -0.0433, -1.8582, 0, {161, 79}}, // equinox: the Sun runs 7.4 minutes behind the clock
+        // Past 180 E: one column right of the map in view 0, well inside it in view 1.
+        {kNewYear, -23.0175, -180.8330, 0, {318, 99}},
+        {kNewYear, -23.0175, -180.8330, 1, {81, 99}},
+        {kJune, 23.4381, -0.4561, 0, {159, 58}},
+        {kDecember, -23.4378, 90.4498, 0, {80, 100}},
+        {kNovember, -15.1514, 4.1231, 0, {155, 92}}, // 16.5 minutes ahead: the largest lead of the year
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.when.name << " view " << c.view);
-        const SunPoint sun = SubsolarPoint(c.when.month, c.when.day, c.when.u);
-        EXPECT_NEAR(sun.latitude, c.latitude, 1e-6);
-        EXPECT_NEAR(RadToDeg(sun.westLongitude), c.westLongitudeDeg, 1e-4);
+        const SunPoint sun = SunAt(c.when);
+        EXPECT_NEAR(RadToDeg(sun.latitude), c.latitudeDeg, 0.1);
+        EXPECT_NEAR(RadToDeg(sun.westLongitude), c.westLongitudeDeg, 0.1);
         SunShadow shadow;
-        EXPECT_EQ(shadow.DrawSunShadow(View(c.view), c.when.month, c.when.day, c.when.u), c.marker);
+        EXPECT_EQ(shadow.DrawSunShadow(View(c.view), c.when.year, c.when.month, c.when.day, c.when.u), c.marker);
     }
+}
+
+// The NOAA calculator's formulas, transcribed on their own, as the yardstick for every hour of 2026.
+SunPoint NoaaSubsolarPoint(TDateTime utc)
+{
+    const auto rad = [](double degrees) { return DegToRad(degrees); };
+    const double c = (utc - (EncodeDate(2000, 1, 1) + 0.5)) / 36525;
+    const double l0 = std::fmod(280.46646 + c * (36000.76983 + c * 0.0003032), 360.0);
+    const double m = 357.52911 + c * (35999.05029 - 0.0001537 * c);
+    const double e = 0.016708634 - c * (0.000042037 + 0.0000001267 * c);
+    const double center = std::sin(rad(m)) * (1.914602 - c * (0.004817 + 0.000014 * c)) +
+                          std::sin(rad(2 * m)) * (0.019993 - 0.000101 * c) + std::sin(rad(3 * m)) * 0.000289;
+    const double omega = rad(125.04 - 1934.136 * c);
+    const double lambda = l0 + center - 0.00569 - 0.00478 * std::sin(omega);
+    const double epsilon0 = 23 + (26 + (21.448 - c * (46.815 + c * (0.00059 - c * 0.001813))) / 60) / 60;
+    const double epsilon = epsilon0 + 0.00256 * std::cos(omega);
+    const double y = std::pow(std::tan(rad(epsilon / 2)), 2);
+    const double eotMinutes = 4 * RadToDeg(y * std::sin(2 * rad(l0)) - 2 * e * std::sin(rad(m)) +
+                                           4 * e * y * std::sin(rad(m)) * std::cos(2 * rad(l0)) -
+                                           0.5 * y * y * std::sin(4 * rad(l0)) - 1.25 * e * e * std::sin(2 * rad(m)));
+    const double u = utc - std::floor(utc);
+    return {std::asin(std::sin(rad(epsilon)) * std::sin(rad(lambda))), rad(15 * (24 * u - 12) + eotMinutes / 4)};
+}
+
+TEST(SunShadow, SunPointWithinATenthOfADegreeAllYear)
+{
+    double worstLatitude = 0, worstLongitude = 0;
+    for (int hour = 0; hour < 365 * 24; ++hour) {
+        const TDateTime utc = EncodeDate(2026, 1, 1) + hour / 24.0;
+        const DateParts date = DecodeDate(utc);
+        const SunPoint sun = SubsolarPoint(date.year, date.month, date.day, utc - std::floor(utc));
+        const SunPoint reference = NoaaSubsolarPoint(utc);
+        worstLatitude = std::max(worstLatitude, std::abs(RadToDeg(sun.latitude - reference.latitude)));
+        worstLongitude = std::max(worstLongitude, std::abs(RadToDeg(sun.westLongitude - reference.westLongitude)));
+    }
+    EXPECT_LT(worstLatitude, 0.1);
+    EXPECT_LT(worstLongitude, 0.1);
 }
 
 // Over the whole map: only the three colours; day never touches night (the band closes); well inside 90
@@ -63,9 +112,9 @@ TEST(SunShadow, MaskSplitsTheMapAtTheBoundary)
             SCOPED_TRACE(testing::Message() << when.name << " view " << view);
             const MapGeometry geometry = View(view);
             SunShadow shadow;
-            shadow.DrawSunShadow(geometry, when.month, when.day, when.u);
+            shadow.DrawSunShadow(geometry, when.year, when.month, when.day, when.u);
             const ShadowMask& mask = shadow.Mask();
-            const SunPoint sun = SubsolarPoint(when.month, when.day, when.u);
+            const SunPoint sun = SunAt(when);
             const double scale = view > 2 ? 3 * geometry.LonScale() : geometry.LonScale();
             for (int y = 0; y < 158; ++y)
                 for (int x = 0; x < 316; ++x) {
@@ -95,23 +144,26 @@ TEST(SunShadow, MaskSplitsTheMapAtTheBoundary)
 
 TEST(SunShadow, SomeSeedsOfTheEquinoxLandOnTheBand)
 {
+    // The Sun a hair north of the equator over Greenwich, where some seeds meet the band.
+    const SunPoint sun{0.003339, DegToRad(-0.12745)};
     SunShadow shadow;
-    shadow.DrawSunShadow(View(0), kMarch.month, kMarch.day, kMarch.u);
-    const SunPoint sun = SubsolarPoint(kMarch.month, kMarch.day, kMarch.u);
+    shadow.DrawSunShadow(View(0), sun);
     int onBand = 0;
     for (int i = 0; i < 158; ++i) {
         double lat, lon;
         GreatCirclePoint(5 * pi / 11, i * 0.04, sun.westLongitude, sun.latitude, lat, lon);
         onBand += shadow.Mask().Pixel(LonToX(View(0), RadToDeg(lon)), LatToY(View(0), RadToDeg(lat))) == kShadowTwilight;
     }
-    // The day side is still whole: MaskSplitsTheMapAtTheBoundary checks this same moment.
+    // The day side is still whole.
+    for (int x = 150; x < 170; ++x)
+        EXPECT_EQ(shadow.Mask().Pixel(x, 79), kShadowDay);
     EXPECT_GT(onBand, 0);
 }
 
 TEST(SunShadow, JuneHasDayAtTheTopAndNightAtTheBottom)
 {
     SunShadow shadow;
-    shadow.DrawSunShadow(View(0), kJune.month, kJune.day, kJune.u);
+    shadow.DrawSunShadow(View(0), kJune.year, kJune.month, kJune.day, kJune.u);
     for (int x = 0; x < 316; ++x) {
         SCOPED_TRACE(x);
         for (int y = 0; y < 10; ++y) {
@@ -128,7 +180,7 @@ TEST(SunShadow, BandIsThePenWide)
     for (const auto& [view, row, width] : {std::tuple{0, 79, 12}, {2, 79, 12}, {3, 100, 36}}) {
         SCOPED_TRACE(view);
         SunShadow shadow;
-        shadow.DrawSunShadow(View(view), kMarch.month, kMarch.day, kMarch.u);
+        shadow.DrawSunShadow(View(view), kMarch.year, kMarch.month, kMarch.day, kMarch.u);
         int band = 0;
         for (int x = 0; x < 316; ++x)
             band += shadow.Mask().Pixel(x, row) == kShadowTwilight;
@@ -166,7 +218,7 @@ TEST(SunShadow, ShadeFrame)
     const Bitmap view(200, 100, MakeRgb(0xFF, 0x81, 0x07));
     Bitmap frame(316, 158, MakeRgb(9, 9, 9));
     SunShadow shadow;
-    const MapPoint sun = shadow.ShadeFrame(frame, view, View(0), {kMarch.month, kMarch.day, kMarch.u});
+    const MapPoint sun = shadow.ShadeFrame(frame, view, View(0), {kMarch.year, kMarch.month, kMarch.day, kMarch.u});
     EXPECT_EQ(frame.Pixel(sun.x, sun.y), view.Pixel(0, 0));
     EXPECT_EQ(frame.Pixel(10, 50), MakeRgb(0x1F, 0x10, 0x00)); // night on the far side of the Earth
     EXPECT_EQ(frame.Pixel(250, 50), 0u);

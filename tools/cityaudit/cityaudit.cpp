@@ -1,11 +1,15 @@
-// cityaudit: compares the built-in city table with the time-zone database of this system.
+// cityaudit: compares the cities' local times, as the program shows them in both of its modes, with the
+// time-zone database of this system.
 //
-// For every city of the table it walks the 8760 hours of 2026 (UTC) and lists, as runs of hours, where
-// the local time that the table's offset and daylight-saving rule give differs from the local time of
-// the city's zone in the system's tzdata; then the total of such hours. It informs whoever edits the
-// table: the table keeps one fixed offset and one of twelve rules per city, so some differences are
-// expected. Usage: cityaudit (no arguments). Exit status 0 unless a city has no zone here.
+// For every city of the built-in table it walks every hour of 2026 (UTC) and lists, as runs of hours,
+// where the local time that the table's offset and daylight-saving rule give differs from the local time
+// of the city's zone as the C library reads it from tzdata; then the same for the program's time-zone
+// mode (the zones through the platform's database, as the map labels take them), and the totals of both.
+// It informs whoever edits the table: the table keeps one fixed offset and one of twelve rules per city,
+// so some differences are expected there; in the time-zone mode there should be none. Usage: cityaudit
+// (no arguments). Exit status 0 unless a city has no zone here or the time-zone mode differs.
 #include "base/datetime.h"
+#include "platform/qt/qtzonedatabase.h"
 #include "worldmap/citytable.h"
 
 #include <cmath>
@@ -13,141 +17,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <map>
 #include <string>
 
 namespace {
 
 constexpr int kYear = 2026;
-constexpr int kHoursInYear = 365 * 24;
-
-// Each city of the table and the zone of the time-zone database that keeps its clocks.
-const std::map<std::string, const char*> kZones = {
-    {"Amsterdam, Netherlands", "Europe/Amsterdam"},
-    {"Adelaide, Australia", "Australia/Adelaide"},
-    {"Almaty, Kazakhstan", "Asia/Almaty"},
-    {"Ankara, Turkey", "Europe/Istanbul"},
-    {"Anchorage, Alaska", "America/Anchorage"},
-    {"Athens, Greece", "Europe/Athens"},
-    {"Atlanta, Georgia", "America/New_York"},
-    {"Austin, Texas", "America/Chicago"},
-    {"Baltimore, Maryland", "America/New_York"},
-    {"Baghdad, Iraq", "Asia/Baghdad"},
-    {"Baku, Azerbaijan", "Asia/Baku"},
-    {"Bangkok, Thailand", "Asia/Bangkok"},
-    {"Barcelona, Spain", "Europe/Madrid"},
-    {"Beijing, China", "Asia/Shanghai"},
-    {"Berlin, Germany", "Europe/Berlin"},
-    {"Bogota, Colombia", "America/Bogota"},
-    {"Boston, Massachusetts", "America/New_York"},
-    {"Boulder, Colorado", "America/Denver"},
-    {"Bridgetown, Barbados", "America/Barbados"},
-    {"Brisbane, Australia", "Australia/Brisbane"},
-    {"Brussels, Belgium", "Europe/Brussels"},
-    {"Buenos Aires, Argentina", "America/Argentina/Buenos_Aires"},
-    {"Cairo, Egypt", "Africa/Cairo"},
-    {"Canberra, Australia", "Australia/Sydney"},
-    {"Cape Town, South Africa", "Africa/Johannesburg"},
-    {"Caracas, Venezuela", "America/Caracas"},
-    {"Charlotte, North Carolina", "America/New_York"},
-    {"Chicago, Illinois", "America/Chicago"},
-    {"Cincinnati, Ohio", "America/New_York"},
-    {"Cleveland, Ohio", "America/New_York"},
-    {"Copenhagen, Denmark", "Europe/Copenhagen"},
-    {"Curacao, Netherland Antilles", "America/Curacao"},
-    {"Dallas, Texas", "America/Chicago"},
-    {"Denver, Colorado", "America/Denver"},
-    {"Detroit, Michigan", "America/Detroit"},
-    {"Dublin, Ireland", "Europe/Dublin"},
-    {"Geneva, Switzerland", "Europe/Zurich"},
-    {"Georgetown, Ascension Is.", "Atlantic/St_Helena"},
-    {"Glasgow, Scotland", "Europe/London"},
-    {"Halifax, Nova Scotia", "America/Halifax"},
-    {"Helsinki, Finland", "Europe/Helsinki"},
-    {"Hong Kong, Hong Kong", "Asia/Hong_Kong"},
-    {"Honolulu, Hawaii", "Pacific/Honolulu"},
-    {"Houston, Texas", "America/Chicago"},
-    {"Indianapolis, Indiana", "America/Indiana/Indianapolis"},
-    {"Istanbul, Turkey", "Europe/Istanbul"},
-    {"Jakarta, Indonesia", "Asia/Jakarta"},
-    {"Jamestown, St. Helena", "Atlantic/St_Helena"},
-    {"Jeddah, Saudi Arabia", "Asia/Riyadh"},
-    {"Jerusalem, Israel", "Asia/Jerusalem"},
-    {"Johannesburg, South Africa", "Africa/Johannesburg"},
-    {"Kabul, Afghanistan", "Asia/Kabul"},
-    {"Kansas City, Missouri", "America/Chicago"},
-    {"Karachi, Pakistan", "Asia/Karachi"},
-    {"Kiev, Ukraine", "Europe/Kiev"},
-    {"Kingston, Jamaica", "America/Jamaica"},
-    {"Kuala Lumpur, Malaysia", "Asia/Kuala_Lumpur"},
-    {"Kuwait City, Kuwait", "Asia/Kuwait"},
-    {"Lima, Peru", "America/Lima"},
-    {"Lisbon, Portugal", "Europe/Lisbon"},
-    {"London, England", "Europe/London"},
-    {"Los Angeles, California", "America/Los_Angeles"},
-    {"Madrid, Spain", "Europe/Madrid"},
-    {"Manila, Philippines", "Asia/Manila"},
-    {"Melbourne, Australia", "Australia/Melbourne"},
-    {"Mexico City, Mexico", "America/Mexico_City"},
-    {"Miami, Florida", "America/New_York"},
-    {"Milwaukee, Wisconsin", "America/Chicago"},
-    {"Minneapolis, Minnesota", "America/Chicago"},
-    {"Minsk, Russia", "Europe/Minsk"},
-    {"Montevideo, Uruguay", "America/Montevideo"},
-    {"Montreal, Canada", "America/Toronto"},
-    {"Moscow, Russia", "Europe/Moscow"},
-    {"Nairobi, Kenya", "Africa/Nairobi"},
-    {"Nashville, Tennessee", "America/Chicago"},
-    {"Nassau, Bahamas", "America/Nassau"},
-    {"New Delhi, India", "Asia/Kolkata"},
-    {"New York, New York", "America/New_York"},
-    {"Novosibirsk, Russia", "Asia/Novosibirsk"},
-    {"Omaha, Nebraska", "America/Chicago"},
-    {"Orlando, Florida", "America/New_York"},
-    {"Osaka, Japan", "Asia/Tokyo"},
-    {"Oslo, Norway", "Europe/Oslo"},
-    {"Panama City, Panama", "America/Panama"},
-    {"Paris, France", "Europe/Paris"},
-    {"Perth, Australia", "Australia/Perth"},
-    {"Philadelphia, Pennsylvania", "America/New_York"},
-    {"Phoenix, Arizona", "America/Phoenix"},
-    {"Pittsburgh, Pennsylvania", "America/New_York"},
-    {"Port of Spain, Trinidad", "America/Port_of_Spain"},
-    {"Port Stanley, Falkland Is.", "Atlantic/Stanley"},
-    {"Quebec, Canada", "America/Toronto"},
-    {"Quito, Ecuador", "America/Guayaquil"},
-    {"Reykjavik, Iceland", "Atlantic/Reykjavik"},
-    {"Rio de Janeiro, Brazil", "America/Sao_Paulo"},
-    {"Rome, Italy", "Europe/Rome"},
-    {"Saint Louis, Missouri", "America/Chicago"},
-    {"San Francisco, California", "America/Los_Angeles"},
-    {"San Jose, Costa Rica", "America/Costa_Rica"},
-    {"San Salvador, El Salvador", "America/El_Salvador"},
-    {"Santiago, Chile", "America/Santiago"},
-    {"Santo Domingo, Dominican Rep.", "America/Santo_Domingo"},
-    {"Seattle, Washington", "America/Los_Angeles"},
-    {"Seoul, Korea", "Asia/Seoul"},
-    {"Singapore, Singapore", "Asia/Singapore"},
-    {"St. John's, Newfoundland", "America/St_Johns"},
-    {"St. Petersburg, Russia", "Europe/Moscow"},
-    {"Stamford, Connecticut", "America/New_York"},
-    {"Stockholm, Sweden", "Europe/Stockholm"},
-    {"Sydney, Australia", "Australia/Sydney"},
-    {"Taipei, Taiwan", "Asia/Taipei"},
-    {"Tegucigalpa, Honduras", "America/Tegucigalpa"},
-    {"Tehran, Iran", "Asia/Tehran"},
-    {"Tel Aviv, Israel", "Asia/Jerusalem"},
-    {"Tokyo, Japan", "Asia/Tokyo"},
-    {"Toronto, Canada", "America/Toronto"},
-    {"Tucson, Arizona", "America/Phoenix"},
-    {"Vancouver, Canada", "America/Vancouver"},
-    {"Vienna, Austria", "Europe/Vienna"},
-    {"Vilnius, Lithuania", "Europe/Vilnius"},
-    {"Vladivostok, Russia", "Asia/Vladivostok"},
-    {"Washington D.C., USA", "America/New_York"},
-    {"Wellington, New Zealand", "Pacific/Auckland"},
-    {"Winnipeg, Canada", "America/Winnipeg"},
-};
+// A leap year's last day counts too.
+const int kHoursInYear = (IsLeapYear(kYear) ? 366 : 365) * 24;
 
 bool ZoneInstalled(const std::string& zone)
 {
@@ -185,12 +61,10 @@ std::string SignedHoursMinutes(long long minutes)
            TwoDigits(std::llabs(minutes) % 60);
 }
 
-// Prints the runs of hours in which the table and the zone disagree; answers their number.
-int AuditCity(const CityRow& row, const char* zone)
+// Prints the runs of hours in which the city's time, taken with zones (or from the table without), and the C
+// library's time of its zone disagree; answers their number. TZ names the zone already.
+int AuditCity(const TMapCity& city, const ZoneDatabase* zones)
 {
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-    const TMapCity city = MapCityOf(row);
     const TDateTime yearStart = EncodeDate(kYear, 1, 1);
     const auto epochOfYear = static_cast<std::time_t>(std::llround((yearStart - EncodeDate(1970, 1, 1)) * 86400));
 
@@ -200,14 +74,14 @@ int AuditCity(const CityRow& row, const char* zone)
     auto closeRun = [&](int endHour) {
         if (runStart < 0)
             return;
-        std::printf("    %s – %s UTC (%4d h): table %s against tzdata\n", Stamp(yearStart + runStart / 24.0).c_str(),
-                    Stamp(yearStart + endHour / 24.0).c_str(), endHour - runStart + 1,
+        std::printf("    %s – %s UTC (%4d h): %s %s against tzdata\n", Stamp(yearStart + runStart / 24.0).c_str(),
+                    Stamp(yearStart + endHour / 24.0).c_str(), endHour - runStart + 1, zones ? "zones" : "table",
                     SignedHoursMinutes(runDifference).c_str());
         runStart = -1;
     };
     for (int hour = 0; hour < kHoursInYear; ++hour) {
         const TDateTime utc = yearStart + hour / 24.0;
-        const TDateTime table = CityLocalTime(city, utc);
+        const TDateTime table = CityLocalTime(city, utc, zones);
         const TDateTime zoneTime = ZoneLocalTime(epochOfYear + static_cast<std::time_t>(hour) * 3600);
         const long long difference = std::llround((table - zoneTime) * 24 * 60);
         if (runStart >= 0 && difference != runDifference)
@@ -230,9 +104,10 @@ int main()
 {
     const char* savedTz = std::getenv("TZ");
     const std::string saved = savedTz ? savedTz : "";
+    const QtZoneDatabase zones;
 
-    long long total = 0;
-    int citiesDiffering = 0;
+    long long totals[2] = {0, 0}; // the table, the zones
+    int citiesDiffering[2] = {0, 0};
     int cities = 0;
     int missing = 0;
     for (const std::string& text : BuiltInCityRows()) {
@@ -242,27 +117,35 @@ int main()
             continue;
         }
         ++cities;
-        const auto zone = kZones.find(row->Key);
-        if (zone == kZones.end() || !ZoneInstalled(zone->second)) {
-            std::printf("%-30s no zone %s\n", row->Key.c_str(), zone == kZones.end() ? "known" : zone->second);
+        const TMapCity city = MapCityOf(*row);
+        if (city.Zone.empty() || !ZoneInstalled(city.Zone)) {
+            std::printf("%-30s no zone %s\n", row->Key.c_str(), city.Zone.empty() ? "known" : city.Zone.c_str());
             ++missing;
             continue;
         }
-        std::printf("%-30s %-31s %+5.1f rule %2d\n", row->Key.c_str(), zone->second, row->OffsetHours, row->DstRule);
-        const int differing = AuditCity(*row, zone->second);
-        std::printf("    %d h differ\n", differing);
-        total += differing;
-        citiesDiffering += differing > 0;
+        std::printf("%-30s %-31s %+5.1f rule %2d\n", row->Key.c_str(), city.Zone.c_str(), row->OffsetHours,
+                    row->DstRule);
+        ::setenv("TZ", city.Zone.c_str(), 1);
+        ::tzset();
+        const int differing[2] = {AuditCity(city, nullptr), AuditCity(city, &zones)};
+        std::printf("    table %d h, zones %d h differ\n", differing[0], differing[1]);
+        for (int mode = 0; mode < 2; ++mode) {
+            totals[mode] += differing[mode];
+            citiesDiffering[mode] += differing[mode] > 0;
+        }
     }
 
     if (savedTz)
         ::setenv("TZ", saved.c_str(), 1);
     else
         ::unsetenv("TZ");
-    std::printf("\nTotal: %lld of %lld city-hours of %d differ, in %d of %d cities", total,
-                static_cast<long long>(cities - missing) * kHoursInYear, kYear, citiesDiffering, cities);
+    const long long cityHours = static_cast<long long>(cities - missing) * kHoursInYear;
+    std::printf("\n");
+    const char* modes[2] = {"table", "zones"};
+    for (int mode = 0; mode < 2; ++mode)
+        std::printf("Total, %s: %lld of %lld city-hours of %d differ, in %d of %d cities.\n", modes[mode], totals[mode],
+                    cityHours, kYear, citiesDiffering[mode], cities);
     if (missing)
-        std::printf("; %d cities without a zone here", missing);
-    std::printf(".\n");
-    return missing ? 1 : 0;
+        std::printf("%d cities without a zone here.\n", missing);
+    return missing || totals[1] ? 1 : 0;
 }
