@@ -115,6 +115,10 @@ TEST(DecodeBmp, DirectColourPictures)
          {0x00FF0000, 0, 0x000000FF},
          0x00AABBCC,
          MakeRgb(0xAA, 0, 0xCC)},
+        // Channels wider than 24 bits: the scaling to 0..255 must not overflow.
+        {"32 bits, one channel of all 32 bits", 40, 32, 3, true, {0xFFFFFFFF, 0, 0}, 0x80000000, MakeRgb(128, 0, 0)},
+        {"32 bits, a 30-bit channel at full value", 40, 32, 3, true, {0x3FFFFFFF, 0, 0xC0000000}, 0xFFFFFFFF,
+         MakeRgb(255, 0, 255)},
     };
     for (const DirectCase& c : cases) {
         for (bool topDown : {false, true}) {
