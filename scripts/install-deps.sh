@@ -11,6 +11,7 @@ packages=(
     xinetd rdate
     trayer faketime python3
     at-spi2-core python3-pyatspi dbus-x11
+    clang libclang-rt-14-dev
 )
 
 missing=()
