@@ -44,7 +44,7 @@ ini="$work/chronivo.ini"
 printf '[MainWin]\nLeft=0\nTop=0\n[Clock]\nTime server=127.0.0.1\nUpdate type=2\nLast update=0\n' >"$ini"
 # start_at SECOND: the program, its clock starting at 12:00:SECOND today.
 start_at() {
-    env LD_PRELOAD="$faketime_lib" FAKETIME="@$(date +%F) 12:00:$1" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    run_program env LD_PRELOAD="$faketime_lib" FAKETIME="@$(date +%F) 12:00:$1" FAKETIME_DONT_FAKE_MONOTONIC=1 \
         "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
