@@ -87,7 +87,7 @@ TEST(WideLine, PaintsExactlyThePixelsNearThePath)
     EXPECT_NE(diagonal.Pixel(9, 0), kInk);
     ByteMap plane(10, 10);
     RoundPen(4).Line(plane, 5, INT_MAX, 5, INT_MIN, 1, false);
-    EXPECT_EQ(plane.Pixel(5, 5), 1);
+    EXPECT_EQ(plane.At(5, 5), 1);
 }
 
 // Reference: breadth-first over single pixels.
