@@ -268,6 +268,10 @@ FileLock::FileLock(const std::string& path)
         fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
         return;
+    // A privileged process takes no lock on what another user could have put there.
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_uid != ::geteuid() && Privileged()))
+        return;
     for (int waited = 0; waited < kLockWaitMs; waited += kLockPollMs) {
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             m_handle = fd.release();
