@@ -75,8 +75,10 @@ echo "automatic update: $changes titles during the query; Log=$log"
 [ "$changes" -ge 5 ] || fail "the title changed only $((changes - 1)) times during the automatic update"
 [[ "$log" == *"  Unable to access server 127.0.0.1" ]] || fail "log: $log"
 
-# 2. The "Set Clock" button of the window at the top left corner.
+# 2. The "Set Clock" button of the window at the top left corner. The attempt's last write ("Last
+#    update", after "Log") must be in before the log is marked, or that write could undo the mark.
 window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' | head -n 1)
+poll 5 grep -q '^Last update=[1-9]' "$ini" || fail "no Last update after the automatic update: $(cat "$ini")"
 sed -i 's/^Log=.*/Log=before/' "$ini"
 xdotool mousemove --window "$window" 387 57 click 1
 changes=$(titles_until_logged "before") || exit 1
