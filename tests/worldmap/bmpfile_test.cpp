@@ -14,6 +14,7 @@
 #include <functional>
 #include <iostream>
 #include <random>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -348,6 +349,9 @@ TEST(ReadBmpFile, FilesThatAreNoPictureAreRefusedWithoutReadingThem)
     EXPECT_EQ(ReadBmpFile(dir.File("absent.bmp")).status, BmpStatus::FileError);
     std::filesystem::create_directory(dir.File("folder.bmp"));
     EXPECT_EQ(ReadBmpFile(dir.File("folder.bmp")).status, BmpStatus::FileError);
+    // A FIFO without a writer would hold a blocking open for ever.
+    ASSERT_EQ(::mkfifo(dir.File("fifo.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(ReadBmpFile(dir.File("fifo.bmp")).status, BmpStatus::FileError);
 
     // A sparse file of 4 GB: refused by its size alone, at once.
     {
