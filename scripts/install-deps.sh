@@ -12,6 +12,7 @@ packages=(
     trayer faketime python3
     at-spi2-core python3-pyatspi dbus-x11
     desktop-file-utils appstream
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -3,6 +3,9 @@
 #include "base/text.h"
 #include "platform/filestore.h"
 
+#include <atomic>
+#include <cstdio>
+
 namespace inifile {
 namespace {
 
@@ -53,7 +56,7 @@ ParsedLine Parse(std::string_view text)
 }
 
 // Where a key stands, or where it would go: the line of the key, or the end of the last non-blank
-// line of its section, or neither.
+// line of its section (after its line break), or neither.
 struct Location {
     std::optional<Line> keyLine;
     std::optional<std::size_t> sectionEnd;
@@ -81,7 +84,7 @@ Location Locate(std::string_view bytes, std::string_view section, std::string_vi
                 return found;
             inSection = EqualsNoCase(parsed.name, section);
             if (inSection)
-                found.sectionEnd = line.end;
+                found.sectionEnd = line.next;
         } else if (inSection) {
             if (parsed.kind == LineKind::Key && EqualsNoCase(parsed.name, key)) {
                 found.keyLine = line;
@@ -89,7 +92,7 @@ Location Locate(std::string_view bytes, std::string_view section, std::string_vi
                 return found;
             }
             if (!Trim(text).empty())
-                found.sectionEnd = line.end;
+                found.sectionEnd = line.next;
         }
         pos = line.next;
     }
@@ -104,6 +107,15 @@ std::string_view LineBreakOf(std::string_view bytes)
     return "\n";
 }
 
+// What completes the last line of bytes before more lines follow. A last line ending in a lone CR
+// only lacks its LF: another CR would become part of its value.
+std::string_view MissingLineEnd(std::string_view bytes, std::string_view lineBreak)
+{
+    if (bytes.empty() || bytes.back() == '\n')
+        return {};
+    return bytes.back() == '\r' ? std::string_view("\n") : lineBreak;
+}
+
 std::string OneLine(std::string_view value)
 {
     std::string text(value);
@@ -113,11 +125,30 @@ std::string OneLine(std::string_view value)
     return text;
 }
 
+// Each kind of trouble with the settings file is told once per run: a save is tried at every change
+// and a full disk would otherwise fill the terminal.
+void ReportOnce(std::atomic<bool>& told, const std::string& message)
+{
+    if (!told.exchange(true))
+        std::fprintf(stderr, "chronivo: settings not saved: %s\n", message.c_str());
+}
+
+std::atomic<bool> g_toldTooLarge{false};
+std::atomic<bool> g_toldUnsaved{false};
+
+void ReportTooLarge(const std::string& path)
+{
+    ReportOnce(g_toldTooLarge, path + " is larger than " + std::to_string(kMaxIniFileBytes / (1024 * 1024)) +
+                                   " MiB; it is ignored and left as it is");
+}
+
 } // namespace
 
 std::optional<std::string> ReadValue(const std::string& path, std::string_view section, std::string_view key)
 {
     const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
+    if (contents.state == FileReadState::TooLarge)
+        ReportTooLarge(path);
     if (contents.state != FileReadState::Read)
         return std::nullopt;
     const Location found = Locate(contents.bytes, Trim(section), Trim(key));
@@ -128,9 +159,19 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 
 bool WriteValue(const std::string& path, std::string_view section, std::string_view key, std::string_view value)
 {
+    // Another instance may be saving the same file: the read, the change and the write go together.
+    const FileLock lock(path);
+    if (lock.held())
+        RemoveStaleTemporaries(path);
     // A file that exists but cannot be read whole is not replaced: its settings would be lost.
     const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
-    if (contents.state == FileReadState::Unreadable)
+    if (contents.state == FileReadState::TooLarge)
+        ReportTooLarge(path);
+    if (contents.state == FileReadState::Unreadable) {
+        ReportOnce(g_toldUnsaved, path + " cannot be read, so it is not replaced");
+        return false;
+    }
+    if (contents.state == FileReadState::TooLarge)
         return false;
     const std::string_view old = contents.bytes;
     const std::string_view lineBreak = LineBreakOf(old);
@@ -147,20 +188,20 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         updated.append(OneLine(Trim(value)));
         updated.append(old.substr(found.keyLine->end));
     } else if (found.sectionEnd) {
-        updated.append(old.substr(0, *found.sectionEnd));
-        updated.append(lineBreak);
-        updated.append(keyText);
-        if (*found.sectionEnd == old.size())
-            updated.append(lineBreak);
+        const std::string_view head = old.substr(0, *found.sectionEnd);
+        updated.append(head).append(MissingLineEnd(head, lineBreak));
+        updated.append(keyText).append(lineBreak);
         updated.append(old.substr(*found.sectionEnd));
     } else {
-        updated.append(old);
-        if (!old.empty() && old.back() != '\n')
-            updated.append(lineBreak);
+        updated.append(old).append(MissingLineEnd(old, lineBreak));
         updated.append("[").append(Trim(section)).append("]").append(lineBreak);
         updated.append(keyText).append(lineBreak);
     }
-    return ReplaceFileAtomically(path, updated);
+    std::string problem;
+    if (SaveSmallFile(path, updated, problem))
+        return true;
+    ReportOnce(g_toldUnsaved, problem);
+    return false;
 }
 
 } // namespace inifile

@@ -3,13 +3,13 @@
 // Sections and keys are matched without regard to ASCII case and with surrounding blanks ignored;
 // values are read with surrounding blanks removed. The file is read anew at every call: nothing is
 // cached. A write replaces the value of an existing key in place, or adds the key (and its section),
-// and leaves every other byte of the file as it was. Writes are crash-safe: the new contents go to
-// a temporary file beside the old one, which is then renamed over it, so a crash at any moment
-// leaves either the old file or the new one, whole.
+// and leaves every other byte of the file as it was. A write holds a lock between processes for
+// its read, change and save, and saves as SaveSmallFile does (crash-safe where the folder allows it;
+// links, owner and permissions kept). A save that cannot be done is said once on stderr.
 //
 // Reading tolerates LF or CRLF line ends, a UTF-8 byte-order mark and lines that are neither a
 // section nor a key (they are ignored, and kept on rewrite). A file larger than kMaxIniFileBytes is
-// not one of ours: it reads as absent and is never rewritten.
+// not one of ours: it reads as absent and is never rewritten (said once on stderr).
 #pragma once
 
 #include <cstddef>

@@ -48,7 +48,8 @@ struct Channel {
     {
         if (max == 0)
             return 0;
-        const std::uint32_t v = (pixel & mask) >> shift;
+        // In 64 bits: a channel up to 32 bits wide times 255 does not fit in 32.
+        const std::uint64_t v = (pixel & mask) >> shift;
         return static_cast<int>((v * 255 + max / 2) / max);
     }
 };

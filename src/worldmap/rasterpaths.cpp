@@ -148,9 +148,9 @@ int RunStartBelow(const std::uint8_t* row, int to, unsigned limit)
 // need the band at all, which for the short steps of a traced curve is a few rows instead of all of them.
 class Band {
 public:
-    Band(double ax, double ay, int dx, int dy, double r) : m_ay(ay)
+    Band(double ax, double ay, double dx, double dy, double r) : m_ay(ay)
     {
-        const double lengthSquared = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
+        const double lengthSquared = dx * dx + dy * dy;
         if (lengthSquared == 0)
             return; // no band; the strips stay empty
         const double length = std::sqrt(lengthSquared);
@@ -160,8 +160,8 @@ public:
         const double normalRow = std::abs(dx) / length;
         const double inner = s0 * normalRow - 1e-7;
         const double outer = r * normalRow + 1e-7;
-        const double top = ay + std::min(dy, 0);
-        const double bottom = ay + std::max(dy, 0);
+        const double top = ay + std::min(dy, 0.0);
+        const double bottom = ay + std::max(dy, 0.0);
         m_stripFirst = {CeilWithin(top + inner, INT_MIN / 2, INT_MAX / 2),
                         CeilWithin(top - outer, INT_MIN / 2, INT_MAX / 2)};
         m_stripLast = {FloorWithin(bottom + outer, INT_MIN / 2, INT_MAX / 2),
@@ -171,8 +171,8 @@ public:
 
         constexpr double unbounded = 1e300;
         if (dy == 0) {
-            m_from = {ax + std::min(dx, 0), -unbounded};
-            m_to = {ax + std::max(dx, 0), unbounded};
+            m_from = {ax + std::min(dx, 0.0), -unbounded};
+            m_to = {ax + std::max(dx, 0.0), unbounded};
         } else if (dx == 0) {
             m_from = {ax - r, -unbounded};
             m_to = {ax + r, unbounded};
@@ -181,8 +181,8 @@ public:
             const double across = r * length / std::abs(dy);
             m_from = {ax + std::min(along, 0.0), ax - across};
             m_to = {ax + std::max(along, 0.0), ax + across};
-            m_alongSlope = -static_cast<double>(dy) / dx;
-            m_acrossSlope = static_cast<double>(dx) / dy;
+            m_alongSlope = -dy / dx;
+            m_acrossSlope = dx / dy;
         }
     }
 
@@ -246,10 +246,13 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
                       bool startDisc) const
 {
     const int discRows = static_cast<int>(m_left.size());
-    const int firstRow = std::max(0, std::min(y0, y1) + m_firstRow);
-    const int lastRow = std::min(rows - 1, std::max(y0, y1) + m_firstRow + discRows - 1);
+    // Row sums in 64 bits: the ends may lie anywhere an int reaches.
+    const long long wideFirst = static_cast<long long>(std::min(y0, y1)) + m_firstRow;
+    const long long wideLast = static_cast<long long>(std::max(y0, y1)) + m_firstRow + discRows - 1;
+    const int firstRow = static_cast<int>(std::clamp<long long>(wideFirst, 0, rows));
+    const int lastRow = static_cast<int>(std::clamp<long long>(wideLast, -1, rows - 1));
     const int lastColumn = columns - 1;
-    const Band band(x0 - m_shift, y0 - m_shift, x1 - x0, y1 - y0, m_radius);
+    const Band band(x0 - m_shift, y0 - m_shift, static_cast<double>(x1) - x0, static_cast<double>(y1) - y0, m_radius);
     const int* discLeft = m_left.data();
     const int* discRight = m_right.data();
     // The run of row y, clipped, or false when nothing of it is on the bitmap.
@@ -271,9 +274,11 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
         // The start disc is painted already, and with it every pixel of the band outside the band's strips:
         // what is left is the end disc's rows, with the band where it pokes out, and the strips' other rows.
         // The band with one end disc is convex too, so each row is one run.
-        const int discFirst = y1 + m_firstRow;
-        const int discLast = discFirst + discRows - 1;
-        for (int y = std::max(discFirst, 0); y <= std::min(discLast, rows - 1); ++y) {
+        const long long discFirst = static_cast<long long>(y1) + m_firstRow;
+        const long long discLast = discFirst + discRows - 1;
+        const int discFrom = static_cast<int>(std::clamp<long long>(discFirst, 0, rows));
+        const int discTo = static_cast<int>(std::clamp<long long>(discLast, -1, rows - 1));
+        for (int y = discFrom; y <= discTo; ++y) {
             long long left = static_cast<long long>(x1) + discLeft[y - discFirst];
             long long right = static_cast<long long>(x1) + discRight[y - discFirst];
             addBand(y, left, right);
@@ -303,13 +308,13 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
         long long left = LLONG_MAX;
         long long right = LLONG_MIN;
         // The two end discs, from the pen's table.
-        const unsigned rowOfStart = static_cast<unsigned>(y - y0 - m_firstRow);
-        if (rowOfStart < static_cast<unsigned>(discRows)) {
+        const long long rowOfStart = static_cast<long long>(y) - y0 - m_firstRow;
+        if (rowOfStart >= 0 && rowOfStart < discRows) {
             left = static_cast<long long>(x0) + discLeft[rowOfStart];
             right = static_cast<long long>(x0) + discRight[rowOfStart];
         }
-        const unsigned rowOfEnd = static_cast<unsigned>(y - y1 - m_firstRow);
-        if (rowOfEnd < static_cast<unsigned>(discRows)) {
+        const long long rowOfEnd = static_cast<long long>(y) - y1 - m_firstRow;
+        if (rowOfEnd >= 0 && rowOfEnd < discRows) {
             left = std::min(left, static_cast<long long>(x1) + discLeft[rowOfEnd]);
             right = std::max(right, static_cast<long long>(x1) + discRight[rowOfEnd]);
         }

@@ -11,9 +11,10 @@ source "$here/xvfb_session.sh"
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 
-eval "$(dbus-launch --sh-syntax)"
+# The session and accessibility buses belong to the user the program runs as.
+eval "$(${as_user[@]+"${as_user[@]}"} dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+${as_user[@]+"${as_user[@]}"} /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
@@ -25,7 +26,7 @@ done
 
 cp "$program" "$work/chronivo"
 printf '[MainWin]\nLeft=10\nTop=10\n' > "$work/chronivo.ini"
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$work/chronivo" >"$work/out.log" 2>&1 &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 run_program "$work/chronivo" >"$work/out.log" 2>&1 &
 pids+=($!)
 
 find_window() { # name pattern → id, waiting up to 20 s
@@ -41,7 +42,7 @@ main=$(find_window '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ') ||
 
 # The year the calendar's labels give to assistive technology (the year and its shadow agree).
 shown_year() {
-    timeout 10 "$python" "$here/accessible_names.py" "Chronivo - Calendar" 2>/dev/null |
+    timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar" 2>/dev/null |
         awk -F'\t' '$1 == "label" && $2 ~ /^[0-9]+$/ { print $2 }' | sort -u | tr '\n' ' ' | sed 's/ $//'
 }
 # Waits until the calendar shows year; fails otherwise.
@@ -73,7 +74,7 @@ open_calendar
 geometry=$(xdotool getwindowgeometry "$calendar")
 echo "$geometry" | grep -q "Geometry: 576x405" || fail "size: $geometry"
 expect_year "$year"
-names=$(timeout 10 "$python" "$here/accessible_names.py" "Chronivo - Calendar")
+names=$(timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar")
 for name in January December "Previous year" "Next year"; do
     echo "$names" | grep -q $'\t'"$name\$" || fail "no control named $name: $names"
 done

@@ -44,7 +44,7 @@ ini="$work/chronivo.ini"
 printf '[MainWin]\nLeft=0\nTop=0\n[Clock]\nTime server=127.0.0.1\nUpdate type=2\nLast update=0\n' >"$ini"
 # start_at SECOND: the program, its clock starting at 12:00:SECOND today.
 start_at() {
-    env LD_PRELOAD="$faketime_lib" FAKETIME="@$(date +%F) 12:00:$1" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    run_program env LD_PRELOAD="$faketime_lib" FAKETIME="@$(date +%F) 12:00:$1" FAKETIME_DONT_FAKE_MONOTONIC=1 \
         "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
@@ -75,8 +75,10 @@ echo "automatic update: $changes titles during the query; Log=$log"
 [ "$changes" -ge 5 ] || fail "the title changed only $((changes - 1)) times during the automatic update"
 [[ "$log" == *"  Unable to access server 127.0.0.1" ]] || fail "log: $log"
 
-# 2. The "Set Clock" button of the window at the top left corner.
+# 2. The "Set Clock" button of the window at the top left corner. The attempt's last write ("Last
+#    update", after "Log") must be in before the log is marked, or that write could undo the mark.
 window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' | head -n 1)
+poll 5 grep -q '^Last update=[1-9]' "$ini" || fail "no Last update after the automatic update: $(cat "$ini")"
 sed -i 's/^Log=.*/Log=before/' "$ini"
 xdotool mousemove --window "$window" 387 57 click 1
 changes=$(titles_until_logged "before") || exit 1

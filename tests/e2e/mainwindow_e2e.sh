@@ -15,7 +15,7 @@ cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
 
 start_clock() {
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     window=""
     for _ in $(seq 100); do
@@ -24,6 +24,9 @@ start_clock() {
         sleep 0.1
     done
     [ -n "$window" ] || fail "no clock window appeared: $(cat "$work/out.log")"
+    if [ ${#as_user[@]} -gt 0 ]; then
+        [ "$(awk '/^Uid:/ {print $3}' "/proc/$clock/status")" != 0 ] || fail "the program runs as root"
+    fi
 }
 
 wait_exit() {

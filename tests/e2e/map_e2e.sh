@@ -32,7 +32,7 @@ pixel() {
 
 # Starts the clock and waits until its map shows London's dot, at (159, 33) in view 0.
 show_map() {
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     for _ in $(seq 60); do
         sleep 0.25

@@ -45,7 +45,7 @@ red_dots() {
 }
 
 start_clock() {
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
     for _ in $(seq 100); do

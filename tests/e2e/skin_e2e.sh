@@ -15,7 +15,7 @@ cp "$program" "$work/chronivo"
 
 start_clock() {
     printf '[MainWin]\nLeft=100\nTop=80\n' > "$work/chronivo.ini"
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     window=""
     for _ in $(seq 100); do

@@ -45,7 +45,7 @@ find_icon() {
 }
 
 start_clock_without_icon() {
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
     await "no clock window" eval \

@@ -22,7 +22,7 @@ cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
 
 start_clock() {
-    "$work/chronivo" >"$work/out.log" 2>&1 &
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     window=""
     for _ in $(seq 100); do

@@ -1,8 +1,28 @@
 # Sourced by the end-to-end tests: a work folder and a virtual X server of their own, both removed
-# when the test ends. Gives $work, $pids (add what you start), fail(), poll() and DISPLAY. Options in
-# the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any user may connect).
+# when the test ends. Gives $work, $pids (add what you start), fail(), poll(), as_user and DISPLAY.
+# Options in the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any
+# user may connect).
 work=$(mktemp -d)
 pids=()
+
+# As root, the program runs as an ordinary user would run it: "${as_user[@]}" COMMAND runs a command
+# as nobody, with a home and runtime folder of its own in the work folder; the display lets any user in.
+as_user=()
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null 2>&1; then
+    chmod 755 "$work"
+    mkdir -p "$work/home/run"
+    chmod 700 "$work/home/run"
+    chown -R nobody:nogroup "$work/home"
+    as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all --bounding-set=-all
+             env HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run")
+    xvfb_options+=(-ac)
+fi
+# run_program COMMAND...: the program, as that user, in the background of the caller (which gives
+# the &); the work folder is made the user's first, as the program's folder is for a user.
+run_program() {
+    [ ${#as_user[@]} -eq 0 ] || chown -R nobody:nogroup "$work"
+    exec ${as_user[@]+"${as_user[@]}"} "$@"
+}
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null

@@ -78,7 +78,8 @@ TEST(PosixClockSetter, ConvertsLocalTimeByTheZoneInForceThen)
     EXPECT_EQ(LocalToUnixMicroseconds(repeated, bst + 3600 - 60), (bst + 3600) * 1000000LL);
 }
 
-// Runs the probe without the clock privilege, with PATH holding only folder.
+// Runs the probe without the clock privilege, with PATH holding only folder, given the stand-in busctl
+// or the system's.
 class UnprivilegedProbe : public ::testing::Test {
 protected:
     void SetUp() override
@@ -99,12 +100,14 @@ protected:
                               << exitStatus << "\n";
         std::filesystem::permissions(busctl, std::filesystem::perms::all);
     }
-    int RunProbe()
+    int RunProbe(bool standIn = true)
     {
         const std::string drop =
             ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all " : "";
         const std::string command =
-            drop + "env PATH=" + (m_folder / "bin").string() + " " + (m_folder / "probe").string() + " >/dev/null 2>&1";
+            drop + "env PATH=" + (m_folder / "bin").string() + " " + (m_folder / "probe").string() +
+                                    (standIn ? " " + (m_folder / "bin" / "busctl").string() : std::string()) +
+                                    " >/dev/null 2>&1";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -141,7 +144,14 @@ TEST_F(UnprivilegedProbe, AsksTheTimeDaemonAndReportsItsAnswer)
 
 TEST_F(UnprivilegedProbe, AnswersFalseWithoutTheDaemon)
 {
-    EXPECT_EQ(RunProbe(), 0); // no busctl on the PATH
+    EXPECT_EQ(RunProbe(), 0); // no busctl at the path given
+}
+
+TEST_F(UnprivilegedProbe, NeverLooksBusctlUpThroughPath)
+{
+    StandInBusctl(0);
+    RunProbe(false);
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "args"));
 }
 
 } // namespace

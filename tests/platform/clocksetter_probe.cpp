@@ -6,6 +6,7 @@
 #include "platform/clocksetter.h"
 #include "platform/localclock.h"
 #include "platform/messagepump.h"
+#include "platform/posix/clocksetter_posix.h"
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -25,11 +26,12 @@ bool MaySetClock()
 
 } // namespace
 
-int main()
+// An argument names the busctl to run instead of the system's.
+int main(int argc, char** argv)
 {
     if (MaySetClock())
         return 3;
     const auto pump = MakeSystemMessagePump();
-    const auto setter = MakeSystemClockSetter(*pump);
+    const auto setter = argc > 1 ? MakePosixClockSetter(*pump, argv[1]) : MakeSystemClockSetter(*pump);
     return setter->SetSystemClock(MakeSystemLocalClock()->Now()) ? 1 : 0;
 }

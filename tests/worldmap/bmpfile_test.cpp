@@ -14,6 +14,7 @@
 #include <functional>
 #include <iostream>
 #include <random>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -115,6 +116,10 @@ TEST(DecodeBmp, DirectColourPictures)
          {0x00FF0000, 0, 0x000000FF},
          0x00AABBCC,
          MakeRgb(0xAA, 0, 0xCC)},
+        // Channels wider than 24 bits: the scaling to 0..255 must not overflow.
+        {"32 bits, one channel of all 32 bits", 40, 32, 3, true, {0xFFFFFFFF, 0, 0}, 0x80000000, MakeRgb(128, 0, 0)},
+        {"32 bits, a 30-bit channel at full value", 40, 32, 3, true, {0x3FFFFFFF, 0, 0xC0000000}, 0xFFFFFFFF,
+         MakeRgb(255, 0, 255)},
     };
     for (const DirectCase& c : cases) {
         for (bool topDown : {false, true}) {
@@ -344,6 +349,9 @@ TEST(ReadBmpFile, FilesThatAreNoPictureAreRefusedWithoutReadingThem)
     EXPECT_EQ(ReadBmpFile(dir.File("absent.bmp")).status, BmpStatus::FileError);
     std::filesystem::create_directory(dir.File("folder.bmp"));
     EXPECT_EQ(ReadBmpFile(dir.File("folder.bmp")).status, BmpStatus::FileError);
+    // A FIFO without a writer would hold a blocking open for ever.
+    ASSERT_EQ(::mkfifo(dir.File("fifo.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(ReadBmpFile(dir.File("fifo.bmp")).status, BmpStatus::FileError);
 
     // A sparse file of 4 GB: refused by its size alone, at once.
     {

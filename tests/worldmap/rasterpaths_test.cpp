@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +80,14 @@ TEST(WideLine, PaintsExactlyThePixelsNearThePath)
     Bitmap bitmap(10, 10);
     DrawWideLine(bitmap, -2000000000, 5, 2000000000, 5, kInk, 36);
     EXPECT_EQ(bitmap.Pixel(0, 0), kInk);
+    // Ends at the limits of int, on both axes: the differences do not fit in an int.
+    Bitmap diagonal(10, 10);
+    DrawWideLine(diagonal, INT_MIN, INT_MIN, INT_MAX, INT_MAX, kInk, 3);
+    EXPECT_EQ(diagonal.Pixel(5, 5), kInk);
+    EXPECT_NE(diagonal.Pixel(9, 0), kInk);
+    ByteMap plane(10, 10);
+    RoundPen(4).Line(plane, 5, INT_MAX, 5, INT_MIN, 1, false);
+    EXPECT_EQ(plane.At(5, 5), 1);
 }
 
 // Reference: breadth-first over single pixels.

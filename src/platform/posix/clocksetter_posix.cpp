@@ -14,6 +14,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -37,7 +38,7 @@ bool SetDirectly(std::int64_t microseconds)
 
 class PosixClockSetter final : public ClockSetter {
 public:
-    explicit PosixClockSetter(MessagePump& pump) : m_pump(pump) {}
+    PosixClockSetter(MessagePump& pump, std::string busctl) : m_pump(pump), m_busctl(std::move(busctl)) {}
 
     bool SetSystemClock(TDateTime local) override
     {
@@ -54,7 +55,7 @@ private:
     // itself adds the time its policy check took, so the clock is not set late by a prompt.
     bool AskTimeDaemon(std::int64_t microseconds)
     {
-        std::vector<std::string> args{"busctl",
+        std::vector<std::string> args{m_busctl,
                                       "call",
                                       "--timeout=" + std::to_string(kBusCallSeconds),
                                       "org.freedesktop.timedate1",
@@ -75,7 +76,7 @@ private:
         for (const int fd : {0, 1, 2})
             posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
         pid_t child = 0;
-        const int spawned = ::posix_spawnp(&child, "busctl", &actions, nullptr, argv.data(), environ);
+        const int spawned = ::posix_spawn(&child, m_busctl.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0)
             return false;
@@ -99,6 +100,7 @@ private:
     }
 
     MessagePump& m_pump;
+    std::string m_busctl;
 };
 
 } // namespace
@@ -161,7 +163,12 @@ std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local, std::time_t
     return static_cast<std::int64_t>(*chosen) * 1000000 + static_cast<std::int64_t>(time.msec) * 1000;
 }
 
+std::unique_ptr<ClockSetter> MakePosixClockSetter(MessagePump& pump, std::string busctl)
+{
+    return std::make_unique<PosixClockSetter>(pump, std::move(busctl));
+}
+
 std::unique_ptr<ClockSetter> MakeSystemClockSetter(MessagePump& pump)
 {
-    return std::make_unique<PosixClockSetter>(pump);
+    return MakePosixClockSetter(pump, kBusctlPath);
 }

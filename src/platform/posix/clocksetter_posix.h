@@ -5,7 +5,12 @@
 
 #include "base/datetime.h"
 
+class ClockSetter;
+class MessagePump;
+
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <ctime>
 #include <optional>
 #include <string_view>
@@ -17,3 +22,9 @@ bool HasClockCapability(std::string_view procStatus);
 // nullopt when the value is out of range. A time that occurs twice (when daylight time ends) is
 // read as the occurrence nearer near (seconds since 1970, UTC).
 std::optional<std::int64_t> LocalToUnixMicroseconds(TDateTime local, std::time_t near);
+
+// Where busctl is run from: a fixed path, never looked up through PATH, which the user controls.
+constexpr const char* kBusctlPath = "/usr/bin/busctl";
+
+// The setter, asking the daemon through the busctl at the given path.
+std::unique_ptr<ClockSetter> MakePosixClockSetter(MessagePump& pump, std::string busctl);

@@ -15,8 +15,18 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes)
     }
     result.state = FileReadState::Unreadable;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+    if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
+        result.state = FileReadState::Absent;
+        return result;
+    }
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+        CloseHandle(file);
+        return result;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+        CloseHandle(file);
+        result.state = FileReadState::TooLarge;
         return result;
     }
     result.bytes.resize(static_cast<std::size_t>(size.QuadPart));
@@ -33,12 +43,19 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes)
     return result;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes)
+bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string& problem)
 {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        problem = path + " is read-only";
+        return false;
+    }
     const std::string temp = path + ".new";
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        problem = path + ": cannot create " + temp;
         return false;
+    }
     DWORD put = 0;
     const bool written = (bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put,
                                                       nullptr) &&
@@ -47,7 +64,35 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes)
     CloseHandle(file);
     if (!written || !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(temp.c_str());
+        problem = path + ": cannot be replaced";
         return false;
     }
     return true;
 }
+
+FileLock::FileLock(const std::string& path)
+{
+    const std::string name = path + ".lock";
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    for (int waited = 0; waited < 5000; waited += 10) {
+        OVERLAPPED whole{};
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+            m_handle = static_cast<long long>(reinterpret_cast<INT_PTR>(file));
+            return;
+        }
+        Sleep(10);
+    }
+    CloseHandle(file);
+}
+
+FileLock::~FileLock()
+{
+    if (m_handle >= 0)
+        CloseHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_handle)));
+}
+
+// The temporary has a fixed name here and is overwritten by the next save.
+void RemoveStaleTemporaries(const std::string&) {}
