@@ -17,13 +17,7 @@ start_clock() {
     printf '[MainWin]\nLeft=100\nTop=80\n' > "$work/chronivo.ini"
     run_program "$work/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
-    window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' 2>/dev/null | head -n 1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || fail "no clock window appeared: $(cat "$work/out.log")"
+    wait_clock_window "$work/out.log"
 }
 
 stop_clock() {
