@@ -2,12 +2,12 @@
 
 #include "app/appsettings.h"
 #include "app/mainwindowrules.h"
+#include "platform/filestore.h"
 #include "timesync/updatepolicy.h"
 #include "worldmap/citytable.h"
 #include "worldmap/mappictures.h"
 
 #include <clocale>
-#include <filesystem>
 
 void StartUp(MainState& state, StartUpSteps& steps)
 {
@@ -25,10 +25,9 @@ void StartUp(MainState& state, StartUpSteps& steps)
     const WindowPlace place = ReadWindowPlace(state.IniFileName);
     steps.PlaceWindow(place.left, place.top);
 
-    std::error_code ignored;
-    if (const std::string mapFile = state.AppPath + kReplacementMapFileName; std::filesystem::exists(mapFile, ignored))
+    if (const std::string mapFile = state.AppPath + kReplacementMapFileName; PathExists(mapFile))
         steps.LoadReplacementMap(mapFile);
-    if (const std::string cityFile = state.AppPath + kCityFileName; std::filesystem::exists(cityFile, ignored))
+    if (const std::string cityFile = state.AppPath + kCityFileName; PathExists(cityFile))
         steps.LoadCityFile(cityFile);
 
     ReadDisplaySettings(state);

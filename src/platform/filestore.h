@@ -1,8 +1,11 @@
 // Platform service: reading a small file whole, and replacing a file so that a crash at any moment
-// leaves either the old file or the new one, never a mix. The settings file is kept this way.
+// leaves either the old file or the new one, never a mix. The settings file is kept this way. Paths
+// are UTF-8 on every platform.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,3 +24,9 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes);
 // to the disk and renames it over the old one, keeping the old file's permissions. False, with the
 // old file untouched and no temporary file left, when any step fails.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// True when anything (file or folder) is at path.
+bool PathExists(const std::string& path);
+
+// The size in bytes of the regular file at path; nullopt when there is none or it cannot be asked.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);

@@ -87,3 +87,17 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes)
     }
     return true;
 }
+
+bool PathExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<std::uint64_t> RegularFileSize(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
