@@ -7,8 +7,10 @@
 // a temporary file beside the old one, which is then renamed over it, so a crash at any moment
 // leaves either the old file or the new one, whole.
 //
-// Reading tolerates LF or CRLF line ends, a UTF-8 byte-order mark and lines that are neither a
-// section nor a key (they are ignored, and kept on rewrite). A file larger than kMaxIniFileBytes is
+// Reading tolerates LF, CRLF or lone CR line ends, a UTF-8 byte-order mark and lines that are neither
+// a section nor a key (they are ignored, and kept on rewrite). As the Windows profile functions do, it
+// reads a value in matching quotes without them, ends a section name at the last ']' of its line, and
+// takes a '[' line without one for no section; keys before the first section belong to none. A file larger than kMaxIniFileBytes is
 // not one of ours: it reads as absent and is never rewritten.
 #pragma once
 
