@@ -26,8 +26,8 @@ constexpr int kBuffers[] = {16, 64};
 std::string PlatformRead(const std::string& path, const Query& q, int buffer)
 {
     std::string value(static_cast<std::size_t>(buffer), '\0');
-    GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "<default>", value.data(),
-                             static_cast<DWORD>(buffer), path.c_str());
+    GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "<default>", value.data(), static_cast<DWORD>(buffer),
+                             path.c_str());
     return value.substr(0, value.find('\0'));
 }
 
@@ -63,22 +63,22 @@ protected:
         const std::string ours = NewFile(bytes);
         const std::string theirs = NewFile(bytes);
         ASSERT_TRUE(WriteIniString(ours, target.section, target.key, value)) << what;
-        ASSERT_TRUE(WritePrivateProfileStringA(target.section.c_str(), target.key.c_str(), value.c_str(),
-                                               theirs.c_str()))
+        ASSERT_TRUE(
+            WritePrivateProfileStringA(target.section.c_str(), target.key.c_str(), value.c_str(), theirs.c_str()))
             << what;
         for (const Query& q : queries)
             for (const int buffer : kBuffers) {
                 ++comparisons;
                 EXPECT_EQ(ReadIniString(ours, q.section, q.key, static_cast<std::size_t>(buffer), "<default>"),
                           PlatformRead(theirs, q, buffer))
-                    << what << ", after writing [" << target.section << "] " << target.key << "=" << value
-                    << "\n[" << q.section << "] " << q.key << ", buffer " << buffer;
+                    << what << ", after writing [" << target.section << "] " << target.key << "=" << value << "\n["
+                    << q.section << "] " << q.key << ", buffer " << buffer;
             }
     }
 };
 
 const std::vector<Query> kQueries = {
-    {"MainWin", "Top"}, {"MainWin", "Left"}, {"mainwin", "TOP"},   {"Display", "Font face"},
+    {"MainWin", "Top"}, {"MainWin", "Left"},      {"mainwin", "TOP"},         {"Display", "Font face"},
     {"Clock", "Log"},   {"Clock", "Time server"}, {"World Cities", "City 1"}, {"Nowhere", "Top"},
 };
 
@@ -123,12 +123,16 @@ TEST_F(ProfileDifferential, HandPickedWritesReadAlike)
 {
     const std::string file = "Top=9\r\n[MainWin]\r\nTop=1\r\n\r\n[Clock\r\nLeft=2\r\n[Display]\r\nFont face=Arial\r\n";
     const std::pair<Query, std::string> writes[] = {
-        {{"MainWin", "Top"}, "2"},       {{"mainwin", "LEFT"}, "3"},     {{"Clock", "Log"}, "new"},
-        {{"Display", "Font face"}, ""}, {{"New Section", "Key"}, "v"}, {{"MainWin", "Top"}, "\"quoted\""},
+        {{"MainWin", "Top"}, "2"},
+        {{"mainwin", "LEFT"}, "3"},
+        {{"Clock", "Log"}, "new"},
+        {{"Display", "Font face"}, ""},
+        {{"New Section", "Key"}, "v"},
+        {{"MainWin", "Top"}, "\"quoted\""},
         {{"World Cities", "City 1"}, "Zurich, Switzerland"},
     };
-    const std::vector<Query> queries = {{"MainWin", "Top"},          {"MainWin", "Left"},   {"Clock", "Log"},
-                                        {"Display", "Font face"},    {"New Section", "Key"}, {"Clock", "Left"},
+    const std::vector<Query> queries = {{"MainWin", "Top"},        {"MainWin", "Left"},    {"Clock", "Log"},
+                                        {"Display", "Font face"},  {"New Section", "Key"}, {"Clock", "Left"},
                                         {"World Cities", "City 1"}};
     for (const auto& [target, value] : writes) {
         ExpectSameWrite(file, target, value, queries, "hand-picked file");
@@ -144,8 +148,9 @@ TEST_F(ProfileDifferential, GeneratedFilesReadAndWriteAlike)
     auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
     const std::vector<std::string> sections = {"MainWin", "mainwin", "Clock", "Display", "World Cities", "Other"};
     const std::vector<std::string> keys = {"Top", "TOP", "Left", "Log", "Font face", "City 1", "x"};
-    const std::vector<std::string> values = {"1", "", "  spaced  ", "\"q\"", "'s'", "\"open", "a=b", "-12",
-                                             "Zurich, Switzerland", std::string(40, 'w'), "\"\""};
+    const std::vector<std::string> values = {
+        "1",   "", "  spaced  ", "\"q\"", "'s'", "\"open", "a=b", "-12", "Zurich, Switzerland", std::string(40, 'w'),
+        "\"\""};
     const std::vector<std::string> breaks = {"\r\n", "\n"};
     std::vector<Query> queries;
     for (const std::string& s : sections)

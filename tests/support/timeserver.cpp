@@ -228,8 +228,8 @@ void ScriptedTimeServer::Serve(int connection)
                 continue;
             SetNonBlocking(connection, true);
 #ifdef _WIN32
-            const auto sent = ::send(connection, reinterpret_cast<const char*>(filler.data()),
-                                     static_cast<int>(filler.size()), 0);
+            const auto sent =
+                ::send(connection, reinterpret_cast<const char*>(filler.data()), static_cast<int>(filler.size()), 0);
 #else
             const auto sent = ::send(connection, filler.data(), filler.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 #endif

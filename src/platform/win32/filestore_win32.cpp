@@ -31,14 +31,14 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes)
 {
     FileRead result;
     const std::wstring wide = Wide(path);
-    HANDLE file = wide.empty() ? INVALID_HANDLE_VALUE
-                               : CreateFileW(wide.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = wide.empty()
+                      ? INVALID_HANDLE_VALUE
+                      : CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         result.state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileReadState::Absent
-                                                                                        : FileReadState::Unreadable;
+                                                                                      : FileReadState::Unreadable;
         return result;
     }
     result.state = FileReadState::Unreadable;
@@ -72,10 +72,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD put = 0;
-    const bool written = (bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put,
-                                                      nullptr) &&
-                                            put == bytes.size())) &&
-                         FlushFileBuffers(file);
+    const bool written =
+        (bytes.empty() ||
+         (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size())) &&
+        FlushFileBuffers(file);
     CloseHandle(file);
     // ReplaceFileW keeps the old file's security, attributes and streams, which a rename over it
     // would drop; it needs an old file, so a first write renames.
