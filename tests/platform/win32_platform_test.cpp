@@ -174,8 +174,9 @@ TEST_F(Win32Files, WriteKeepsTheFileAttributes)
     ASSERT_TRUE(WriteIniString(ini, "MainWin", "Top", "6"));
     EXPECT_EQ(ReadIniString(ini, "MainWin", "Top", 16, "0"), "6");
     // Wine's ReplaceFileW renames the new file over the old one and keeps none of its attributes.
-    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
         EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    }
 }
 
 TEST_F(Win32Files, FailedWriteLeavesTheOldFileWhole)
