@@ -41,13 +41,16 @@ struct ParsedLine {
     std::string_view value; // key value, trimmed
 };
 
+// Lines read as the Windows profile functions read them, which files written for those may rely on:
+// a section name ends at the last ']' of its line, and a '[' line without one is no section (its keys
+// stay in the section before it).
 ParsedLine Parse(std::string_view text)
 {
     text = Trim(text);
     if (!text.empty() && text.front() == '[') {
-        const std::size_t close = text.find(']');
-        return {LineKind::Section, Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)),
-                {}};
+        const std::size_t close = text.rfind(']');
+        if (close != std::string_view::npos)
+            return {LineKind::Section, Trim(text.substr(1, close - 1)), {}};
     }
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos)
@@ -69,14 +72,12 @@ Location Locate(std::string_view bytes, std::string_view section, std::string_vi
     std::size_t pos = ByteOrderMarkLength(bytes);
     bool inSection = false;
     while (pos < bytes.size()) {
-        const std::size_t newline = bytes.find('\n', pos);
-        Line line{pos, newline == std::string_view::npos ? bytes.size() : newline,
-                  newline == std::string_view::npos ? bytes.size() : newline + 1};
-        std::string_view text = bytes.substr(line.begin, line.end - line.begin);
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-            --line.end;
-        }
+        // A line ends at LF, CRLF or a lone CR.
+        const std::size_t lineBreak = bytes.find_first_of("\r\n", pos);
+        Line line{pos, lineBreak == std::string_view::npos ? bytes.size() : lineBreak, bytes.size()};
+        if (lineBreak != std::string_view::npos)
+            line.next = lineBreak + (bytes.compare(lineBreak, 2, "\r\n") == 0 ? 2 : 1);
+        const std::string_view text = bytes.substr(line.begin, line.end - line.begin);
         const ParsedLine parsed = Parse(text);
         if (parsed.kind == LineKind::Section) {
             // Keys missing from the first section of that name are added to it.
@@ -101,19 +102,29 @@ Location Locate(std::string_view bytes, std::string_view section, std::string_vi
 
 std::string_view LineBreakOf(std::string_view bytes)
 {
-    const std::size_t newline = bytes.find('\n');
-    if (newline != std::string_view::npos && newline > 0 && bytes[newline - 1] == '\r')
-        return "\r\n";
-    return "\n";
+    const std::size_t lineBreak = bytes.find_first_of("\r\n");
+    if (lineBreak == std::string_view::npos || bytes[lineBreak] == '\n')
+        return "\n";
+    return bytes.compare(lineBreak, 2, "\r\n") == 0 ? "\r\n" : "\r";
 }
 
-// What completes the last line of bytes before more lines follow. A last line ending in a lone CR
-// only lacks its LF: another CR would become part of its value.
+// A value in matching single or double quotes is read without them, as the profile functions do.
+std::string_view Unquoted(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// What completes the last line of bytes before more lines follow. A lone CR at the end already ends
+// the line; in a file whose lines end in LF or CRLF it gets its LF, so the file keeps one style.
 std::string_view MissingLineEnd(std::string_view bytes, std::string_view lineBreak)
 {
     if (bytes.empty() || bytes.back() == '\n')
         return {};
-    return bytes.back() == '\r' ? std::string_view("\n") : lineBreak;
+    if (bytes.back() == '\r')
+        return lineBreak == "\r" ? std::string_view() : std::string_view("\n");
+    return lineBreak;
 }
 
 std::string OneLine(std::string_view value)
@@ -154,7 +165,7 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
     const Location found = Locate(contents.bytes, Trim(section), Trim(key));
     if (!found.keyLine)
         return std::nullopt;
-    return std::string(found.value);
+    return std::string(Unquoted(found.value));
 }
 
 bool WriteValue(const std::string& path, std::string_view section, std::string_view key, std::string_view value)

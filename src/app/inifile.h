@@ -7,9 +7,12 @@
 // its read, change and save, and saves as SaveSmallFile does (crash-safe where the folder allows it;
 // links, owner and permissions kept). A save that cannot be done is said once on stderr.
 //
-// Reading tolerates LF or CRLF line ends, a UTF-8 byte-order mark and lines that are neither a
-// section nor a key (they are ignored, and kept on rewrite). A file larger than kMaxIniFileBytes is
-// not one of ours: it reads as absent and is never rewritten (said once on stderr).
+// Reading tolerates LF, CRLF or lone CR line ends, a UTF-8 byte-order mark and lines that are neither
+// a section nor a key (they are ignored, and kept on rewrite). As the Windows profile functions do, it
+// reads a value in matching quotes without them, ends a section name at the last ']' of its line, and
+// takes a '[' line without one for no section; keys before the first section belong to none. A file
+// larger than kMaxIniFileBytes is not one of ours: it reads as absent and is never rewritten (said once
+// on stderr).
 #pragma once
 
 #include <cstddef>

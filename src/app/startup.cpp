@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/mainwindowrules.h"
+#include "platform/filestore.h"
 #include "timesync/updatepolicy.h"
 #include "worldmap/citytable.h"
 #include "worldmap/mappictures.h"
@@ -40,11 +41,9 @@ void StartUp(MainState& state, StartUpSteps& steps)
     const WindowPlace place = ReadWindowPlace(state.IniFileName);
     steps.PlaceWindow(place.left, place.top);
 
-    std::error_code ignored;
-    if (const std::string mapFile = state.SettingsPath + kReplacementMapFileName;
-        std::filesystem::exists(mapFile, ignored))
+    if (const std::string mapFile = state.SettingsPath + kReplacementMapFileName; PathExists(mapFile))
         steps.LoadReplacementMap(mapFile);
-    if (const std::string cityFile = state.SettingsPath + kCityFileName; std::filesystem::exists(cityFile, ignored))
+    if (const std::string cityFile = state.SettingsPath + kCityFileName; PathExists(cityFile))
         steps.LoadCityFile(cityFile);
 
     ReadDisplaySettings(state);

@@ -1,8 +1,11 @@
-// Platform service: reading a small file whole, and saving a small file the way a careful editor
-// does. The settings file is kept this way.
+// Platform service: reading a small file whole, saving a small file the way a careful editor does,
+// and asking whether a file is there. The settings file is kept this way. Paths are UTF-8 on every
+// platform.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,3 +50,9 @@ private:
 // Removes the temporaries a save of path left behind when it was interrupted, if they are older than
 // a minute. Called with the lock held, so no save of this file is under way.
 void RemoveStaleTemporaries(const std::string& path);
+
+// True when anything (file or folder) is at path.
+bool PathExists(const std::string& path);
+
+// The size in bytes of the regular file at path; nullopt when there is none or it cannot be asked.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);

@@ -3,7 +3,6 @@
 #include "platform/filestore.h"
 
 #include <array>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -257,16 +256,13 @@ BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits)
 
 BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return {BmpStatus::FileError, {}};
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error)
+    const std::optional<std::uint64_t> size = RegularFileSize(path);
+    if (!size)
         return {BmpStatus::FileError, {}};
     // The biggest picture within the limits: four bytes a pixel, a padded row, headers and palette.
     const std::uintmax_t largest = static_cast<std::uintmax_t>(limits.maxPixels) * 4 +
                                    static_cast<std::uintmax_t>(limits.maxHeight) * 4 + 64 * 1024;
-    if (size > largest)
+    if (*size > largest)
         return {BmpStatus::TooLarge, {}};
 
     // The size is checked again while reading: the file may grow in between.

@@ -1,6 +1,6 @@
 #include "support/fake_timesync.h"
 
-#include <arpa/inet.h>
+#include <charconv>
 
 TestClock::TestClock(std::uint32_t start, double realScale) : m_start(start), m_offset(start), m_realScale(realScale) {}
 
@@ -56,10 +56,23 @@ int ScriptedSocketLayer::Cleanup()
 std::optional<std::uint32_t> ScriptedSocketLayer::DottedAddress(const std::string& text)
 {
     calls.push_back("DottedAddress " + text);
-    in_addr address{};
-    if (::inet_pton(AF_INET, text.c_str(), &address) != 1)
+    // Four decimal parts of 0..255, without leading zeros: the strict dotted form.
+    std::uint32_t address = 0;
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0 && (at == end || *at++ != '.'))
+            return std::nullopt;
+        unsigned value = 0;
+        const auto [next, error] = std::from_chars(at, end, value);
+        if (error != std::errc() || value > 255 || next - at > 3 || (next - at > 1 && *at == '0'))
+            return std::nullopt;
+        address = address << 8 | value;
+        at = next;
+    }
+    if (at != end)
         return std::nullopt;
-    return ntohl(address.s_addr);
+    return address;
 }
 
 std::optional<std::uint32_t> ScriptedSocketLayer::LookupHost(const std::string& name)

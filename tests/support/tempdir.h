@@ -1,21 +1,33 @@
-// A fresh folder under /tmp for one test, removed with everything in it when the test ends.
+// A fresh folder in the system's temporary folder for one test, removed with everything in it when the
+// test ends.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 
 class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "chronivo-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        // create_directory tells whether this call made the folder, so a name taken meanwhile is skipped.
+        std::random_device seed;
+        std::mt19937_64 names(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::filesystem::path candidate = base / ("chronivo-test-" + std::to_string(names() % 1000000000000ULL));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, error);
+                m_path = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("no temporary folder could be made");
     }
     ~TempDir()
     {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +52,7 @@ private:
     void Serve(int connection);
     bool PauseMs(int ms);
 
+    std::shared_ptr<void> m_sockets; // the socket layer's start this server holds, where it needs one
     ServerScript m_script;
     int m_listener = -1;
     std::uint16_t m_port = 0;

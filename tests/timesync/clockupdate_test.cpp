@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/utils.h"
 #include "support/fake_timesync.h"
+#include "support/tempdir.h"
 #include "support/timeserver.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -32,16 +32,7 @@ std::vector<std::uint8_t> ReplyFor(TDateTime utc)
 
 class ClockUpdateTest : public ::testing::Test {
 protected:
-    ClockUpdateTest()
-    {
-        std::filesystem::create_directories(m_folder);
-        settingsFile = (m_folder / "chronivo.ini").string();
-    }
-    ~ClockUpdateTest() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
+    ClockUpdateTest() { settingsFile = m_folder.File("chronivo.ini"); }
 
     // An updater asking the Time service at port.
     ClockUpdater& Updater(std::uint16_t port)
@@ -92,9 +83,7 @@ protected:
     QueryRunner runner; // none: the query runs at once
 
 private:
-    std::filesystem::path m_folder =
-        std::filesystem::temp_directory_path() / ("chronivo-clockupdate-" + std::to_string(::getpid()) + "-" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempDir m_folder;
     std::optional<ClockUpdater> m_updater;
 };
 

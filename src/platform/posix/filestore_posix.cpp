@@ -1,8 +1,10 @@
 #include "platform/filestore.h"
 
+#include "platform/savetemporary.h"
+
 #include <cerrno>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,8 +19,6 @@ constexpr int kMaxLinkHops = 16;
 constexpr int kLockWaitMs = 5000;
 constexpr int kLockPollMs = 10;
 constexpr time_t kStaleTemporarySeconds = 60;
-constexpr std::string_view kTemporarySuffix = ".tmp";
-constexpr std::size_t kTemporaryRandomChars = 6; // the XXXXXX of mkstemps
 
 bool WriteAll(int fd, std::string_view bytes)
 {
@@ -119,21 +119,7 @@ std::string FollowLinks(std::string path, bool privileged, std::string& problem)
 // The temporary's name pattern for mkstemps: beside the file, recognisable as ours.
 std::string TemporaryPattern(const std::string& path)
 {
-    return path + "." + std::string(kTemporaryRandomChars, 'X') + std::string(kTemporarySuffix);
-}
-
-bool IsOurTemporaryName(std::string_view candidate, std::string_view name)
-{
-    if (candidate.size() != name.size() + 1 + kTemporaryRandomChars + kTemporarySuffix.size() ||
-        candidate.substr(0, name.size()) != name || candidate[name.size()] != '.' ||
-        candidate.substr(candidate.size() - kTemporarySuffix.size()) != kTemporarySuffix)
-        return false;
-    for (std::size_t i = name.size() + 1; i < name.size() + 1 + kTemporaryRandomChars; ++i) {
-        const char c = candidate[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
+    return path + "." + std::string(save_temporary::kRandomChars, 'X') + std::string(save_temporary::kSuffix);
 }
 
 void SyncFolder(const std::string& path)
@@ -150,7 +136,7 @@ void SyncFolder(const std::string& path)
 bool ReplaceByRename(const std::string& target, std::string_view bytes, const struct stat* old, mode_t mode)
 {
     std::string temp = TemporaryPattern(target);
-    Fd fd(::mkstemps(temp.data(), static_cast<int>(kTemporarySuffix.size())));
+    Fd fd(::mkstemps(temp.data(), static_cast<int>(save_temporary::kSuffix.size())));
     if (fd.get() < 0)
         return false;
     const bool kept = old == nullptr || ::fchown(fd.get(), old->st_uid, old->st_gid) == 0;
@@ -167,8 +153,7 @@ bool ReplaceByRename(const std::string& target, std::string_view bytes, const st
 
 bool RewriteInPlace(int fd, std::string_view bytes, mode_t mode)
 {
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes) ||
-        ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
         return false;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && (info.st_mode & 07777) != mode)
@@ -250,8 +235,7 @@ bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string&
     const mode_t mode = old.st_mode & 0777;
     // A rename would break a hard link, and only a privileged process could give the file back to
     // another owner; such files, and those in a folder we may not write, are rewritten in place.
-    if (old.st_nlink == 1 && old.st_uid == ::geteuid() &&
-        ReplaceByRename(target, bytes, &old, mode))
+    if (old.st_nlink == 1 && old.st_uid == ::geteuid() && ReplaceByRename(target, bytes, &old, mode))
         return true;
     if (RewriteInPlace(fd.get(), bytes, mode))
         return true;
@@ -298,7 +282,7 @@ void RemoveStaleTemporaries(const std::string& path)
         return;
     const time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
-        if (!IsOurTemporaryName(entry->d_name, name))
+        if (!save_temporary::IsOurs(entry->d_name, name))
             continue;
         struct stat info {};
         if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
@@ -306,4 +290,18 @@ void RemoveStaleTemporaries(const std::string& path)
             ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::optional<std::uint64_t> RegularFileSize(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
 }

@@ -19,7 +19,9 @@ bool IsNTFamily()
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-// Enables the system-time privilege in the process token; it stays enabled afterwards.
+// Enables the system-time privilege in the process token; it stays enabled afterwards. The
+// adjustment succeeds also for a token that lacks the privilege, and then says so only through
+// ERROR_NOT_ALL_ASSIGNED.
 bool EnableSystemTimePrivilege()
 {
     HANDLE token = nullptr;
@@ -27,11 +29,15 @@ bool EnableSystemTimePrivilege()
         return false;
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
-    LookupPrivilegeValueA(nullptr, kSystemTimePrivilege, &privileges.Privileges[0].Luid);
+    if (!LookupPrivilegeValueA(nullptr, kSystemTimePrivilege, &privileges.Privileges[0].Luid)) {
+        CloseHandle(token);
+        return false;
+    }
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     const BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    const DWORD outcome = GetLastError();
     CloseHandle(token);
-    return adjusted != FALSE;
+    return adjusted != FALSE && outcome == ERROR_SUCCESS;
 }
 
 class Win32ClockSetter final : public ClockSetter {
@@ -50,7 +56,9 @@ public:
         record.wMinute = static_cast<WORD>(time.minute);
         record.wSecond = static_cast<WORD>(time.second);
         record.wMilliseconds = static_cast<WORD>(time.msec);
-        return SetLocalTime(&record) != FALSE;
+        // SetLocalTime converts with the offset in force before the change; across a daylight-saving
+        // change-over the first call lands an hour off, and the second, with the new offset, is right.
+        return SetLocalTime(&record) != FALSE && SetLocalTime(&record) != FALSE;
     }
 };
 

@@ -7,20 +7,41 @@ namespace {
 
 constexpr int kShutdownBoth = 2; // SD_BOTH
 
+// Winsock counts its starts for the whole process. This layer releases only the starts it made
+// itself: cleaning up until Winsock reports none left would take the starts of everything else in
+// the process (and close its sockets). With none of its own left, a clean-up fails as Winsock's would.
 class Win32SocketLayer final : public SocketLayer {
 public:
+    Win32SocketLayer() = default;
+    ~Win32SocketLayer() override
+    {
+        for (; m_starts > 0; --m_starts)
+            WSACleanup();
+    }
+    Win32SocketLayer(const Win32SocketLayer&) = delete;
+    Win32SocketLayer& operator=(const Win32SocketLayer&) = delete;
+
     int Startup(std::uint16_t version) override
     {
         WSADATA data{};
-        return WSAStartup(version, &data);
+        const int result = WSAStartup(version, &data);
+        if (result == 0)
+            ++m_starts;
+        return result;
     }
 
     int Cleanup() override
     {
-        if (WSACleanup() == 0)
-            return 0;
-        m_lastError = WSAGetLastError();
-        return -1;
+        if (m_starts == 0) {
+            m_lastError = WSANOTINITIALISED;
+            return -1;
+        }
+        if (WSACleanup() != 0) {
+            m_lastError = WSAGetLastError();
+            return -1;
+        }
+        --m_starts;
+        return 0;
     }
 
     // The layer's reasons are the codes callers expect.
@@ -74,6 +95,10 @@ public:
 
     int Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) override
     {
+        // Non-blocking: a server that never answers the connection would otherwise hold the thread
+        // (and the window) for the system's whole connect time-out. The receives wait for the rest.
+        u_long nonBlocking = 1;
+        ioctlsocket(static_cast<SOCKET>(socket), FIONBIO, &nonBlocking);
         sockaddr_in peer{};
         peer.sin_family = AF_INET;
         peer.sin_port = htons(port);
@@ -90,10 +115,21 @@ public:
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(handle, &readable);
+        // A connect still under way that fails is reported here, not as readable.
+        fd_set failed;
+        FD_ZERO(&failed);
+        FD_SET(handle, &failed);
         timeval wait{waitMs / 1000, (waitMs % 1000) * 1000};
-        const int ready = select(0, &readable, nullptr, nullptr, &wait);
+        const int ready = select(0, &readable, nullptr, &failed, &wait);
         if (ready == 0)
             return ReceiveResult::Waiting;
+        if (ready != SOCKET_ERROR && FD_ISSET(handle, &failed)) {
+            int reason = 0;
+            int length = sizeof reason;
+            getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&reason), &length);
+            m_lastError = reason != 0 ? reason : WSAECONNREFUSED;
+            return ReceiveResult::Failed;
+        }
         if (ready != SOCKET_ERROR) {
             const int received = recv(handle, reinterpret_cast<char*>(&byte), 1, 0);
             if (received == 1)
@@ -111,6 +147,7 @@ public:
 
 private:
     int m_lastError = 0;
+    int m_starts = 0; // WSAStartup calls of this layer not yet released
 };
 
 } // namespace
