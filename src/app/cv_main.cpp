@@ -302,6 +302,12 @@ void TcvMain::TimerTimer()
     // The window manager may minimize the window after the toolkit reported it so, without a report.
     if (!m_iconified && isVisible() && isMinimized())
         m_iconified = IconicForWindowManager(*this);
+    // A hidden window shown minimized is mapped anew, and now and then the toolkit maps it asking to
+    // start normal: the window manager then shows it normally and the toolkit follows. A window the
+    // manager never minimized is asked for again.
+    if (!m_iconified && m_onScreen && isVisible() && m_rules->Look().condition == WindowCondition::MinimizedToTaskbar &&
+        ManagedByWindowManager(*this) && !IconicForWindowManager(*this))
+        AskIconic(*this);
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))

@@ -165,6 +165,28 @@ void MapAgainIfUnmapped(QWidget& window)
     xcb_flush(connection);
 }
 
+void AskIconic(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || !window.windowHandle())
+        return;
+    const xcb_atom_t changeState = Atom(connection, "WM_CHANGE_STATE");
+    if (changeState == XCB_ATOM_NONE)
+        return;
+    constexpr std::uint32_t kIconicState = 3;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(window.winId());
+    event.type = changeState;
+    event.data.data32[0] = kIconicState;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_send_event(connection, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
 #else
 
 void SetTaskbarEntry(QWidget& /*window*/, bool /*shown*/) {}
@@ -178,5 +200,6 @@ bool IconicForWindowManager(QWidget& /*window*/)
     return true;
 }
 void MapAgainIfUnmapped(QWidget& /*window*/) {}
+void AskIconic(QWidget& /*window*/) {}
 
 #endif

@@ -23,3 +23,7 @@ bool IconicForWindowManager(QWidget& window);
 // Asks again for a window shown but still unmapped to be mapped. A window manager that was starting
 // up when the window was first shown can lose that request, and the window then never appears.
 void MapAgainIfUnmapped(QWidget& window);
+
+// Asks the window manager to minimize a window it shows normally (ICCCM WM_CHANGE_STATE), whatever the
+// toolkit believes the window's state to be.
+void AskIconic(QWidget& window);
