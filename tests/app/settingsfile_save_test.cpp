@@ -182,8 +182,12 @@ TEST_F(SettingsSave, StaleTemporariesOfOurOwnAreRemovedAtTheNextSave)
     dir.Write("chronivo.ini.Ab12Cd.tmp", "old");
     dir.Write("chronivo.ini.Xy34Zw.tmp", "in use");
     dir.Write("chronivo.ini.backup", "the user's");
-    const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    // Ages are told by the program's clock, which may run apart from the one that stamps files.
+    const std::time_t now = std::time(nullptr);
+    const timespec old[2] = {{now - 3600, 0}, {now - 3600, 0}};
+    const timespec recent[2] = {{now, 0}, {now, 0}};
     ::utimensat(AT_FDCWD, dir.File("chronivo.ini.Ab12Cd.tmp").c_str(), old, 0);
+    ::utimensat(AT_FDCWD, dir.File("chronivo.ini.Xy34Zw.tmp").c_str(), recent, 0);
     ::utimensat(AT_FDCWD, dir.File("chronivo.ini.backup").c_str(), old, 0);
     ASSERT_TRUE(WriteIniString(ini, "MainWin", "Top", "6"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("chronivo.ini.Ab12Cd.tmp")));
