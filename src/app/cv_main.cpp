@@ -39,6 +39,23 @@ extern const std::size_t kSkinShape_size;
 
 namespace {
 
+// The clock update's outcome as the message box tells it, in the user's language (the log keeps
+// OutcomeMessage, in English).
+QString OutcomeText(const UpdateOutcome& outcome)
+{
+    const QString server = QString::fromStdString(outcome.server);
+    switch (outcome.result) {
+    case UpdateOutcome::Result::ClockSet:
+        return QCoreApplication::translate("TcvMain", "Clock updated using %1  (Correction: %2 seconds)")
+            .arg(server, QString::fromStdString(outcome.correction));
+    case UpdateOutcome::Result::ClockNotSet:
+        return QCoreApplication::translate("TcvMain", "Unable to update system clock");
+    case UpdateOutcome::Result::ServerUnreachable:
+        break;
+    }
+    return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+}
+
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
 constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
@@ -127,15 +144,16 @@ void TcvMain::CreateTimeSync()
         m_queryWorker->Run([answer, query = std::move(query)] { *answer = query(); },
                            [answer, done = std::move(done)] { done(*answer); });
     };
-    hooks.recordOutcome = [this](TDateTime recorded, const std::string& message) {
-        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, recorded, message, *m_services.formats);
+    hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
+        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, outcome.recorded, OutcomeMessage(outcome),
+                                               *m_services.formats);
     };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
-    hooks.report = [this](const std::string& message, MessageIcon icon) {
+    hooks.report = [this](const UpdateOutcome& outcome) {
         if (m_closed)
             return; // the answer came after the window closed: it is in the log
-        QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
-                        QStringLiteral("Veltrix Chronivo"), QString::fromStdString(message), QMessageBox::Ok, this);
+        QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
+                        QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         box.exec();
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(

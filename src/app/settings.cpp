@@ -120,8 +120,8 @@ void TcvSettings::CreateGeneralPage()
     m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
     m_cbTimeZones = CaptionedButton<QCheckBox>(box, "cbTimeZones", QRect(24, 56, 353, 17),
-                                               QStringLiteral("Take city times from the system's time zones"),
-                                               QStringLiteral("Off: the city table's own offsets and rules"));
+                                               tr("Take city times from the system's time zones"),
+                                               tr("Off: the city table's own offsets and rules"));
     connect(m_cbTimeZones, &QCheckBox::toggled, this, [this](bool on) { m_model.useTimeZones = on; });
 }
 
@@ -135,19 +135,20 @@ void TcvSettings::CreateClockPage()
         const char* hint;
     };
     const Mode modes[] = {
-        {"rbNever", QRect(32, 24, 113, 17), "Never",
-         "Select this if your computer doesn't have an Internet connection"},
-        {"rbManually", QRect(32, 48, 113, 17), "Manually",
-         "Set the clock only when you click the \"Set Clock\" button"},
-        {"rbAuto", QRect(32, 72, 113, 17), "Automatically", "Set the clock automatically, at regular intervals"},
-        {"rbAutoDUN", QRect(32, 96, 345, 17), "Automatically, when dial-up connection active",
-         "Set the clock at intervals, when a dial-up connection is active"},
+        {"rbNever", QRect(32, 24, 113, 17), QT_TR_NOOP("Never"),
+         QT_TR_NOOP("Select this if your computer doesn't have an Internet connection")},
+        {"rbManually", QRect(32, 48, 113, 17), QT_TR_NOOP("Manually"),
+         QT_TR_NOOP("Set the clock only when you click the \"Set Clock\" button")},
+        {"rbAuto", QRect(32, 72, 113, 17), QT_TR_NOOP("Automatically"),
+         QT_TR_NOOP("Set the clock automatically, at regular intervals")},
+        {"rbAutoDUN", QRect(32, 96, 345, 17), QT_TR_NOOP("Automatically, when dial-up connection active"),
+         QT_TR_NOOP("Set the clock at intervals, when a dial-up connection is active")},
     };
     auto* group = new QButtonGroup(this);
     for (int type = 0; type < 4; ++type) {
         const Mode& mode = modes[type];
         QRadioButton* button = CaptionedButton<QRadioButton>(
-            box, mode.name, mode.place, QString::fromUtf8(mode.caption), QString::fromUtf8(mode.hint));
+            box, mode.name, mode.place, tr(mode.caption), tr(mode.hint));
         button->setProperty("tag", type);
         group->addButton(button, type);
         m_updateButtons[type] = button;
@@ -185,12 +186,13 @@ void TcvSettings::CreateMapPage()
     box->setToolTip(tr("Choose the map view to appear in the display"));
     Caption(box, "Label7", QPoint(24, 24), tr("Choose a map view to suit your location"));
     const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
-    const char* captions[] = {"World, centered on Europe", "World, centered on America",
-                              "World, centered on Australasia", "Europe and central Asia", "North America only"};
+    const char* captions[] = {QT_TR_NOOP("World, centered on Europe"), QT_TR_NOOP("World, centered on America"),
+                              QT_TR_NOOP("World, centered on Australasia"), QT_TR_NOOP("Europe and central Asia"),
+                              QT_TR_NOOP("North America only")};
     auto* group = new QButtonGroup(this);
     for (int view = 0; view < 5; ++view) {
         QRadioButton* button = CaptionedButton<QRadioButton>(box, names[view], QRect(32, 44 + 20 * view, 240, 17),
-                                                             QString::fromLatin1(captions[view]));
+                                                             tr(captions[view]));
         button->setProperty("tag", view);
         group->addButton(button, view);
         m_mapButtons[view] = button;

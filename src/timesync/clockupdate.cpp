@@ -13,12 +13,6 @@ namespace {
 
 constexpr double kMSecsPerDayDouble = static_cast<double>(kMSecsPerDay);
 
-struct Outcome {
-    std::string message;
-    TDateTime recorded; // the stamp of the log line and the "Last update"
-    MessageIcon icon;
-};
-
 } // namespace
 
 std::string CorrectionText(double seconds)
@@ -26,6 +20,19 @@ std::string CorrectionText(double seconds)
     std::array<char, 64> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed, 2);
     return std::string(text.data(), result.ptr);
+}
+
+std::string OutcomeMessage(const UpdateOutcome& outcome)
+{
+    switch (outcome.result) {
+    case UpdateOutcome::Result::ClockSet:
+        return "Clock updated using " + outcome.server + "  (Correction: " + outcome.correction + " seconds)";
+    case UpdateOutcome::Result::ClockNotSet:
+        return "Unable to update system clock";
+    case UpdateOutcome::Result::ServerUnreachable:
+        break;
+    }
+    return "Unable to access server " + outcome.server;
 }
 
 ClockUpdater::ClockUpdater(Services services, Hooks hooks) : m_services(std::move(services)), m_hooks(std::move(hooks))
@@ -61,26 +68,27 @@ bool ClockUpdater::UpdateSystemClock(const UpdateAsk& ask, TDateTime& lastUpdate
 void ClockUpdater::Finish(const UpdateAsk& ask, const QueryAnswer& answer)
 {
     const TDateTime now = m_services.clock.Now();
-    Outcome outcome{"Unable to access server " + ask.server, now, MessageIcon::Exclamation};
+    using Result = UpdateOutcome::Result;
+    UpdateOutcome outcome{Result::ServerUnreachable, ask.server, {}, now};
     if (answer.serverTime != 0.0) {
         // The reply is as old as the close and the stop that followed it, and the hand-back: the
         // server's time is carried forward by that much, or the clock would be set at least 1.2 s slow.
         const std::int32_t sinceReply = ElapsedMs(answer.replyTick, m_services.ticks.Now());
         const TDateTime serverTime = answer.serverTime + std::max(0, sinceReply) / kMSecsPerDayDouble;
         if (m_services.setter.SetSystemClock(serverTime)) {
-            const std::string correction = CorrectionText((serverTime - now) * kSecondsPerDay);
-            outcome = {"Clock updated using " + ask.server + "  (Correction: " + correction + " seconds)", serverTime,
-                       MessageIcon::Information};
+            outcome.result = Result::ClockSet;
+            outcome.correction = CorrectionText((serverTime - now) * kSecondsPerDay);
+            outcome.recorded = serverTime;
         } else {
-            outcome = {"Unable to update system clock", now, MessageIcon::Exclamation};
+            outcome.result = Result::ClockNotSet;
         }
     }
 
     if (m_hooks.recordOutcome)
-        m_hooks.recordOutcome(outcome.recorded, outcome.message);
+        m_hooks.recordOutcome(outcome);
     if (m_hooks.busyCursor)
         m_hooks.busyCursor(false);
     m_busy = false;
     if (ask.requester == UpdateRequester::SetClockButton && m_hooks.report)
-        m_hooks.report(outcome.message, outcome.icon);
+        m_hooks.report(outcome);
 }

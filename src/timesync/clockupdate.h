@@ -37,6 +37,26 @@ enum class MessageIcon {
 // "%-5f" trimmed: fixed, two decimals, "." whatever the locale, "-" when negative ("-1.50").
 std::string CorrectionText(double seconds);
 
+// How one attempt ended, with what its message names.
+struct UpdateOutcome {
+    enum class Result {
+        ServerUnreachable, // no time came from the server
+        ClockSet,          // the clock was set to the server's time
+        ClockNotSet,       // the server answered but the clock could not be set
+    };
+    Result result = Result::ServerUnreachable;
+    std::string server;     // as asked for
+    std::string correction; // CorrectionText of the change, when the clock was set
+    TDateTime recorded = 0.0; // the stamp of the log line and the "Last update": the server's time
+                              // when the clock was set, else the clock's
+
+    MessageIcon Icon() const { return result == Result::ClockSet ? MessageIcon::Information : MessageIcon::Exclamation; }
+};
+
+// The outcome in English, as the log keeps it: "Unable to access server <server>", "Clock updated
+// using <server>  (Correction: <correction> seconds)" or "Unable to update system clock".
+std::string OutcomeMessage(const UpdateOutcome& outcome);
+
 // What a query brought back, handed from wherever it ran to the attempt that asked for it.
 struct QueryAnswer {
     TDateTime serverTime = 0.0;  // local date-time, or 0.0 when no time was obtained
@@ -66,11 +86,10 @@ public:
     };
     struct Hooks {
         std::function<void(bool busy)> busyCursor;                                // hourglass on, then off
-        std::function<void(const std::string& message, MessageIcon icon)> report; // the message box
-        QueryRunner runQuery;                                                     // absent: at once
-        // Keeps the outcome: the time it is recorded at (the server's time when the clock was set,
-        // else the clock's) and its message. The program writes "Log" and "Last update" with it.
-        std::function<void(TDateTime recorded, const std::string& message)> recordOutcome;
+        std::function<void(const UpdateOutcome&)> report; // the message box, in the user's language
+        QueryRunner runQuery;                             // absent: at once
+        // Keeps the outcome: the program writes "Log" and "Last update" with it.
+        std::function<void(const UpdateOutcome&)> recordOutcome;
     };
 
     ClockUpdater(Services services, Hooks hooks);

@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <functional>
 
 namespace {
@@ -212,6 +213,35 @@ TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(dialog->size(), QSize(448, 280));
     EXPECT_EQ(dialog->windowTitle(), "Veltrix Chronivo Settings");
+}
+
+TEST_F(SettingsDialogWidgets, EveryCaptionAndHintIsTranslated)
+{
+    // A translation that marks every text it is asked for.
+    struct Marking final : QTranslator {
+        QString translate(const char*, const char* source, const char*, int) const override
+        {
+            return QStringLiteral("~") + QString::fromUtf8(source);
+        }
+    } marking;
+    QApplication::installTranslator(&marking);
+    const auto dialog = Open();
+    QApplication::removeTranslator(&marking);
+    QStringList untranslated;
+    // The product's name, its address and the arrows stay as they are in every language.
+    const QStringList kept{"lbTitle", "lbURL", "btnAdd", "btnDel"};
+    auto check = [&](QWidget* widget, const QString& text) {
+        if (!text.isEmpty() && !text.startsWith('~') && !kept.contains(widget->objectName()))
+            untranslated << widget->objectName() + ": " + text;
+    };
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        check(widget, widget->toolTip());
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            check(widget, button->text());
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            check(widget, label->text());
+    }
+    EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join("\n").toStdString();
 }
 
 TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktop)

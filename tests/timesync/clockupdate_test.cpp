@@ -39,10 +39,12 @@ protected:
     {
         ClockUpdater::Hooks hooks;
         hooks.busyCursor = [this](bool busy) { cursor.push_back(busy); };
-        hooks.report = [this](const std::string& message, MessageIcon icon) { reports.push_back({message, icon}); };
+        hooks.report = [this](const UpdateOutcome& outcome) {
+            reports.push_back({OutcomeMessage(outcome), outcome.Icon()});
+        };
         hooks.runQuery = runner;
-        hooks.recordOutcome = [this](TDateTime recorded, const std::string& message) {
-            settings_file::WriteClockUpdateOutcome(settingsFile, recorded, message, formats);
+        hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
+            settings_file::WriteClockUpdateOutcome(settingsFile, outcome.recorded, OutcomeMessage(outcome), formats);
         };
         m_updater.emplace(ClockUpdater::Services{net, setter, world, ticks, std::to_string(port)},
                           std::move(hooks));
