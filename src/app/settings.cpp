@@ -91,7 +91,7 @@ TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings&
     : QDialog(owner), m_model(state, cityTable), m_helpFileName(state.HelpFileName), m_opener(opener)
 {
     setObjectName(QStringLiteral("cvSettings"));
-    setWindowTitle(QStringLiteral("Veltrix Chronivo Settings"));
+    setWindowTitle(tr("Veltrix Chronivo Settings"));
     setFixedSize(kClientSize);
     // The places below are made for a narrow 8-point face at 96 dots per inch, whatever the screen's
     // scaling; a wide face would run captions into the controls beside them.

@@ -1,7 +1,9 @@
-// Platform service: the stream-socket layer the time query talks through, shaped like the classic
-// socket API it was first written for (a counted start and clean-up of the layer, host and service
-// lookups, one-byte receives). Addresses and ports travel in network byte order. Implementations
-// report failures through LastError with the codes below, whatever the platform's own codes are.
+// Platform service: the stream-socket layer the time query talks through: a counted start and
+// clean-up of the layer, host and service lookups, one-byte receives. The count is the query's own
+// rule, not only Windows': its stop releases the layer round by round until the layer says no start
+// is left, so a start leaked anywhere in the process is released too. POSIX has no layer to start and
+// only keeps the count. Addresses and ports travel in network byte order. Implementations report
+// failures through LastError with the codes below, whatever the platform's own codes are.
 #pragma once
 
 #include <cstdint>
