@@ -116,6 +116,15 @@ std::string_view Unquoted(std::string_view value)
     return value;
 }
 
+// A value the reading would take out of its quotes is written inside one more pair, so that it reads
+// back as written (by the profile functions too).
+std::string ReadableAsWritten(std::string value)
+{
+    if (Unquoted(value).size() != value.size())
+        return '"' + value + '"';
+    return value;
+}
+
 // What completes the last line of bytes before more lines follow. A lone CR at the end already ends
 // the line; in a file whose lines end in LF or CRLF it gets its LF, so the file keeps one style.
 std::string_view MissingLineEnd(std::string_view bytes, std::string_view lineBreak)
@@ -186,7 +195,8 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         return false;
     const std::string_view old = contents.bytes;
     const std::string_view lineBreak = LineBreakOf(old);
-    const std::string keyText = std::string(Trim(key)) + '=' + OneLine(Trim(value));
+    const std::string written = ReadableAsWritten(OneLine(Trim(value)));
+    const std::string keyText = std::string(Trim(key)) + '=' + written;
     const Location found = Locate(old, Trim(section), Trim(key));
 
     std::string updated;
@@ -196,7 +206,7 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         const std::string_view line = old.substr(found.keyLine->begin, found.keyLine->end - found.keyLine->begin);
         const std::size_t equals = line.find('=');
         updated.append(old.substr(0, found.keyLine->begin + equals + 1));
-        updated.append(OneLine(Trim(value)));
+        updated.append(written);
         updated.append(old.substr(found.keyLine->end));
     } else if (found.sectionEnd) {
         const std::string_view head = old.substr(0, *found.sectionEnd);

@@ -92,6 +92,17 @@ TEST_F(SettingsFile, ValueCannotAddLinesOfItsOwn)
     EXPECT_EQ(Read("Clock", "Time server"), "evil  [MainWin] Top=9999");
 }
 
+TEST_F(SettingsFile, ValueInQuotesReadsBackAsWritten)
+{
+    // Reading takes a value out of matching quotes; writing adds a pair so that none is lost.
+    for (const std::string value : {"\"quoted\"", "'single'", "\"\"", "''", "\"open", "'mixed\"", "\""}) {
+        ASSERT_TRUE(WriteIniString(ini, "Clock", "Time server", value));
+        EXPECT_EQ(Read("Clock", "Time server"), value);
+    }
+    dir.Write("chronivo.ini", "[Clock]\nLog=\"kept as the file has it\"\n");
+    EXPECT_EQ(Read("Clock", "Log"), "kept as the file has it");
+}
+
 TEST_F(SettingsFile, DuplicateKeysAndSectionsUseTheFirst)
 {
     dir.Write("chronivo.ini", "[Clock]\nLog=first\nLog=second\n[Clock]\nLog=third\n");
