@@ -195,7 +195,7 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         return false;
     const std::string_view old = contents.bytes;
     const std::string_view lineBreak = LineBreakOf(old);
-    const std::string written = ReadableAsWritten(OneLine(Trim(value)));
+    const std::string written = ReadableAsWritten(std::string(Trim(OneLine(value))));
     const std::string keyText = std::string(Trim(key)) + '=' + written;
     const Location found = Locate(old, Trim(section), Trim(key));
 

@@ -99,6 +99,8 @@ TEST_F(SettingsFile, ValueInQuotesReadsBackAsWritten)
         ASSERT_TRUE(WriteIniString(ini, "Clock", "Time server", value));
         EXPECT_EQ(Read("Clock", "Time server"), value);
     }
+    ASSERT_TRUE(WriteIniString(ini, "Clock", "Time server", "\"ends in a line break\"\r\n"));
+    EXPECT_EQ(Read("Clock", "Time server"), "\"ends in a line break\"");
     dir.Write("chronivo.ini", "[Clock]\nLog=\"kept as the file has it\"\n");
     EXPECT_EQ(Read("Clock", "Log"), "kept as the file has it");
 }
