@@ -81,8 +81,9 @@ protected:
                                           value + "\n[" + q.section + "] " + q.key + ", buffer " +
                                           std::to_string(buffer);
                 EXPECT_EQ(read, PlatformRead(ours, q, buffer)) << where;
-                if (!quoted)
+                if (!quoted) {
                     EXPECT_EQ(read, PlatformRead(theirs, q, buffer)) << where;
+                }
             }
     }
 };
