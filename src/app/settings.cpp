@@ -3,6 +3,7 @@
 #include "app/mainpictures.h"
 #include "app/mapfontdialog.h"
 #include "app/utils.h"
+#include "components/fixeddialog.h"
 #include "platform/qt/qttextrenderer.h"
 
 #include <QButtonGroup>
@@ -92,7 +93,7 @@ TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings&
 {
     setObjectName(QStringLiteral("cvSettings"));
     setWindowTitle(tr("Veltrix Chronivo Settings"));
-    setFixedSize(kClientSize);
+    MakeFixedDialog(*this, kClientSize);
     // The places below are made for a narrow 8-point face at 96 dots per inch, whatever the screen's
     // scaling; a wide face would run captions into the controls beside them.
     QFont face = font();

@@ -1,5 +1,6 @@
 #include "calendar/uCalendar.h"
 
+#include "components/fixeddialog.h"
 #include "components/picturebutton.h"
 
 #include <QGuiApplication>
@@ -121,9 +122,7 @@ TcvCalendar::TcvCalendar(const LocalClock& clock, const LocaleFormats& formats, 
 {
     setObjectName(QStringLiteral("cvCalendar"));
     setWindowTitle(tr("Chronivo - Calendar"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(kClientSize);
+    MakeFixedDialog(*this, kClientSize);
     setFont(ArialFont(9, false));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
