@@ -10,13 +10,9 @@ build=${1:-build}
 seconds=${2:-6}
 bare=$build/bench/bare_window
 program=$build/src/app/chronivo
-for file in "$bare" "$program"; do
-    [ -x "$file" ] || { echo "missing $file: build the targets chronivo and bare_window"; exit 1; }
-done
-source tests/e2e/xvfb_session.sh
+source bench/session.sh
+require_built "$bare" "$program"
 windows=10
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # The program as a user keeps it: the world map with its cities and the Sun's shadow, updates by hand.
 mkdir -p "$work/app"
@@ -32,7 +28,6 @@ pids+=("$plain")
 sleep 3
 
 cpu_ns() { cut -d ' ' -f 1 "/proc/$1/schedstat"; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 : >"$work/clock.txt"
 : >"$work/plain.txt"
 for _ in $(seq "$windows"); do

@@ -9,13 +9,9 @@ build=${1:-build}
 probe=$build/bench/firstpaint_probe
 bare=$build/bench/bare_window
 program=$build/src/app/chronivo
-for file in "$probe" "$bare" "$program"; do
-    [ -x "$file" ] || { echo "missing $file: build the targets chronivo, firstpaint_probe and bare_window"; exit 1; }
-done
-source tests/e2e/xvfb_session.sh
+source bench/session.sh
+require_built "$probe" "$bare" "$program"
 runs=10
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 # A pixel of the map area (the window stands at the screen's top left corner): 5, 80 of the map.
 x=$((47 + 5))
 y=$((39 + 80))
@@ -33,7 +29,6 @@ kill "$running"
 wait "$running" 2>/dev/null
 [ -n "$map_colour" ] && [ "$map_colour" != 000000 ] || fail "no map colour at $x,$y: '$map_colour'"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 : >"$work/map.txt"
 : >"$work/bare.txt"
 for _ in $(seq "$runs"); do
