@@ -61,7 +61,8 @@ void ReadDisplaySettings(MainState& state)
     state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
     state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
     state.ShowShadow = ReadInteger(file, kDisplay, "Show shadow", 1) == 1;
-    state.UseTimeZones = ReadExactlyOne(file, kDisplay, "Time zones");
+    // On unless the user chose the table ("0"): the table's fixed offsets and rules have aged.
+    state.UseTimeZones = ReadIniString(file, kDisplay, "Time zones", 16, "1") != "0";
     state.CitySection = CitySectionOf(state.MapView);
 }
 

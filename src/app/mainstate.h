@@ -22,7 +22,7 @@ struct MainState {
     int MapFontSize = 7; // points
     FontStyle MapFontStyle;
     bool ShowShadow = true;
-    bool UseTimeZones = false; // city times from the system's time-zone database, not the table's rules
+    bool UseTimeZones = true;  // city times from the system's time-zone database, not the table's rules
 
     std::string TimeServer;
     UpdateTypeId UpdateType = UpdateTypeId::Manually; // any stored number; see timesync/updatepolicy.h
