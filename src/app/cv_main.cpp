@@ -7,6 +7,7 @@
 #include "app/utils.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
+#include "components/fixeddialog.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -139,6 +140,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
+    hooks.dialogOpen = [] { return OpenDialog() != nullptr; };
+    hooks.raiseDialog = [] { RaiseOpenDialog(); };
     m_rules = std::make_unique<MainWindowRules>(*m_services.trayArea, IconPicture(windowIcon(), 32), std::move(hooks));
     CreateComponents();
     FormCreate();
@@ -181,7 +184,7 @@ void TcvMain::CreateTimeSync()
             return; // the answer came after the window closed: it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
-        box.exec();
+        RunDialog(box);
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
         ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
@@ -323,6 +326,10 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The window manager may hand the focus to the window while one of its dialogs waits for an
+    // answer (a window shown from the tray takes it); the dialog is where the user must go.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && OpenDialog())
+        QMetaObject::invokeMethod(this, [] { RaiseOpenDialog(); }, Qt::QueuedConnection);
     if (event->type() != QEvent::WindowStateChange || !isVisible())
         return;
     // Just after a minimize is asked for, the toolkit can report the window normal again, from the
@@ -506,14 +513,14 @@ void TcvMain::ibShowCalClick()
 {
     // A new window each time, so it opens on the current year; it is destroyed when it closes.
     TcvCalendar cvCalendar(*m_services.clock, *m_services.formats, this);
-    cvCalendar.exec();
+    RunDialog(cvCalendar);
 }
 
 void TcvMain::ibSettingsClick()
 {
     {
         TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
-        if (dialog.exec() == QDialog::Accepted) {
+        if (RunDialog(dialog) == QDialog::Accepted) {
             const SettingsApplied applied = dialog.Model().Apply(m_state);
             if (applied.trayModeChanged)
                 m_state.TrayMode ? EnterTrayMode() : LeaveTrayMode();
