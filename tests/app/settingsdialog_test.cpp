@@ -85,7 +85,7 @@ TEST_F(SettingsDialogWidgets, RadioButtonsCheckedFromCodeSetTheServerBox)
     EXPECT_FALSE(server->isEnabled());
     Child<QRadioButton>(dialog.get(), "rbAutoDUN")->setChecked(true);
     EXPECT_TRUE(server->isEnabled());
-    EXPECT_EQ(dialog->Model().UpdateType(), 3);
+    EXPECT_EQ(dialog->Model().UpdateType(), UpdateTypeId::WhileDialUp);
     Child<QRadioButton>(dialog.get(), "rbNever")->setChecked(true);
     EXPECT_FALSE(server->isEnabled());
     EXPECT_EQ(server->currentText(), "time.nist.gov");
