@@ -55,7 +55,7 @@ public:
 
     bool trayMode = false;
     bool showShadow = true;
-    bool useTimeZones = false;
+    bool useTimeZones = true;
     std::string timeServer;
     MapFontChoice font;
 

@@ -174,7 +174,7 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     EXPECT_FALSE(applied.mapViewChanged);
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
-                                        "Font style=BU\nShow shadow=1\nTime zones=0\n"
+                                        "Font style=BU\nShow shadow=1\nTime zones=1\n"
                                         "[Clock]\nUpdate type=1\nTime server=time.nist.gov\n"
                                         "[World Cities]\nCity 1=London, England\nCity 2=\n");
 }
