@@ -103,6 +103,9 @@ private:
     class WindowStartUp;
 
     void CreateComponents();
+    // The tick's work in the clock's own right (the read-out, the title, the map, the automatic
+    // update) for the local time now; the tick adds the window's first showing and the timer.
+    void ShowTime(TDateTime now);
     void CreateTimeSync();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
@@ -130,9 +133,7 @@ private:
     TMapCities m_mapCities{};
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
-    Bitmap m_mapBitmap = BuiltInMapPicture(BuiltInMap::World);
-    Bitmap m_euMapBitmap = BuiltInMapPicture(BuiltInMap::Europe);
-    Bitmap m_naMapBitmap = BuiltInMapPicture(BuiltInMap::NorthAmerica);
+    MapPictureStore m_mapPictures;
     Bitmap FViewBitmap;
     Bitmap FFrameBitmap;
     MapGeometry m_mapGeometry;
