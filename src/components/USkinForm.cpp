@@ -125,7 +125,7 @@ void TSkinForm::ApplyRegion()
     QWidget* form = parentWidget();
     if (!form || !form->isWindow())
         return;
-    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), *m_mask))
+    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), m_mask->RegionData()))
         return;
     if (m_mask->Empty())
         form->clearMask();
