@@ -1,5 +1,6 @@
 #include "components/USkinForm.h"
 
+#include "components/picturebutton.h"
 #include "platform/windowregion.h"
 
 #include <QEvent>
@@ -150,6 +151,7 @@ void TSkinForm::paintEvent(QPaintEvent* /*event*/)
     if (m_shown.isNull())
         return;
     QPainter painter(this);
+    SmoothAtFractionalScale(painter, devicePixelRatioF());
     painter.drawImage(0, 0, m_shown);
 }
 
