@@ -23,6 +23,15 @@ std::string Folded(std::string text)
     return text;
 }
 
+// The index of the world's cities beside the table, made on a thread of its own; none without them.
+std::future<std::unique_ptr<WorldCityIndex>> ReadWorldCities(WorldCitySource* source, const TStrings& table)
+{
+    if (!source)
+        return {};
+    return std::async(std::launch::async,
+                      [source, table] { return std::make_unique<WorldCityIndex>(source->Cities(), table); });
+}
+
 void InsertSorted(TStrings& list, const std::string& name)
 {
     list.insert(std::upper_bound(list.begin(), list.end(), name, CityNameLess), name);
@@ -49,7 +58,7 @@ SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable, 
     : trayMode(state.TrayMode), showShadow(state.ShowShadow), useTimeZones(state.UseTimeZones),
       timeServer(state.TimeServer), font{state.MapFontName, state.MapFontSize, state.MapFontStyle},
       m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable)),
-      m_worldCities(worldCities), m_tableRows(cityTable)
+      m_worldReading(ReadWorldCities(worldCities, cityTable))
 {
     // A table may name a city twice; the list offers it once.
     std::sort(m_allCities.begin(), m_allCities.end(), CityNameLess);
@@ -133,8 +142,8 @@ bool SettingsModel::KnowAdded(const std::string& name)
 
 const WorldCityIndex* SettingsModel::World()
 {
-    if (!m_world && m_worldCities)
-        m_world = std::make_unique<WorldCityIndex>(m_worldCities->Cities(), m_tableRows);
+    if (m_worldReading.valid())
+        m_world = m_worldReading.get();
     return m_world.get();
 }
 

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstddef>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,7 +65,8 @@ public:
     // The dialog filled from the main window's state: the check boxes, the update type and map view
     // checked (none for a value out of range), the server text, the font, the full list from the
     // city table rows and the displayed list of the checked view, read from state.IniFileName.
-    // worldCities (none: the table only) is read at the first search.
+    // worldCities (none: the table only) is read and indexed on a thread of its own from now on, so
+    // that the first search finds it ready; nothing else may use it until this model is gone.
     SettingsModel(const MainState& state, const TStrings& cityTable, WorldCitySource* worldCities = nullptr);
     ~SettingsModel();
 
@@ -122,7 +124,7 @@ private:
     const AddedCity* Added(const std::string& name) const;
     // True when name is an added city known here or stored in "Added Cities" (then known from now on).
     bool KnowAdded(const std::string& name);
-    // The index of the world's cities, built at its first use; nullptr without them.
+    // The index of the world's cities, waited for at its first use; nullptr without them.
     const WorldCityIndex* World();
 
     std::string m_iniFileName;
@@ -133,8 +135,7 @@ private:
     TStrings m_allCities;
     TStrings m_displayCities;
     std::vector<AddedCity> m_added;
-    WorldCitySource* m_worldCities = nullptr;
-    TStrings m_tableRows;
+    std::future<std::unique_ptr<WorldCityIndex>> m_worldReading;
     std::unique_ptr<WorldCityIndex> m_world;
 };
 

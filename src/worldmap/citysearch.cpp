@@ -77,6 +77,7 @@ struct TableCity {
     int longitude; // east positive
 };
 
+// Sorted by cityKey, for InTable's look-ups.
 std::vector<TableCity> TableCities(const TStrings& table)
 {
     std::vector<TableCity> cities;
@@ -84,15 +85,20 @@ std::vector<TableCity> TableCities(const TStrings& table)
         if (const std::optional<CityRow> row = ParseCityRow(line))
             cities.push_back({SearchKey(row->Key), SearchKey(row->Key.substr(0, row->Key.find(','))),
                               row->Latitude, row->Longitude});
+    std::sort(cities.begin(), cities.end(), [](const TableCity& a, const TableCity& b) { return a.cityKey < b.cityKey; });
     return cities;
 }
 
 bool InTable(const std::vector<TableCity>& table, const WorldCity& world, const std::string& key)
 {
+    const auto sameName = [&key](const TableCity& row) { return row.key == key; };
+    if (std::any_of(table.begin(), table.end(), sameName))
+        return true;
     const std::string cityKey = SearchKey(world.Name);
-    return std::any_of(table.begin(), table.end(), [&](const TableCity& row) {
-        return row.key == key || (row.cityKey == cityKey && std::abs(row.latitude - world.Latitude) <= 1 &&
-                                  std::abs(row.longitude - world.Longitude) <= 1);
+    const auto [first, last] = std::equal_range(table.begin(), table.end(), TableCity{{}, cityKey, 0, 0},
+                                                [](const TableCity& a, const TableCity& b) { return a.cityKey < b.cityKey; });
+    return std::any_of(first, last, [&world](const TableCity& row) {
+        return std::abs(row.latitude - world.Latitude) <= 1 && std::abs(row.longitude - world.Longitude) <= 1;
     });
 }
 
