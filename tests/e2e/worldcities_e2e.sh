@@ -9,9 +9,7 @@ set -uo pipefail
 program=$1
 shots=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+source "$(dirname "$0")/settings_session.sh"
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
@@ -28,11 +26,6 @@ ed_filter="142 68"
 first_city="80 88"
 btn_ok="244 260"
 
-screen() { import -window root "$work/screen.png" 2>/dev/null; }
-map_pixel() {
-    local x=$(($1 + mapx)) y=$(($2 + mapy))
-    convert "$work/screen.png" -format "%[fx:int(255*p{$x,$y}.r)],%[fx:int(255*p{$x,$y}.g)],%[fx:int(255*p{$x,$y}.b)]" info:
-}
 # The aqua pixels of the time line under a dot at x, y (rows y + 10 to y + 18, 40 columns centred), as
 # a black-and-white picture in FILE: the lettering alone, whatever the map beneath.
 time_lettering() {
@@ -40,38 +33,10 @@ time_lettering() {
         -fx 'r<0.01 && g>0.99 && b>0.99 ? 1 : 0' "$3"
 }
 
-start_clock() {
-    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
-    clock=$!
-    pids+=($clock)
-    for _ in $(seq 100); do
-        sleep 0.25
-        screen || continue
-        [ "$(map_pixel $madrid)" = "255,0,0" ] && break
-    done
-    window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' | head -n 1)
-    [ -n "$window" ] || fail "no clock window: $(cat "$work/out.log")"
-    [ "$(map_pixel $madrid)" = "255,0,0" ] || fail "no dot at Madrid: $(map_pixel $madrid); $(cat "$work/out.log")"
-}
-
 stop_clock() {
     kill "$clock"
     poll 5 bash -c "! kill -0 $clock 2>/dev/null" || fail "the program did not end"
 }
-
-open_settings() {
-    xdotool mousemove --window "$window" 378 96 click 1
-    dialog=""
-    for _ in $(seq 50); do
-        dialog=$(xdotool search --onlyvisible --name '^Veltrix Chronivo Settings$' 2>/dev/null | head -n 1)
-        [ -n "$dialog" ] && break
-        sleep 0.1
-    done
-    [ -n "$dialog" ] || fail "the settings dialog did not open"
-    sleep 0.3
-}
-
-click() { xdotool mousemove --window "$dialog" $1 click 1; sleep 0.2; }
 
 # Tromsø's dot, and its time lettering equal to Madrid's (both central European time in December; in
 # July both summer time).
@@ -87,7 +52,7 @@ check_tromso() {
     [ "${differ%.*}" = 0 ] || fail "Tromsø's time is not Madrid's"
 }
 
-start_clock
+start_clock $madrid
 [ "$(map_pixel $tromso)" != "255,0,0" ] || fail "a dot at Tromsø before it was added"
 open_settings
 click "$tab_cities"
@@ -96,8 +61,7 @@ click "$ed_filter"
 if [ -n "$shots" ]; then
     xdotool type --delay 60 ber
     sleep 0.5
-    origin=$(xwininfo -id "$dialog" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x "+" y}')
-    import -window root -crop "448x280+$origin" +repage "$shots/settings-worldcities.png"
+    shoot_dialog "$shots/settings-worldcities.png"
     xdotool key ctrl+a
 fi
 xdotool type --delay 60 tromso
@@ -105,10 +69,7 @@ sleep 0.5
 xdotool mousemove --window "$dialog" $first_city click --repeat 2 --delay 80 1
 sleep 0.3
 click "$btn_ok"
-for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^Veltrix Chronivo Settings$' >/dev/null 2>&1 || break
-    sleep 0.1
-done
+wait_dialog_closed
 
 tr -d '\r' < "$ini" | grep -qx 'Tromsø, Norway=69.666667 18.916667 Europe/Oslo' ||
     fail "the added city was not stored: $(cat -A "$ini")"
@@ -118,6 +79,6 @@ sleep 0.5
 check_tromso
 
 stop_clock
-start_clock
+start_clock $madrid
 check_tromso
 echo "1 passed, 0 failed"
