@@ -1,6 +1,7 @@
 #include "app/appsettings.h"
 
 #include "app/utils.h"
+#include "platform/filestore.h"
 
 #include <charconv>
 
@@ -68,7 +69,13 @@ void ReadDisplaySettings(MainState& state)
 void ReadClockSettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
+    if (!PathExists(file)) {
+        WriteIniString(file, kClock, "Protocol", std::to_string(static_cast<int>(kFirstStartProtocol)));
+        WriteIniString(file, kClock, "Time server", kFirstStartTimeServer);
+    }
+    state.Protocol = TimeProtocolOf(ReadInteger(file, kClock, "Protocol", 0));
     state.TimeServer = ReadIniString(file, kClock, "Time server", 32, kDefaultTimeServer);
+    state.TrustedCertificate = ReadIniString(file, kClock, "Trusted certificate", 260);
     double lastUpdate = 0.0;
     state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
                                                                                                           : 0.0;
@@ -153,6 +160,7 @@ void WriteChoices(const MainState& state)
     WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
     WriteIniString(file, kDisplay, "Time zones", flag(state.UseTimeZones));
     WriteIniString(file, kClock, "Time server", state.TimeServer);
+    WriteIniString(file, kClock, "Protocol", std::to_string(static_cast<int>(state.Protocol)));
 }
 
 } // namespace settings_file

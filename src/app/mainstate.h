@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/datetime.h"
+#include "timesync/timequery.h"
 #include "timesync/updatepolicy.h"
 #include "worldmap/mapviews.h"
 #include "worldmap/textrenderer.h"
@@ -25,6 +26,8 @@ struct MainState {
     bool UseTimeZones = false; // city times from the system's time-zone database, not the table's rules
 
     std::string TimeServer;
+    TimeProtocol Protocol = TimeProtocol::Time; // how TimeServer is asked
+    std::string TrustedCertificate; // a PEM file trusted for NTS besides the system's authorities
     UpdateTypeId UpdateType = UpdateTypeId::Manually; // any stored number; see timesync/updatepolicy.h
     TDateTime LastUpdate = 0.0; // TickTime at which the last clock-update attempt began; 0 = never
     bool TrayMode = false;

@@ -50,6 +50,8 @@ private:
     void CreateAboutPage();
     void CreateButtons();
     void FillFromModel();
+    // Fills the server box's list for the protocol chosen, keeping the text.
+    void ShowTimeServers();
     void ShowAllCities();
     void ShowDisplayCities();
     // The city of a list entry, as the model spells it.
@@ -64,6 +66,7 @@ private:
     QCheckBox* m_cbTimeZones = nullptr;
     QRadioButton* m_updateButtons[4] = {}; // rbNever, rbManually, rbAuto, rbAutoDUN
     QComboBox* m_cbTimeServers = nullptr;
+    QComboBox* m_cbProtocol = nullptr;
     QToolButton* m_btnInfo = nullptr;
     QRadioButton* m_mapButtons[5] = {}; // rbEurope, rbAmerica, rbAustralasia, rbEuropeOnly, rbUSAonly
     QCheckBox* m_cbShadow = nullptr;

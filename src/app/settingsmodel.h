@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 
 inline constexpr std::size_t kMaxDisplayCities = 31;
@@ -27,12 +28,28 @@ inline constexpr int kMaxMapFontPoints = 10;
 // No radio button of the group is checked.
 inline constexpr int kNoChoice = -1;
 
-// The drop-down list of the server box, alphabetical: public hosts that answer the Time protocol
-// on TCP port 37.
+// The drop-down lists of the server box, alphabetical. Public hosts that answer the Time protocol
+// on TCP port 37:
 inline constexpr std::array<const char*, 7> kTimeServerList{
     "time-a-g.nist.gov", "time-a-wwv.nist.gov", "time-b-g.nist.gov",    "time-b-wwv.nist.gov",
     "time-c-g.nist.gov", "time.nist.gov",       "utcnist.colorado.edu",
 };
+// ... public NTP services (UDP 123):
+inline constexpr std::array<const char*, 4> kNtpServerList{
+    "pool.ntp.org",
+    "time.cloudflare.com",
+    "time.nist.gov",
+    "time.windows.com",
+};
+// ... and public NTS services (key exchange on TCP 4460), run by national time laboratories and
+// by operators of large networks:
+inline constexpr std::array<const char*, 5> kNtsServerList{
+    "nts.netnod.se", "ntppool1.time.nl", "ptbtime1.ptb.de", "ptbtime2.ptb.de", "time.cloudflare.com",
+};
+
+// The servers offered for a protocol, and the one put in the box when the protocol is chosen.
+std::span<const char* const> TimeServerChoices(TimeProtocol protocol);
+const char* DefaultTimeServer(TimeProtocol protocol);
 
 // The lettering font as the dialog holds it.
 struct MapFontChoice {
@@ -63,6 +80,10 @@ public:
 
     // The radio button checked in each group: 0..3, 0..4, or kNoChoice.
     int UpdateType() const { return m_updateType; }
+    TimeProtocol Protocol() const { return m_protocol; }
+    // Chooses the protocol; a server taken from the old protocol's list that the new one does not
+    // offer becomes the new one's default, while a name the user typed is kept.
+    void ChooseProtocol(TimeProtocol protocol);
     int MapView() const { return m_mapView; }
 
     // Checking a radio button, with its click event. type outside 0..3 (view outside 0..4) does
@@ -103,6 +124,7 @@ private:
     std::string m_iniFileName;
     std::string m_citySection;
     int m_updateType = kNoChoice;
+    TimeProtocol m_protocol = TimeProtocol::Time;
     int m_mapView = kNoChoice;
     bool m_serverEnabled = true;
     TStrings m_allCities;
