@@ -1,9 +1,10 @@
-// The settings file "chronivo.ini": its sections and keys, their defaults and conversions, and the
-// reads and writes the main window makes at start, at its first tick and on exit. Every read goes
-// to the file through ReadIniString; every change is written at once through WriteIniString.
+// The settings file "chronivo.ini": the reads and writes the main window and the settings dialog
+// make at start, at the first tick, on OK and on exit, each key as the settings table (settingkeys.h)
+// describes it. Every read goes to the file; every change is written at once.
 #pragma once
 
 #include "app/mainstate.h"
+#include "app/settingkeys.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
 
@@ -18,29 +19,12 @@ inline constexpr const char* kHelpFileName = "chronivo.chm";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
-inline constexpr const char* kDefaultTimeServer = "time.nist.gov"; // for the Time protocol
+// The servers put in the box when NTP or NTS is chosen (the Time protocol's is kTimeServer's default).
 inline constexpr const char* kDefaultNtpServer = "pool.ntp.org";
 inline constexpr const char* kDefaultNtsServer = "time.cloudflare.com"; // answers worldwide (anycast)
 // What a first start, without a settings file, asks.
 inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Ntp;
 inline constexpr const char* kFirstStartTimeServer = kDefaultNtpServer;
-
-inline constexpr const char* kMainWin = "MainWin";
-inline constexpr const char* kDisplay = "Display";
-inline constexpr const char* kClock = "Clock";
-
-// Integer of the text, or fallback when it is not a plain decimal integer (optional sign, digits,
-// within int range).
-int ToIntDef(const std::string& text, int fallback);
-
-// Reads an integer key (buffer 16) with its default for absent keys and non-numbers.
-int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback);
-// True only when the key holds exactly "1".
-bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key);
-// Each style is on when its upper-case letter ("B", "I", "U") occurs anywhere in the text.
-FontStyle ParseFontStyle(const std::string& text);
-// "B", "I", "U" in this order for the styles present.
-std::string FontStyleText(FontStyle style);
 
 struct WindowPlace {
     int left = 0;
@@ -49,11 +33,11 @@ struct WindowPlace {
 
 // "MainWin" "Top" then "Left".
 WindowPlace ReadWindowPlace(const std::string& fileName);
-// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (on only for
-// "1"); sets CitySection.
+// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (off only
+// for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type", "Protocol" (the Time protocol when absent or
-// not 0..2, as files written before it behave), "Trusted certificate". A "Last update" that is not
+// not 0..2, as files written before it behave). A "Last update" that is not
 // a number counts as never (0). With no settings file at all (a first start) the protocol and the
 // server are kFirstStartProtocol and kFirstStartTimeServer, written at once so that the next start
 // keeps them.

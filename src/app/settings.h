@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -64,11 +66,11 @@ private:
     QTabWidget* m_pageControl = nullptr;
     QCheckBox* m_cbSysTray = nullptr;
     QCheckBox* m_cbTimeZones = nullptr;
-    QRadioButton* m_updateButtons[4] = {}; // rbNever, rbManually, rbAuto, rbAutoDUN
+    std::array<QRadioButton*, kUpdateTypes.size()> m_updateButtons{}; // by the row of kUpdateTypes
     QComboBox* m_cbTimeServers = nullptr;
     QComboBox* m_cbProtocol = nullptr;
     QToolButton* m_btnInfo = nullptr;
-    QRadioButton* m_mapButtons[5] = {}; // rbEurope, rbAmerica, rbAustralasia, rbEuropeOnly, rbUSAonly
+    std::array<QRadioButton*, kMapViews.size()> m_mapButtons{}; // by the row of kMapViews
     QCheckBox* m_cbShadow = nullptr;
     QPushButton* m_btnMapFont = nullptr;
     QLineEdit* m_edFilter = nullptr;
