@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
+#include "app/windowplace.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
 #include "components/fixeddialog.h"
@@ -31,6 +32,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <QTimer>
 
 // The skin picture and its stored outline, made by tools/skingen.
@@ -145,6 +148,48 @@ protected:
         painter.fillRect(QRect(width() - 2, 2, 2, height() - 2), QColor(0x8a, 0x93, 0xa6));
     }
 };
+
+// The part of the window a user takes hold of: the strip along its top with the read-out and the
+// minimize and close buttons.
+constexpr QRect kGrip(118, 0, 290, 35);
+
+// Saved places are in the screen's own pixels, so that a change of its scale finds the window where
+// it was: a screen's corner is the same in both, the rest is scaled from it.
+QPoint ToScreenPixels(QPoint place)
+{
+    const QScreen* screen = QGuiApplication::screenAt(place);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return place;
+    const QPoint corner = screen->geometry().topLeft();
+    return corner + (QPointF(place - corner) * screen->devicePixelRatio()).toPoint();
+}
+
+QPoint FromScreenPixels(QPoint place)
+{
+    const QScreen* found = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (QRect(screen->geometry().topLeft(), screen->geometry().size() * screen->devicePixelRatio()).contains(place))
+            found = screen;
+    if (!found)
+        return place;
+    const QPoint corner = found->geometry().topLeft();
+    return corner + (QPointF(place - corner) / found->devicePixelRatio()).toPoint();
+}
+
+// The saved place, or one inside the nearest screen when its grip would be on none.
+QPoint OnScreenPlace(QPoint saved)
+{
+    std::vector<PlaceRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    const PlacePoint place = PlaceOnScreen({saved.x(), saved.y()}, {0, 0, kClientSize.width(), kClientSize.height()},
+                                           {kGrip.x(), kGrip.y(), kGrip.width(), kGrip.height()}, screens);
+    return {place.x, place.y};
+}
 
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
@@ -299,7 +344,15 @@ class TcvMain::WindowStartUp final : public StartUpSteps {
 public:
     explicit WindowStartUp(TcvMain& window) : m_window(window) {}
 
-    void PlaceWindow(int left, int top) override { m_window.move(left, top); }
+    void PlaceWindow(int left, int top) override
+    {
+        const QPoint place = OnScreenPlace(FromScreenPixels({left, top}));
+        m_window.move(place);
+        // Told to the window system even when the window is there already, so the window manager
+        // takes the place as the user's own (a corner at 0,0 included) rather than choosing one.
+        if (QWindow* handle = m_window.windowHandle())
+            handle->setPosition(place);
+    }
 
     void LoadReplacementMap(const std::string& fileName) override
     {
@@ -489,7 +542,8 @@ void TcvMain::FormClose()
     FViewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
-    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {x(), y()});
+    const QPoint place = ToScreenPixels(pos());
+    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {place.x(), place.y()});
 }
 
 void TcvMain::ibVeltrixClick()
