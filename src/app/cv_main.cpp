@@ -382,8 +382,8 @@ public:
     // place and size, so a larger replacement never covers the buttons beside it.
     void SizeMap(int width, int height) override
     {
-        m_window.FFrameBitmap = Bitmap(width, height);
-        m_window.FViewBitmap = Bitmap(width, height);
+        m_window.m_frameBitmap = Bitmap(width, height);
+        m_window.m_viewBitmap = Bitmap(width, height);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -542,8 +542,8 @@ void TcvMain::FormClose()
     m_closed = true;
     m_timer->stop();
     m_state.MapReady = false;
-    FFrameBitmap = Bitmap();
-    FViewBitmap = Bitmap();
+    m_frameBitmap = Bitmap();
+    m_viewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
     const QPoint place = ToScreenPixels(pos());
@@ -633,13 +633,13 @@ void TcvMain::ComposeMapView()
 {
     ::ComposeMapView(m_state.MapView,
                      MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
-                     FViewBitmap, m_mapGeometry);
+                     m_viewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = FFrameBitmap.Width();
-    m_mapGeometry.height = FFrameBitmap.Height();
+    m_mapGeometry.width = m_frameBitmap.Width();
+    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
@@ -652,7 +652,7 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     // place comes from the shadow step.
     if (m_state.ShowShadow)
         options.shadow = SunShadowStep(m_sunShadow);
-    ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
+    ::DrawMap(m_frameBitmap, m_viewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
     ShowCityNames(options);
@@ -661,7 +661,7 @@ void TcvMain::DrawMap(QObject* /*sender*/)
 void TcvMain::ShowCityNames(const MapFrameOptions& options)
 {
     std::vector<MapBox::CityMark> shown;
-    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     for (const TMapCity& city : m_mapCities) {
         if (city.Name.empty())
             break;
@@ -687,10 +687,10 @@ void TcvMain::MapPaint(QPainter& painter)
     // A block of 318 × 158 from the frame's top-left corner, clipped to the map area; what a smaller
     // picture leaves uncovered is cleared rather than left with whatever was there before.
     const QRect block =
-        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
     SmoothAtFractionalScale(painter, m_map->devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(m_frameBitmap)), block);
 }

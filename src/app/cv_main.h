@@ -77,7 +77,7 @@ public:
     // The label time ("t") of a displayed city at the latest tick.
     std::string MapCityTimeText(const TMapCity& city) const;
     // The map frame last drawn (meaningful once State().MapReady), and the size of the map area.
-    const Bitmap& FrameBitmap() const { return FFrameBitmap; }
+    const Bitmap& FrameBitmap() const { return m_frameBitmap; }
     QSize MapSize() const;
 
     // Published handlers, named after their components and events.
@@ -144,8 +144,8 @@ private:
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
     MapPictureStore m_mapPictures;
-    Bitmap FViewBitmap;
-    Bitmap FFrameBitmap;
+    Bitmap m_viewBitmap;
+    Bitmap m_frameBitmap;
     MapGeometry m_mapGeometry;
     QtTextRenderer m_mapText;
     SunShadow m_sunShadow;
