@@ -152,7 +152,7 @@ start_instructions() { dump_after "$1" 'QWidgetRepaintManager::flush(*'; }
 frame_instructions() {
     dump_after "$1" 'TcvMain::MapPaint(*' --collect-atstart=no --toggle-collect='TcvMain::DrawMap(*'
 }
-rest_seconds=20
+rest_seconds=60  # a whole minute: one map redraw, as at rest
 instr_map=$(instructions_at_rest "$work/app/chronivo" "$rest_seconds")
 instr_bare=$(instructions_at_rest "$bare" "$rest_seconds")
 start_instr_map=$(start_instructions "$work/app/chronivo")
