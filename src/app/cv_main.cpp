@@ -85,7 +85,7 @@ QString OutcomeText(const UpdateOutcome& outcome)
 
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
-constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
+constexpr QSize kMapBlock(kShownBlockWidth, kShownBlockHeight); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
 // frame replaces the previous one without flicker. For a screen reader it holds one invisible label
@@ -387,12 +387,14 @@ public:
     int WorldMapWidth() const override { return m_window.m_mapPictures.WorldWidth(); }
     int WorldMapHeight() const override { return m_window.m_mapPictures.WorldHeight(); }
 
-    // The frames take the world picture's size, and so does the geometry; the map area keeps its
-    // place and size, so a larger replacement never covers the buttons beside it.
+    // The geometry takes the world picture's size, and so do the frames up to the block the map area
+    // shows; the area keeps its place and size, so a larger replacement never covers the buttons.
     void SizeMap(int width, int height) override
     {
-        m_window.m_frameBitmap = Bitmap(width, height);
-        m_window.m_viewBitmap = Bitmap(width, height);
+        const int shownWidth = std::min(width, kShownBlockWidth);
+        const int shownHeight = std::min(height, kShownBlockHeight);
+        m_window.m_frameBitmap = Bitmap(shownWidth, shownHeight);
+        m_window.m_viewBitmap = Bitmap(shownWidth, shownHeight);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -647,8 +649,6 @@ void TcvMain::ComposeMapView()
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = m_frameBitmap.Width();
-    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
