@@ -1,6 +1,7 @@
 #include "app/appsettings.h"
 
 #include "app/utils.h"
+#include "worldmap/mapviews.h"
 
 #include <charconv>
 
@@ -124,15 +125,21 @@ void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, co
     WriteIniString(fileName, kClock, "Last update", DateTimeToSettingText(recorded));
 }
 
-void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
+bool WriteFirstStartSettings(const std::string& fileName)
 {
-    if (minimized) {
-        WriteIniString(fileName, kMainWin, "Minimized", "1");
-        return;
+    return WriteCityList(fileName, CitySectionOf(MapViewId::WorldEurope), kFirstStartCities);
+}
+
+bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place)
+{
+    if (minimized)
+        return WriteIniString(fileName, kMainWin, "Minimized", "1");
+    bool saved = true;
+    if (place) {
+        saved = WriteIniString(fileName, kMainWin, "Left", std::to_string(place->left)) && saved;
+        saved = WriteIniString(fileName, kMainWin, "Top", std::to_string(place->top)) && saved;
     }
-    WriteIniString(fileName, kMainWin, "Left", std::to_string(place.left));
-    WriteIniString(fileName, kMainWin, "Top", std::to_string(place.top));
-    WriteIniString(fileName, kMainWin, "Minimized", "0");
+    return WriteIniString(fileName, kMainWin, "Minimized", "0") && saved;
 }
 
 std::string ReadLog(const std::string& fileName)

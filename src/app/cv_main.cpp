@@ -13,6 +13,7 @@
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtwindowplacing.h"
 #include "platform/qt/qtworker.h"
 #include "platform/qt/qtzonedatabase.h"
 #include "platform/shellopener.h"
@@ -24,6 +25,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -360,6 +362,16 @@ void TcvMain::miRestoreClick()
     m_rules->RestoreToggle();
 }
 
+void TcvMain::BringToFront()
+{
+    if (m_rules->Look().condition != WindowCondition::Shown)
+        m_rules->RestoreToggle();
+    else if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TcvMain::EnterTrayMode()
 {
     m_rules->EnterTrayMode();
@@ -457,7 +469,32 @@ void TcvMain::FormClose()
     FViewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
-    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {x(), y()});
+    // Where the window system does not tell the window's place, the one remembered stays.
+    std::optional<settings_file::WindowPlace> place;
+    if (WindowSystemPlacesWindows())
+        place = settings_file::WindowPlace{x(), y()};
+    if (!settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, place))
+        ReportUnsavedSettings();
+}
+
+void TcvMain::EndOnRequest()
+{
+    m_endRequested = true;
+    close();
+}
+
+void TcvMain::ReportUnsavedSettings()
+{
+    const QString file = QString::fromStdString(m_state.IniFileName);
+    // An end asked from outside (the session closing) has nobody to answer a message box.
+    if (m_endRequested) {
+        qWarning("The settings could not be saved in %s.", qPrintable(file));
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Veltrix Chronivo"),
+                         tr("The settings could not be saved in %1.\n\nCheck that the folder exists and that "
+                            "you may write to it; the window's place and other changes of this session are lost.")
+                             .arg(QDir::toNativeSeparators(file)));
 }
 
 void TcvMain::ibVeltrixClick()

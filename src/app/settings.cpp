@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "app/commandline.h"
 #include "app/mainpictures.h"
 #include "app/mapfontdialog.h"
 #include "app/utils.h"
@@ -261,7 +262,7 @@ void TcvSettings::CreateAboutPage()
     title->setFont(big);
     title->setStyleSheet(QStringLiteral("color: navy;"));
     title->adjustSize();
-    Caption(page, "lbVersion", QPoint(72, 56), tr("Version 1.3"));
+    Caption(page, "lbVersion", QPoint(72, 56), tr("Version %1").arg(QString::fromLatin1(ProgramVersion())));
 
     const QString address = QString::fromLatin1(kHomePage);
     QLabel* url = Caption(page, "lbURL", QPoint(72, 104),

@@ -65,11 +65,18 @@ TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
     EXPECT_FALSE(state.MapReady);
 }
 
-TEST(StartUp, SettingsStayBesideAWritableProgramElseGoToTheUserFolder)
+TEST(StartUp, SettingsStayBesideAPortableProgramElseGoToTheUserFolder)
 {
-    EXPECT_EQ(SettingsFolder("/opt/c/", true, "/home/u/.config/chronivo/"), "/opt/c/");
-    EXPECT_EQ(SettingsFolder("/usr/bin/", false, "/home/u/.config/chronivo/"), "/home/u/.config/chronivo/");
-    EXPECT_EQ(SettingsFolder("/usr/bin/", false, ""), "/usr/bin/") << "no user folder: as before";
+    const std::string user = "/home/u/.config/chronivo/";
+    TempDir bin;
+    const std::string app = bin.Path().string() + '/';
+    EXPECT_EQ(SettingsFolder(app, user), user) << "a writable folder alone is no portable copy";
+    EXPECT_EQ(SettingsFolder(app, ""), app) << "no user folder: beside the program";
+    bin.Write("chronivo.portable", "");
+    EXPECT_EQ(SettingsFolder(app, user), app) << "the marker";
+    std::filesystem::remove(bin.Path() / "chronivo.portable");
+    bin.Write("chronivo.ini", "");
+    EXPECT_EQ(SettingsFolder(app, user), app) << "a settings file already there";
 }
 
 TEST(StartUp, HelpBesideTheProgramWinsOverTheInstalledHtmlHelp)
