@@ -7,6 +7,7 @@
 #include "app/utils.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
+#include "components/helpwindow.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -41,6 +42,25 @@ extern const std::size_t kSkinShape_size;
 
 namespace {
 
+// Why the clock was not set, for the message box only: the program lacks the right, and how to grant it.
+QString NoClockRightText()
+{
+#ifdef Q_OS_WIN
+    return QCoreApplication::translate("TcvMain",
+                                       "Chronivo has no right to set this computer's clock. Start it as an "
+                                       "administrator, or give your account the right \"Change the system time\" "
+                                       "in the local security policy. The help says more.");
+#else
+    return QCoreApplication::translate("TcvMain",
+                                       "Chronivo has no right to set this computer's clock.\n\n"
+                                       "To grant it, give the program the capability:\n"
+                                       "    sudo setcap cap_sys_time+ep %1\n"
+                                       "or let polkit allow org.freedesktop.timedate1.set-time for your user. "
+                                       "The help (\"Setting the clock\") says more.")
+        .arg(QCoreApplication::applicationFilePath());
+#endif
+}
+
 // The clock update's outcome as the message box tells it, in the user's language (the log keeps
 // OutcomeMessage, in English).
 QString OutcomeText(const UpdateOutcome& outcome)
@@ -51,7 +71,8 @@ QString OutcomeText(const UpdateOutcome& outcome)
         return QCoreApplication::translate("TcvMain", "Clock updated using %1  (Correction: %2 seconds)")
             .arg(server, QString::fromStdString(outcome.correction));
     case UpdateOutcome::Result::ClockNotSet:
-        return QCoreApplication::translate("TcvMain", "Unable to update system clock");
+        return QCoreApplication::translate("TcvMain", "Unable to update system clock") + QStringLiteral("\n\n") +
+               NoClockRightText();
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
@@ -504,7 +525,7 @@ void TcvMain::ibVeltrixClick()
 
 void TcvMain::ibHelpClick()
 {
-    ShellExecFile(*m_services.opener, "open", m_state.HelpFileName);
+    ShowHelp(*m_services.opener, m_state.HelpFileName, this);
 }
 
 void TcvMain::ibShowCalClick()

@@ -5,6 +5,7 @@
 #include "app/mapfontdialog.h"
 #include "app/utils.h"
 #include "components/fixeddialog.h"
+#include "components/helpwindow.h"
 #include "platform/qt/qttextrenderer.h"
 
 #include <QButtonGroup>
@@ -368,7 +369,7 @@ void TcvSettings::btnMapFontClick()
 
 void TcvSettings::btnHelpClick()
 {
-    ShellExecFile(m_opener, "open", m_helpFileName);
+    ShowHelp(m_opener, m_helpFileName, this);
 }
 
 void TcvSettings::lbURLClick()
