@@ -3,87 +3,44 @@
 #include "app/utils.h"
 #include "worldmap/mapviews.h"
 
-#include <charconv>
-
 namespace settings_file {
-
-int ToIntDef(const std::string& text, int fallback)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    int value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    return error == std::errc{} && end == last && first != last ? value : fallback;
-}
-
-int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback)
-{
-    return ToIntDef(ReadIniString(fileName, section, key, 16, std::to_string(fallback)), fallback);
-}
-
-bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key)
-{
-    return ReadIniString(fileName, section, key, 16, "0") == "1";
-}
-
-FontStyle ParseFontStyle(const std::string& text)
-{
-    auto has = [&text](char letter) { return text.find(letter) != std::string::npos; };
-    return FontStyle{has('B'), has('I'), has('U')};
-}
-
-std::string FontStyleText(FontStyle style)
-{
-    std::string text;
-    if (style.bold)
-        text += 'B';
-    if (style.italic)
-        text += 'I';
-    if (style.underline)
-        text += 'U';
-    return text;
-}
 
 WindowPlace ReadWindowPlace(const std::string& fileName)
 {
     WindowPlace place;
-    place.top = ReadInteger(fileName, kMainWin, "Top", 0);
-    place.left = ReadInteger(fileName, kMainWin, "Left", 0);
+    place.top = Read(fileName, kWindowTop);
+    place.left = Read(fileName, kWindowLeft);
     return place;
 }
 
 void ReadDisplaySettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
-    state.MapView = MapViewId{ReadInteger(file, kDisplay, "Map view", 0)};
-    state.MapFontName = ReadIniString(file, kDisplay, "Font face", 32, "Small Fonts");
-    state.MapFontSize = ReadInteger(file, kDisplay, "Font size", 7);
-    state.MapFontStyle = ParseFontStyle(ReadIniString(file, kDisplay, "Font style", 16));
-    state.ShowShadow = ReadInteger(file, kDisplay, "Show shadow", 1) == 1;
-    state.UseTimeZones = ReadExactlyOne(file, kDisplay, "Time zones");
+    state.MapView = Read(file, kMapView);
+    state.MapFontName = Read(file, kFontFace);
+    state.MapFontSize = Read(file, kFontSize);
+    state.MapFontStyle = Read(file, kFontStyle);
+    state.ShowShadow = Read(file, kShowShadow);
+    state.UseTimeZones = Read(file, kTimeZones);
     state.CitySection = CitySectionOf(state.MapView);
 }
 
 void ReadClockSettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
-    state.TimeServer = ReadIniString(file, kClock, "Time server", 32, kDefaultTimeServer);
-    double lastUpdate = 0.0;
-    state.LastUpdate = TryParseDecimal(ReadIniString(file, kClock, "Last update", 32, "0"), lastUpdate) ? lastUpdate
-                                                                                                          : 0.0;
-    state.UpdateType = UpdateTypeId{ReadInteger(file, kClock, "Update type", 1)};
+    state.TimeServer = Read(file, kTimeServer);
+    state.LastUpdate = Read(file, kLastUpdate);
+    state.UpdateType = Read(file, kUpdateType);
 }
 
 bool ReadTrayMode(const std::string& fileName)
 {
-    return ReadExactlyOne(fileName, kDisplay, "TrayIcon");
+    return Read(fileName, kTrayIcon);
 }
 
 bool ReadMinimized(const std::string& fileName)
 {
-    return ReadExactlyOne(fileName, kMainWin, "Minimized");
+    return Read(fileName, kMinimized);
 }
 
 namespace {
@@ -121,8 +78,8 @@ bool WriteCityList(const std::string& fileName, const std::string& section, cons
 void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
                              const LocaleFormats& formats)
 {
-    WriteIniString(fileName, kClock, "Log", FormatShortDateLongTime(recorded, formats) + "  " + message);
-    WriteIniString(fileName, kClock, "Last update", DateTimeToSettingText(recorded));
+    Write(fileName, kLog, FormatShortDateLongTime(recorded, formats) + "  " + message);
+    Write(fileName, kLastUpdate, recorded);
 }
 
 bool WriteFirstStartSettings(const std::string& fileName)
@@ -133,33 +90,32 @@ bool WriteFirstStartSettings(const std::string& fileName)
 bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place)
 {
     if (minimized)
-        return WriteIniString(fileName, kMainWin, "Minimized", "1");
+        return Write(fileName, kMinimized, true);
     bool saved = true;
     if (place) {
-        saved = WriteIniString(fileName, kMainWin, "Left", std::to_string(place->left)) && saved;
-        saved = WriteIniString(fileName, kMainWin, "Top", std::to_string(place->top)) && saved;
+        saved = Write(fileName, kWindowLeft, place->left) && saved;
+        saved = Write(fileName, kWindowTop, place->top) && saved;
     }
-    return WriteIniString(fileName, kMainWin, "Minimized", "0") && saved;
+    return Write(fileName, kMinimized, false) && saved;
 }
 
 std::string ReadLog(const std::string& fileName)
 {
-    return ReadIniString(fileName, kClock, "Log", 128, "No information available");
+    return Read(fileName, kLog);
 }
 
 void WriteChoices(const MainState& state)
 {
     const std::string& file = state.IniFileName;
-    auto flag = [](bool on) { return on ? "1" : "0"; };
-    WriteIniString(file, kDisplay, "TrayIcon", flag(state.TrayMode));
-    WriteIniString(file, kClock, "Update type", std::to_string(static_cast<int>(state.UpdateType)));
-    WriteIniString(file, kDisplay, "Map view", std::to_string(static_cast<int>(state.MapView)));
-    WriteIniString(file, kDisplay, "Font face", state.MapFontName);
-    WriteIniString(file, kDisplay, "Font size", std::to_string(state.MapFontSize));
-    WriteIniString(file, kDisplay, "Font style", FontStyleText(state.MapFontStyle));
-    WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
-    WriteIniString(file, kDisplay, "Time zones", flag(state.UseTimeZones));
-    WriteIniString(file, kClock, "Time server", state.TimeServer);
+    Write(file, kTrayIcon, state.TrayMode);
+    Write(file, kUpdateType, state.UpdateType);
+    Write(file, kMapView, state.MapView);
+    Write(file, kFontFace, state.MapFontName);
+    Write(file, kFontSize, state.MapFontSize);
+    Write(file, kFontStyle, state.MapFontStyle);
+    Write(file, kShowShadow, state.ShowShadow);
+    Write(file, kTimeZones, state.UseTimeZones);
+    Write(file, kTimeServer, state.TimeServer);
 }
 
 } // namespace settings_file

@@ -1,9 +1,10 @@
-// The settings file "chronivo.ini": its sections and keys, their defaults and conversions, and the
-// reads and writes the main window makes at start, at its first tick and on exit. Every read goes
-// to the file through ReadIniString; every change is written at once through WriteIniString.
+// The settings file "chronivo.ini": the reads and writes the main window and the settings dialog
+// make at start, at the first tick, on OK and on exit, each key as the settings table (settingkeys.h)
+// describes it. Every read goes to the file; every change is written at once.
 #pragma once
 
 #include "app/mainstate.h"
+#include "app/settingkeys.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
 
@@ -21,24 +22,6 @@ inline constexpr const char* kPortableMarkerName = "chronivo.portable";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
-inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
-
-inline constexpr const char* kMainWin = "MainWin";
-inline constexpr const char* kDisplay = "Display";
-inline constexpr const char* kClock = "Clock";
-
-// Integer of the text, or fallback when it is not a plain decimal integer (optional sign, digits,
-// within int range).
-int ToIntDef(const std::string& text, int fallback);
-
-// Reads an integer key (buffer 16) with its default for absent keys and non-numbers.
-int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback);
-// True only when the key holds exactly "1".
-bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key);
-// Each style is on when its upper-case letter ("B", "I", "U") occurs anywhere in the text.
-FontStyle ParseFontStyle(const std::string& text);
-// "B", "I", "U" in this order for the styles present.
-std::string FontStyleText(FontStyle style);
 
 struct WindowPlace {
     int left = 0;
@@ -69,10 +52,6 @@ bool WriteCityList(const std::string& fileName, const std::string& section, cons
 void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
                              const LocaleFormats& formats);
 
-// The world view's cities of a first start, spread over the zones so the map shows what it is for.
-inline const TStrings kFirstStartCities = {"Honolulu, Hawaii", "New York, New York",    "London, England",
-                                           "Cairo, Egypt",     "New Delhi, India",      "Tokyo, Japan",
-                                           "Sydney, Australia", "Rio de Janeiro, Brazil"};
 // A first start (no settings file yet): writes kFirstStartCities as the world views' list. True when
 // written.
 bool WriteFirstStartSettings(const std::string& fileName);

@@ -8,7 +8,7 @@
 namespace {
 
 // A stored list is read no further than this: a hand-made file with thousands of keys would
-// otherwise make the dialog read the file thousands of times to show 31 names.
+// otherwise make the dialog read the file thousands of times to show kMaxDisplayCities names.
 constexpr std::size_t kStoredListReadLimit = 1024;
 
 char Fold(char c)

@@ -12,13 +12,14 @@
 
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
+#include "worldmap/mapcity.h"
 
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 
-inline constexpr std::size_t kMaxDisplayCities = 31;
+inline constexpr std::size_t kMaxDisplayCities = kMaxMapCities;
 // Longest server name the settings file gives back whole ("Time server" is read with buffer 32).
 inline constexpr std::size_t kMaxTimeServerLength = 31;
 // Sizes the map-font dialog offers, points.

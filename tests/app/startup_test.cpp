@@ -1,5 +1,7 @@
 // Start-up's order and reads, with a window that only records what it is asked to do.
 #include "app/startup.h"
+
+#include "app/appsettings.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +65,22 @@ TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
     EXPECT_FALSE(state.FirstTickDone) << "the saved minimized state waits for the first tick";
     EXPECT_EQ(state.LastMapTime, 0.0);
     EXPECT_FALSE(state.MapReady);
+}
+
+TEST(StartUp, AFirstStartShowsEightCitiesAndAnExistingFileKeepsItsLists)
+{
+    for (const bool existing : {false, true}) {
+        TempDir folder;
+        if (existing)
+            folder.Write("chronivo.ini", "[World Cities]\nCity 1=\n");
+        MainState state;
+        state.AppPath = state.SettingsPath = folder.Path().string() + '/';
+        RecordingSteps steps(state);
+        StartUp(state, steps);
+        const TStrings cities = settings_file::ReadCityList(state.IniFileName, state.CitySection, 31);
+        EXPECT_EQ(cities, existing ? TStrings{} : settings_file::kFirstStartCities) << "existing file: " << existing;
+        EXPECT_TRUE(state.ShowShadow);
+    }
 }
 
 TEST(StartUp, SettingsStayBesideAPortableProgramElseGoToTheUserFolder)
