@@ -30,8 +30,8 @@ struct WindowPlace {
 
 // "MainWin" "Top" then "Left".
 WindowPlace ReadWindowPlace(const std::string& fileName);
-// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (on only for
-// "1"); sets CitySection.
+// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (off only
+// for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type". A "Last update" that is not a number
 // counts as never (0).

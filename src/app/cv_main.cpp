@@ -14,6 +14,7 @@
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtwindowmanagerwatch.h"
 #include "platform/qt/qtwindowplacing.h"
 #include "platform/qt/qtworker.h"
 #include "platform/qt/qtzonedatabase.h"
@@ -32,7 +33,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
-#include <QWindow>
 
 // The skin picture and its stored outline, made by tools/skingen.
 extern const unsigned char kSkinBmp[];
@@ -119,7 +119,8 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
 } // namespace
 
 TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::string& settingsPath)
-    : m_services(std::move(services))
+    : m_services(std::move(services)),
+      m_windowManager(new WindowManagerWatch(*this, TaskbarCalls(*this), [this] { m_rules->RestoredFromTaskbar(); }))
 {
     CreateTimeSync();
     m_state.AppPath = appPath;
@@ -307,8 +308,7 @@ void TcvMain::FormShow()
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_onScreen && windowHandle())
-        windowHandle()->installEventFilter(this);
+    m_windowManager->Shown();
     // The window manager forgets the taskbar state of a hidden window.
     SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
@@ -317,38 +317,14 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isVisible())
-        return;
-    // Just after a minimize is asked for, the toolkit can report the window normal again, from the
-    // window manager's state before it took the request; only a window the manager really minimized
-    // comes back from the taskbar.
-    if (isMinimized()) {
-        m_iconified = m_iconified || IconicForWindowManager(*this);
-    } else if (std::exchange(m_iconified, false)) {
-        m_rules->RestoredFromTaskbar();
-    }
+    if (event->type() == QEvent::WindowStateChange)
+        m_windowManager->StateChanged();
 }
 
 void TcvMain::TimerTimer()
 {
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
-    // Once a second until the window first reaches the screen: a window manager starting up along with
-    // the program may have lost its map request.
-    if (!m_onScreen && isVisible()) {
-        if (++m_ticksUnseen % 2 == 0)
-            MapAgainIfUnmapped(*this);
-        ReachScreen();
-    }
-
-    // The window manager may minimize the window after the toolkit reported it so, without a report.
-    if (!m_iconified && isVisible() && isMinimized())
-        m_iconified = IconicForWindowManager(*this);
-    // A hidden window shown minimized is mapped anew, and now and then the toolkit maps it asking to
-    // start normal: the window manager then shows it normally and the toolkit follows. A window the
-    // manager never minimized is asked for again.
-    if (!m_iconified && m_onScreen && isVisible() && m_rules->Look().condition == WindowCondition::MinimizedToTaskbar &&
-        ManagedByWindowManager(*this) && !IconicForWindowManager(*this))
-        AskIconic(*this);
+    m_windowManager->Tick(m_rules->Look().condition == WindowCondition::MinimizedToTaskbar);
 
     TickTexts texts;
     if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
@@ -403,46 +379,13 @@ void TcvMain::LeaveTrayMode()
     m_rules->LeaveTrayMode();
 }
 
-bool TcvMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == windowHandle() && event->type() == QEvent::Expose)
-        ReachScreen();
-    return QWidget::eventFilter(watched, event);
-}
-
-void TcvMain::ReachScreen()
-{
-    if (m_onScreen || !isVisible() || !windowHandle() || !windowHandle()->isExposed())
-        return;
-    // A window mapped before the window manager started is exposed at once, and the manager, when it
-    // takes the window over, shows it normally whatever was asked of it before.
-    constexpr int kTicksWithoutManager = 5;
-    if (!ManagedByWindowManager(*this) && m_ticksUnseen < kTicksWithoutManager)
-        return;
-    m_onScreen = true;
-    windowHandle()->removeEventFilter(this);
-    // After the expose is handled, so the first paint is not held up.
-    if (m_pendingLook)
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (const std::optional<WindowLook> look = std::exchange(m_pendingLook, std::nullopt))
-                    ApplyLook(*look);
-            },
-            Qt::QueuedConnection);
-}
-
 void TcvMain::ApplyLook(const WindowLook& look)
 {
     m_miRestore->setText(tr(look.restoreCaption.c_str()));
-    // A window shown but not yet on screen is not the window manager's yet: a minimize or hide asked
-    // for now can be lost, and the state changes the window system reports meanwhile would read as
-    // the user's. The first tick comes right then when the saved state is minimized.
-    if (isVisible() && !m_onScreen) {
-        m_pendingLook = look;
+    // The state changes the window system reports before the window is on screen would read as the
+    // user's. The first tick comes right then when the saved state is minimized.
+    if (m_windowManager->HoldUntilOnScreen([this, look] { ApplyLook(look); }))
         return;
-    }
-    m_pendingLook.reset();
     switch (look.condition) {
     case WindowCondition::Shown:
         if (isHidden() || isMinimized()) {
@@ -454,7 +397,7 @@ void TcvMain::ApplyLook(const WindowLook& look)
         }
         break;
     case WindowCondition::MinimizedToTaskbar:
-        m_iconified = false;
+        m_windowManager->MinimizeAsked();
         showMinimized();
         break;
     case WindowCondition::HiddenInTray:

@@ -21,7 +21,6 @@
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QLabel;
@@ -36,6 +35,7 @@ class PictureButton;
 class QtWorker;
 class ShellOpener;
 class TSkinForm;
+class WindowManagerWatch;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -113,10 +113,6 @@ private:
     void ReportUnsavedSettings();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
-    // The window's first showing reached the screen: exposed and taken by the window manager, or
-    // exposed and 2 s shown with no manager taking it. A look applied before then waits in m_pendingLook.
-    void ReachScreen();
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The map and the clock update.
     void LoadMapCities();
@@ -169,8 +165,6 @@ private:
     QAction* m_miClose = nullptr;
     bool m_closed = false;
     bool m_endRequested = false;
-    bool m_onScreen = false;
-    int m_ticksUnseen = 0; // ticks since the window was shown without reaching the screen
-    std::optional<WindowLook> m_pendingLook;
-    bool m_iconified = false; // the window manager minimized the window since the window last asked
+    // The window manager's ways: the first showing, the minimized state it really holds.
+    WindowManagerWatch* m_windowManager = nullptr;
 };

@@ -60,11 +60,11 @@ struct NumberedKind {
     static std::string Format(Value value) { return std::to_string(static_cast<int>(value)); }
 };
 
-// "1" or "0"; on only for exactly "1".
+// "1" or "0"; any other text reads as the default (so a flag off by default is on only for "1").
 struct FlagKind {
     using Value = bool;
     using Default = bool;
-    static Value Parse(const std::string& text, Default) { return text == "1"; }
+    static Value Parse(const std::string& text, Default fallback) { return text == "1" || (fallback && text != "0"); }
     static std::string Format(Value on) { return on ? "1" : "0"; }
 };
 
@@ -126,7 +126,7 @@ inline constexpr Setting<TextKind>                   kFontFace  {kDisplay, "Font
 inline constexpr Setting<IntegerKind>                kFontSize  {kDisplay, "Font size",   16,  7};
 inline constexpr Setting<FontStyleKind>              kFontStyle {kDisplay, "Font style",  16,  FontStyle{}};
 inline constexpr Setting<NumericFlagKind>            kShowShadow{kDisplay, "Show shadow", 16,  true};
-inline constexpr Setting<FlagKind>                   kTimeZones {kDisplay, "Time zones",  16,  false};
+inline constexpr Setting<FlagKind>                   kTimeZones {kDisplay, "Time zones",  16,  true};
 inline constexpr Setting<TextKind>                   kTimeServer{kClock,   "Time server", 32,  "time.nist.gov"};
 inline constexpr Setting<DecimalKind>                kLastUpdate{kClock,   "Last update", 32,  0.0};
 inline constexpr Setting<NumberedKind<UpdateTypeId>> kUpdateType{kClock,   "Update type", 16,  UpdateTypeId::Manually};

@@ -69,8 +69,7 @@ std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeom
     // writes them so by itself.
     std::optional<MapPoint> sun;
     if (options.shadow) {
-        const DateParts date = DecodeDate(options.localTime);
-        sun = options.shadow(frame, view, geometry, {date.year, date.month, date.day, utc - std::floor(utc)});
+        sun = options.shadow(frame, view, geometry, utc);
         MakeOpaque(frame);
     } else {
         // A regional picture smaller than a replacement world map would leave the last frame's

@@ -38,18 +38,10 @@ struct MapPoint {
     bool operator==(const MapPoint&) const = default;
 };
 
-// The moment a frame shows, as the Sun's shadow needs it.
-struct ShadowTime {
-    int year = 2000;           // of the local date
-    int month = 1;             // of the local date, 1..12
-    int day = 1;               // of the local date, 1..31
-    double utcTimeOfDay = 0.0; // fraction of a day, 0 ≤ t < 1
-};
-
-// The Sun's shadow: puts the view picture darkened by the shadow at time into frame (which has
-// the map's size) and answers the map pixel where the Sun stands overhead.
-using ShadowStep =
-    std::function<MapPoint(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)>;
+// The Sun's shadow: puts the view picture darkened by the shadow at the UTC instant utc (days since
+// 30 December 1899) into frame (which has the map's size) and answers the map pixel where the Sun
+// stands overhead.
+using ShadowStep = std::function<MapPoint(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc)>;
 
 // The second label line of a city: its local time at the given UTC (days since 30 December 1899),
 // in the user's short time format.

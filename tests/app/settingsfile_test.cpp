@@ -195,7 +195,7 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         bool tray;
         int mapView;
         const char* citySection;
-        bool timeZones = false;
+        bool timeZones = true; // off only for an explicit "0"
     };
     const Case cases[] = {
         {"", true, {}, false, 0, "World Cities"},
@@ -203,8 +203,8 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
          "World Cities"},
         {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n", false, {true, false, true},
          true, 7, "World Cities", true},
-        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\n", false, {true, true, true}, true, 3,
-         "EU Cities"},
+        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\nTime zones=0\n", false, {true, true, true},
+         true, 3, "EU Cities", false},
         {"[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n", true, {}, false, 4, "USA Cities"},
     };
     for (const Case& c : cases) {
