@@ -7,6 +7,7 @@
 #include "app/utils.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
+#include "components/fixeddialog.h"
 #include "components/helpwindow.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
@@ -84,13 +85,39 @@ constexpr QSize kMapSize(316, 158);
 constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
-// frame replaces the previous one without flicker.
+// frame replaces the previous one without flicker. For a screen reader it holds one invisible label
+// per city shown, named with the city and its time ("London 20:49") and lying over its dot.
 class MapBox final : public QWidget {
 public:
     MapBox(TcvMain* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+    struct CityMark {
+        QString name;
+        QPoint dot;
+    };
+    // Names that did not change are not set again, so a reader hears only the cities whose time moved.
+    void ShowCities(const std::vector<CityMark>& cities)
+    {
+        while (m_cities.size() > cities.size()) {
+            delete m_cities.back();
+            m_cities.pop_back();
+        }
+        while (m_cities.size() < cities.size()) {
+            auto* label = new QLabel(this);
+            label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            label->show();
+            m_cities.push_back(label);
+        }
+        for (std::size_t i = 0; i < m_cities.size(); ++i) {
+            const CityMark& city = cities[i];
+            m_cities[i]->setGeometry(QRect(city.dot - QPoint(20, 3), QSize(40, 16)).intersected(rect()));
+            if (m_cities[i]->accessibleName() != city.name)
+                m_cities[i]->setAccessibleName(city.name);
+        }
     }
 
 protected:
@@ -102,17 +129,48 @@ protected:
 
 private:
     TcvMain* m_owner;
+    std::vector<QLabel*> m_cities;
 };
 
 // The window rules name the tray menu's first item in English; its names are marked for translation here.
 [[maybe_unused]] constexpr const char* kRestoreCaptions[] = {QT_TRANSLATE_NOOP("TcvMain", "Minimize"),
                                                              QT_TRANSLATE_NOOP("TcvMain", "Restore")};
 
+// The black read-out with its lowered bevel two pixels wide. It and its labels paint themselves
+// opaque without a style sheet, so a new second repaints the time label alone, and cheaply.
+class ReadoutPanel final : public QWidget {
+public:
+    explicit ReadoutPanel(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const QRect all = rect();
+        painter.fillRect(all, Qt::black);
+        painter.fillRect(QRect(0, 0, width(), 2), QColor(0x10, 0x10, 0x10));
+        painter.fillRect(QRect(0, 0, 2, height()), QColor(0x10, 0x10, 0x10));
+        painter.fillRect(QRect(0, height() - 2, width(), 2), QColor(0x8a, 0x93, 0xa6));
+        painter.fillRect(QRect(width() - 2, 2, 2, height() - 2), QColor(0x8a, 0x93, 0xa6));
+    }
+};
+
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
     auto* label = new QLabel(parent);
     label->setGeometry(place);
     label->setAlignment(alignment | Qt::AlignVCenter);
+    // Its own black background makes the label opaque: the panel under it is not repainted.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::cyan);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    // 8 points at 96 dots per inch, whatever the screen's scaling.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(11);
+    label->setFont(font);
     return label;
 }
 
@@ -136,6 +194,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
+    hooks.dialogOpen = [] { return OpenDialog() != nullptr; };
+    hooks.raiseDialog = [] { RaiseOpenDialog(); };
     m_rules = std::make_unique<MainWindowRules>(*m_services.trayArea, IconPicture(windowIcon(), 32), std::move(hooks));
     CreateComponents();
     FormCreate();
@@ -178,7 +238,7 @@ void TcvMain::CreateTimeSync()
             return; // the answer came after the window closed: it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
-        box.exec();
+        RunDialog(box);
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
         ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
@@ -195,32 +255,29 @@ void TcvMain::CreateComponents()
     m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
     m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
-    m_clockPanel = new QWidget(this);
+    m_clockPanel = new ReadoutPanel(this);
     m_clockPanel->setGeometry(142, 6, 220, 21);
     m_clockPanel->setObjectName(QStringLiteral("ClockPanel"));
-    m_clockPanel->setAttribute(Qt::WA_StyledBackground);
     m_clockPanel->setAccessibleName(tr("Time and date"));
-    // Black with a lowered bevel two pixels wide.
-    m_clockPanel->setStyleSheet(QStringLiteral("#ClockPanel { background: black; border: 2px solid; "
-                                               "border-color: #101010 #8a93a6 #8a93a6 #101010; }"
-                                               "QLabel { color: aqua; background: transparent; "
-                                               // 8 points at 96 dots per inch, whatever the screen's scaling
-                                               "font-family: Arial, 'Liberation Sans'; font-size: 11px; }"));
     m_lbTime = ReadoutLabel(m_clockPanel, QRect(2, 4, 48, 13), Qt::AlignHCenter);
     m_lbTime->setText(QStringLiteral("00:00:00"));
     m_lbDate = ReadoutLabel(m_clockPanel, QRect(54, 4, 162, 13), Qt::AlignLeft);
 
+    // Each tick sets the wait for the next, so the ticks stay on the wall clock's half seconds.
     m_timer = new QTimer(this);
-    m_timer->setInterval(500);
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &TcvMain::TimerTimer);
 
-    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"));
-    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), tr("Close"));
-    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), tr("Set Clock"));
+    // Made in the order Tab takes them: down the buttons beside the map, then the logo and the
+    // window's own two buttons. The shortcuts are named in each button's hint and in the help.
+    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), tr("Set Clock"), tr("Ctrl+T"));
+    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), tr("Show Calendar"), tr("Ctrl+D"));
+    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), tr("Settings"), tr("Ctrl+,"));
+    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), tr("Help"), QKeySequence(Qt::Key_F1));
     m_ibVeltrix = new PictureButton(this, QRect(304, 206, 58, 15), Logo(), tr("Open Veltrix home page"));
-    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), tr("Settings"));
-    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), tr("Show Calendar"));
-    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), tr("Help"));
+    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"), tr("Ctrl+M"));
+    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), tr("Close"), tr("Ctrl+Q"));
     connect(m_btnMinimize, &QAbstractButton::clicked, this, &TcvMain::btnMinimizeClick);
     connect(m_btnClose, &QAbstractButton::clicked, this, &TcvMain::btnCloseClick);
     connect(m_ibSetClock, &QAbstractButton::clicked, this, [this] { UpdateSystemClock(m_ibSetClock); });
@@ -254,7 +311,7 @@ public:
     void LoadReplacementMap(const std::string& fileName) override
     {
         // See mappictures.h for what passes.
-        if (const BmpStatus status = LoadReplacementWorldMap(fileName, m_window.m_mapBitmap); status != BmpStatus::Ok)
+        if (const BmpStatus status = m_window.m_mapPictures.ReplaceWorld(fileName); status != BmpStatus::Ok)
             qWarning("%s is passed over: %s", fileName.c_str(), BmpStatusName(status));
         QCoreApplication::processEvents();
     }
@@ -268,8 +325,8 @@ public:
 
     void LoadMapCities() override { m_window.LoadMapCities(); }
     void ShowSetClock(bool shown) override { m_window.m_ibSetClock->setVisible(shown); }
-    int WorldMapWidth() const override { return m_window.m_mapBitmap.Width(); }
-    int WorldMapHeight() const override { return m_window.m_mapBitmap.Height(); }
+    int WorldMapWidth() const override { return m_window.m_mapPictures.WorldWidth(); }
+    int WorldMapHeight() const override { return m_window.m_mapPictures.WorldHeight(); }
 
     // The frames take the world picture's size, and so does the geometry; the map area keeps its
     // place and size, so a larger replacement never covers the buttons beside it.
@@ -297,12 +354,13 @@ void TcvMain::FormShow()
 {
     if (m_state.TrayMode)
         EnterTrayMode();
-    // The first tick comes as soon as the window is shown, so its first paint has the map; the later
-    // ones every 500 ms. A showing from the tray finds the timer running and leaves it be.
+    // The clock's part of the first tick runs before the window reaches the screen, so its first paint
+    // has the map. A showing from the tray finds the timer running and leaves it be.
     if (m_timer->isActive())
         return;
-    m_timer->start();
-    QMetaObject::invokeMethod(this, &TcvMain::TimerTimer, Qt::QueuedConnection);
+    const TDateTime now = m_services.clock->Now();
+    m_timer->start(MsToNextTick(now));
+    ShowTime(now);
 }
 
 void TcvMain::showEvent(QShowEvent* event)
@@ -317,20 +375,35 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The window manager may hand the focus to the window while one of its dialogs waits for an
+    // answer (a window shown from the tray takes it); the dialog is where the user must go.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && OpenDialog())
+        QMetaObject::invokeMethod(this, [] { RaiseOpenDialog(); }, Qt::QueuedConnection);
     if (event->type() == QEvent::WindowStateChange)
         m_windowManager->StateChanged();
 }
 
 void TcvMain::TimerTimer()
 {
+    const TDateTime now = m_services.clock->Now();
+    if (!m_closed)
+        m_timer->start(MsToNextTick(now));
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
     m_windowManager->Tick(m_rules->Look().condition == WindowCondition::MinimizedToTaskbar);
 
+    ShowTime(now);
+}
+
+void TcvMain::ShowTime(TDateTime now)
+{
     TickTexts texts;
-    if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
+    if (!BeginTick(m_state, now, *m_services.formats, texts))
         return;
 
     m_lbTime->setText(QString::fromStdString(texts.time));
+    // A screen reader hears the time change once a minute, not every second.
+    if (const QString minute = QString::fromStdString(texts.time.substr(0, 5)); m_lbTime->accessibleName() != minute)
+        m_lbTime->setAccessibleName(minute);
     if (texts.dateChanged)
         m_lbDate->setText(QString::fromStdString(texts.date));
     setWindowTitle(QString::fromStdString(texts.title));
@@ -475,14 +548,14 @@ void TcvMain::ibShowCalClick()
 {
     // A new window each time, so it opens on the current year; it is destroyed when it closes.
     TcvCalendar cvCalendar(*m_services.clock, *m_services.formats, this);
-    cvCalendar.exec();
+    RunDialog(cvCalendar);
 }
 
 void TcvMain::ibSettingsClick()
 {
     {
         TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
-        if (dialog.exec() == QDialog::Accepted) {
+        if (RunDialog(dialog) == QDialog::Accepted) {
             const SettingsApplied applied = dialog.Model().Apply(m_state);
             if (applied.trayModeChanged)
                 m_state.TrayMode ? EnterTrayMode() : LeaveTrayMode();
@@ -534,7 +607,9 @@ const ZoneDatabase* TcvMain::CityZones() const
 
 void TcvMain::ComposeMapView()
 {
-    ::ComposeMapView(m_state.MapView, {m_mapBitmap, m_euMapBitmap, m_naMapBitmap}, FViewBitmap, m_mapGeometry);
+    ::ComposeMapView(m_state.MapView,
+                     MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
+                     FViewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
@@ -556,6 +631,23 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
+    ShowCityNames(options);
+}
+
+void TcvMain::ShowCityNames(const MapFrameOptions& options)
+{
+    std::vector<MapBox::CityMark> shown;
+    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    for (const TMapCity& city : m_mapCities) {
+        if (city.Name.empty())
+            break;
+        const QPoint dot(LonToX(m_mapGeometry, city.Longitude), LatToY(m_mapGeometry, city.Latitude));
+        if (!area.contains(dot))
+            continue;
+        const std::string time = options.cityTime(city, options.localTime + options.timeZoneBias);
+        shown.push_back({QStringLiteral("%1 %2").arg(QString::fromStdString(city.Name), QString::fromStdString(time)), dot});
+    }
+    static_cast<MapBox*>(m_map)->ShowCities(shown);
 }
 
 QSize TcvMain::MapSize() const
@@ -575,5 +667,6 @@ void TcvMain::MapPaint(QPainter& painter)
     const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
+    SmoothAtFractionalScale(painter, m_map->devicePixelRatioF());
     painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
 }

@@ -36,6 +36,7 @@ class QtWorker;
 class ShellOpener;
 class TSkinForm;
 class WindowManagerWatch;
+struct MapFrameOptions;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -108,6 +109,9 @@ private:
     class WindowStartUp;
 
     void CreateComponents();
+    // The tick's work in the clock's own right (the read-out, the title, the map, the automatic
+    // update) for the local time now; the tick adds the window's first showing and the timer.
+    void ShowTime(TDateTime now);
     void CreateTimeSync();
     // The settings file could not be written at close: said once, naming the file.
     void ReportUnsavedSettings();
@@ -118,6 +122,8 @@ private:
     void LoadMapCities();
     void ComposeMapView();
     void DrawMap(QObject* sender);
+    // The cities of the frame just drawn, named with their times for assistive technology.
+    void ShowCityNames(const MapFrameOptions& options);
     bool IsDialUpConnected();
     // UTC = local time + bias, in days.
     double CurrentTimeZoneBias() const;
@@ -135,9 +141,7 @@ private:
     TMapCities m_mapCities{};
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
-    Bitmap m_mapBitmap = BuiltInMapPicture(BuiltInMap::World);
-    Bitmap m_euMapBitmap = BuiltInMapPicture(BuiltInMap::Europe);
-    Bitmap m_naMapBitmap = BuiltInMapPicture(BuiltInMap::NorthAmerica);
+    MapPictureStore m_mapPictures;
     Bitmap FViewBitmap;
     Bitmap FFrameBitmap;
     MapGeometry m_mapGeometry;

@@ -31,6 +31,7 @@ struct MainState {
     TDateTime LastMapTime = 0.0; // TickTime of the latest map redraw by the tick
     std::string LastTimeText;    // "hh:nn:ss" last shown
     std::string LastDateText;    // long date last shown
+    double LastDateDay = -1e9;   // whole days of the TickTime whose long date is LastDateText
     bool FirstTickDone = false;  // the saved minimized state has been applied
     bool MapReady = false;       // a map frame has been drawn
 };

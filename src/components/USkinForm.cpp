@@ -1,5 +1,6 @@
 #include "components/USkinForm.h"
 
+#include "components/picturebutton.h"
 #include "platform/qt/qtwindowplacing.h"
 #include "platform/windowregion.h"
 
@@ -126,7 +127,7 @@ void TSkinForm::ApplyRegion()
     QWidget* form = parentWidget();
     if (!form || !form->isWindow())
         return;
-    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), *m_mask))
+    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), m_mask->RegionData()))
         return;
     if (m_mask->Empty())
         form->clearMask();
@@ -152,6 +153,7 @@ void TSkinForm::paintEvent(QPaintEvent* /*event*/)
     if (m_shown.isNull())
         return;
     QPainter painter(this);
+    SmoothAtFractionalScale(painter, devicePixelRatioF());
     painter.drawImage(0, 0, m_shown);
 }
 

@@ -42,9 +42,7 @@ void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBit
     const auto info = FindMapView(view);
     if (!info)
         return;
-    const Bitmap& picture = info->picture == BuiltInMap::Europe         ? pictures.europe
-                            : info->picture == BuiltInMap::NorthAmerica ? pictures.northAmerica
-                                                                        : pictures.world;
+    const Bitmap& picture = pictures.Of(info->picture);
     switch (info->projection) {
     case MapProjection::World:
         viewBitmap = picture;

@@ -19,10 +19,22 @@
 #include <string>
 
 // The pictures of the views, 316 × 158 built in; the world picture may be a replacement of any size.
-struct MapPictures {
-    const Bitmap& world;
-    const Bitmap& europe;
-    const Bitmap& northAmerica;
+// A view asks only for its own picture, so a source that decodes on demand decodes only that one.
+class MapPictures {
+public:
+    using Source = std::function<const Bitmap&(BuiltInMap)>;
+    explicit MapPictures(Source source) : m_source(std::move(source)) {}
+    // The three pictures, which must outlive this.
+    MapPictures(const Bitmap& world, const Bitmap& europe, const Bitmap& northAmerica)
+        : m_source([&world, &europe, &northAmerica](BuiltInMap which) -> const Bitmap& {
+              return which == BuiltInMap::Europe ? europe : which == BuiltInMap::NorthAmerica ? northAmerica : world;
+          })
+    {
+    }
+    const Bitmap& Of(BuiltInMap which) const { return m_source(which); }
+
+private:
+    Source m_source;
 };
 
 // Builds the picture of view into viewBitmap and sets the shifts of geometry (degrees) that the view's

@@ -40,6 +40,7 @@ kill -0 "$first" || fail "the first clock ended"
 kill -9 "$first"
 wait "$first" 2>/dev/null
 poll 5 hidden || fail "the killed clock's window stayed"
+printf '[MainWin]\nLeft=100\nTop=100\nMinimized=0\n' >"$work/chronivo.ini"
 start_clock
 a=$clock
 start_clock
