@@ -75,6 +75,23 @@ bool WriteCityList(const std::string& fileName, const std::string& section, cons
     return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
 }
 
+namespace {
+
+// Buffer of the settings reader for an added city: two numbers and a zone name.
+constexpr std::size_t kAddedCityBuffer = 128;
+
+} // namespace
+
+std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::string& name)
+{
+    return ParseAddedCity(name, ReadIniString(fileName, kAddedCities, name, kAddedCityBuffer));
+}
+
+bool WriteAddedCity(const std::string& fileName, const AddedCity& city)
+{
+    return WriteIniString(fileName, kAddedCities, city.Name, AddedCityText(city));
+}
+
 void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
                              const LocaleFormats& formats)
 {

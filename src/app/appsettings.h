@@ -7,6 +7,7 @@
 #include "app/settingkeys.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
+#include "worldmap/addedcity.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,6 +23,9 @@ inline constexpr const char* kPortableMarkerName = "chronivo.portable";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
+// Cities added from the world's cities: one key per city, its list name, holding AddedCityText. Older
+// builds never read the section; the city lists hold the names alone, as they always have.
+inline constexpr const char* kAddedCities = "Added Cities";
 
 struct WindowPlace {
     int left = 0;
@@ -47,6 +51,10 @@ TStrings ReadCityList(const std::string& fileName, const std::string& section, s
 // Writes names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys
 // above it from a longer list stay in the file, unread). True when every write succeeded.
 bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names);
+// The added city stored under name in "Added Cities", or nullopt when none is or its value is no such city.
+std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::string& name);
+// Stores city under its name in "Added Cities"; true when the write succeeded.
+bool WriteAddedCity(const std::string& fileName, const AddedCity& city);
 // After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
 // two blanks and the message; then "Last update" = the recorded time, days.
 void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,

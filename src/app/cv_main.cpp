@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
+#include "app/windowplace.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
 #include "components/fixeddialog.h"
@@ -23,6 +24,7 @@
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
 #include "timesync/testras.h"
+#include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
 #include "worldmap/mapview.h"
 
@@ -33,7 +35,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <QTimer>
+#include <cstdio>
 
 // The skin picture and its stored outline, made by tools/skingen.
 extern const unsigned char kSkinBmp[];
@@ -155,6 +160,48 @@ protected:
     }
 };
 
+// The part of the window a user takes hold of: the strip along its top with the read-out and the
+// minimize and close buttons.
+constexpr QRect kGrip(118, 0, 290, 35);
+
+// Saved places are in the screen's own pixels, so that a change of its scale finds the window where
+// it was: a screen's corner is the same in both, the rest is scaled from it.
+QPoint ToScreenPixels(QPoint place)
+{
+    const QScreen* screen = QGuiApplication::screenAt(place);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return place;
+    const QPoint corner = screen->geometry().topLeft();
+    return corner + (QPointF(place - corner) * screen->devicePixelRatio()).toPoint();
+}
+
+QPoint FromScreenPixels(QPoint place)
+{
+    const QScreen* found = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (QRect(screen->geometry().topLeft(), screen->geometry().size() * screen->devicePixelRatio()).contains(place))
+            found = screen;
+    if (!found)
+        return place;
+    const QPoint corner = found->geometry().topLeft();
+    return corner + (QPointF(place - corner) / found->devicePixelRatio()).toPoint();
+}
+
+// The saved place, or one inside the nearest screen when its grip would be on none.
+QPoint OnScreenPlace(QPoint saved)
+{
+    std::vector<PlaceRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    const PlacePoint place = PlaceOnScreen({saved.x(), saved.y()}, {0, 0, kClientSize.width(), kClientSize.height()},
+                                           {kGrip.x(), kGrip.y(), kGrip.width(), kGrip.height()}, screens);
+    return {place.x, place.y};
+}
+
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
     auto* label = new QLabel(parent);
@@ -191,6 +238,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
         m_services.trayArea = std::make_unique<QtNotificationArea>();
     if (!m_services.zones)
         m_services.zones = std::make_unique<QtZoneDatabase>();
+    if (!m_services.worldCities)
+        m_services.worldCities = MakeSystemWorldCities();
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
@@ -306,7 +355,15 @@ class TcvMain::WindowStartUp final : public StartUpSteps {
 public:
     explicit WindowStartUp(TcvMain& window) : m_window(window) {}
 
-    void PlaceWindow(int left, int top) override { m_window.move(left, top); }
+    void PlaceWindow(int left, int top) override
+    {
+        const QPoint place = OnScreenPlace(FromScreenPixels({left, top}));
+        m_window.move(place);
+        // Told to the window system even when the window is there already, so the window manager
+        // takes the place as the user's own (a corner at 0,0 included) rather than choosing one.
+        if (QWindow* handle = m_window.windowHandle())
+            handle->setPosition(place);
+    }
 
     void LoadReplacementMap(const std::string& fileName) override
     {
@@ -332,8 +389,8 @@ public:
     // place and size, so a larger replacement never covers the buttons beside it.
     void SizeMap(int width, int height) override
     {
-        m_window.FFrameBitmap = Bitmap(width, height);
-        m_window.FViewBitmap = Bitmap(width, height);
+        m_window.m_frameBitmap = Bitmap(width, height);
+        m_window.m_viewBitmap = Bitmap(width, height);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -502,14 +559,16 @@ void TcvMain::FormClose()
     m_closed = true;
     m_timer->stop();
     m_state.MapReady = false;
-    FFrameBitmap = Bitmap();
-    FViewBitmap = Bitmap();
+    m_frameBitmap = Bitmap();
+    m_viewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
     // Where the window system does not tell the window's place, the one remembered stays.
     std::optional<settings_file::WindowPlace> place;
-    if (WindowSystemPlacesWindows())
-        place = settings_file::WindowPlace{x(), y()};
+    if (WindowSystemPlacesWindows()) {
+        const QPoint screenPlace = ToScreenPixels(pos());
+        place = settings_file::WindowPlace{screenPlace.x(), screenPlace.y()};
+    }
     if (!settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, place))
         ReportUnsavedSettings();
 }
@@ -554,7 +613,7 @@ void TcvMain::ibShowCalClick()
 void TcvMain::ibSettingsClick()
 {
     {
-        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
+        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener, m_services.worldCities.get());
         if (RunDialog(dialog) == QDialog::Accepted) {
             const SettingsApplied applied = dialog.Model().Apply(m_state);
             if (applied.trayModeChanged)
@@ -591,44 +650,51 @@ bool TcvMain::IsDialUpConnected()
 
 void TcvMain::LoadMapCities()
 {
-    m_mapCities = MapCitiesOf(settings_file::ReadCityList(m_state.IniFileName, m_state.CitySection, kMaxMapCities),
-                              m_cityData.Strings());
+    const std::string& file = m_state.IniFileName;
+    m_mapCities = MapCitiesOf(
+        settings_file::ReadCityList(file, m_state.CitySection, kMaxMapCities), m_cityData.Strings(),
+        [&file](const std::string& name) { return settings_file::ReadAddedCity(file, name); }, m_services.zones.get(),
+        [this](const AddedCity& city) {
+            if (m_unknownZonesSaid.insert(city.Name).second)
+                std::fprintf(stderr, "chronivo: %s is not shown: this system does not know its time zone %s\n",
+                             city.Name.c_str(), city.Zone.c_str());
+        });
 }
 
 std::string TcvMain::MapCityTimeText(const TMapCity& city) const
 {
-    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats, CityZones());
+    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats, CityZones(city));
 }
 
-const ZoneDatabase* TcvMain::CityZones() const
+const ZoneDatabase* TcvMain::CityZones(const TMapCity& city) const
 {
-    return m_state.UseTimeZones ? m_services.zones.get() : nullptr;
+    return CityZonesFor(city, m_services.zones.get(), m_state.UseTimeZones);
 }
 
 void TcvMain::ComposeMapView()
 {
     ::ComposeMapView(m_state.MapView,
                      MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
-                     FViewBitmap, m_mapGeometry);
+                     m_viewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = FFrameBitmap.Width();
-    m_mapGeometry.height = FFrameBitmap.Height();
+    m_mapGeometry.width = m_frameBitmap.Width();
+    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
     options.timeZoneBias = CurrentTimeZoneBias();
     options.font = {m_state.MapFontName, m_state.MapFontSize, m_state.MapFontStyle};
-    options.cityTime = [this, zones = CityZones()](const TMapCity& city, TDateTime utc) {
-        return CityTimeText(city, utc, *m_services.formats, zones);
+    options.cityTime = [this](const TMapCity& city, TDateTime utc) {
+        return CityTimeText(city, utc, *m_services.formats, CityZones(city));
     };
     // With the shadow off the frame is the plain picture and there is no Sun marker either: the marker's
     // place comes from the shadow step.
     if (m_state.ShowShadow)
         options.shadow = SunShadowStep(m_sunShadow);
-    ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
+    ::DrawMap(m_frameBitmap, m_viewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
     ShowCityNames(options);
@@ -637,7 +703,7 @@ void TcvMain::DrawMap(QObject* /*sender*/)
 void TcvMain::ShowCityNames(const MapFrameOptions& options)
 {
     std::vector<MapBox::CityMark> shown;
-    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     for (const TMapCity& city : m_mapCities) {
         if (city.Name.empty())
             break;
@@ -663,10 +729,10 @@ void TcvMain::MapPaint(QPainter& painter)
     // A block of 318 × 158 from the frame's top-left corner, clipped to the map area; what a smaller
     // picture leaves uncovered is cleared rather than left with whatever was there before.
     const QRect block =
-        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
     SmoothAtFractionalScale(painter, m_map->devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(m_frameBitmap)), block);
 }
