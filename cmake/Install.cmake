@@ -4,7 +4,6 @@
 include(GNUInstallDirs)
 set(CHRONIVO_APP_ID example.veltrix.Chronivo)
 
-add_subdirectory(${PROJECT_SOURCE_DIR}/tools/icongen ${PROJECT_BINARY_DIR}/tools/icongen)
 set(CHRONIVO_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${CHRONIVO_ICON_DIR}/256x256/apps/${CHRONIVO_APP_ID}.png
                    COMMAND icongen ${CHRONIVO_ICON_DIR} ${CHRONIVO_APP_ID}

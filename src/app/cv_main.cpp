@@ -23,6 +23,7 @@
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
+#include "timesync/ntpclient.h"
 #include "timesync/testras.h"
 #include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
@@ -67,6 +68,16 @@ QString NoClockRightText()
 #endif
 }
 
+// Why no time was taken, in the user's language; empty when the server simply gave no answer.
+QString FailureText(QueryFailure failure, const QString& detail)
+{
+    const char* reason = QueryFailureTemplate(failure);
+    if (*reason == '\0')
+        return {};
+    const QString text = QCoreApplication::translate("TcvMain", reason);
+    return text.contains(QLatin1String("%1")) ? text.arg(detail) : text;
+}
+
 // The clock update's outcome as the message box tells it, in the user's language (the log keeps
 // OutcomeMessage, in English).
 QString OutcomeText(const UpdateOutcome& outcome)
@@ -82,12 +93,15 @@ QString OutcomeText(const UpdateOutcome& outcome)
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
-    return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    const QString reason = FailureText(outcome.failure, QString::fromStdString(outcome.detail));
+    if (reason.isEmpty())
+        return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    return QCoreApplication::translate("TcvMain", "Unable to access server %1 (%2)").arg(server, reason);
 }
 
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
-constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
+constexpr QSize kMapBlock(kShownBlockWidth, kShownBlockHeight); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
 // frame replaces the previous one without flicker. For a screen reader it holds one invisible label
@@ -270,6 +284,7 @@ void TcvMain::CreateTimeSync()
     // through the event loop, so the window goes on ticking and answering for the whole query.
     m_queryPump = MakeSystemMessagePump();
     m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
+    m_ntpClient = std::make_unique<NtpClient>(*m_netTime, *m_services.clock);
     m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
     hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
@@ -289,8 +304,9 @@ void TcvMain::CreateTimeSync()
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         RunDialog(box);
     };
-    m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
+    ClockUpdater::Services services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks};
+    services.ntp = m_ntpClient.get();
+    m_clockUpdater = std::make_unique<ClockUpdater>(std::move(services), std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -385,12 +401,14 @@ public:
     int WorldMapWidth() const override { return m_window.m_mapPictures.WorldWidth(); }
     int WorldMapHeight() const override { return m_window.m_mapPictures.WorldHeight(); }
 
-    // The frames take the world picture's size, and so does the geometry; the map area keeps its
-    // place and size, so a larger replacement never covers the buttons beside it.
+    // The geometry takes the world picture's size, and so do the frames up to the block the map area
+    // shows; the area keeps its place and size, so a larger replacement never covers the buttons.
     void SizeMap(int width, int height) override
     {
-        m_window.m_frameBitmap = Bitmap(width, height);
-        m_window.m_viewBitmap = Bitmap(width, height);
+        const int shownWidth = std::min(width, kShownBlockWidth);
+        const int shownHeight = std::min(height, kShownBlockHeight);
+        m_window.m_frameBitmap = Bitmap(shownWidth, shownHeight);
+        m_window.m_viewBitmap = Bitmap(shownWidth, shownHeight);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -635,7 +653,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester, m_state.Protocol},
+                                      m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
@@ -680,8 +699,6 @@ void TcvMain::ComposeMapView()
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = m_frameBitmap.Width();
-    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;

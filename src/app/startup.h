@@ -24,8 +24,8 @@ public:
     // The width and height of the world picture now in use, pixels.
     virtual int WorldMapWidth() const = 0;
     virtual int WorldMapHeight() const = 0;
-    // Makes the frame and view bitmaps and the map geometry width × height pixels; the map area on the
-    // window keeps its own place and size.
+    // Makes the map geometry width × height pixels, and the frame and view bitmaps as much of that as
+    // the map area shows; the map area on the window keeps its own place and size.
     virtual void SizeMap(int width, int height) = 0;
     // Builds the picture of view state.MapView.
     virtual void ComposeMapView() = 0;
