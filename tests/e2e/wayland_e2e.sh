@@ -32,9 +32,13 @@ shoot() {
     shot=$(ls "$work/shots"/*.png 2>/dev/null | head -n 1)
     [ -n "$shot" ] && convert "$shot" -crop 1024x728+0+40 +repage "$work/$1.png"
 }
-# The desktop's background drawn: the picture is not uniform any more.
-drawn() { shoot desktop && [ "$(convert "$work/desktop.png" -format '%[fx:standard_deviation>0.01]' info:)" = 1 ]; }
-poll 10 drawn || fail "no picture of the desktop"
+# The desktop's background drawn: the picture is not uniform any more, and stays as it is.
+drawn() {
+    [ -f "$work/desktop.png" ] && mv "$work/desktop.png" "$work/before.png"
+    shoot desktop && [ "$(convert "$work/desktop.png" -format '%[fx:standard_deviation>0.01]' info:)" = 1 ] &&
+        [ -f "$work/before.png" ] && [ "$(compare -metric AE "$work/before.png" "$work/desktop.png" null: 2>&1)" = 0 ]
+}
+poll 15 drawn || fail "no steady picture of the desktop"
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
