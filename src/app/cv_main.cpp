@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -40,12 +41,6 @@
 #include <QWindow>
 #include <QTimer>
 #include <cstdio>
-
-// The skin picture and its stored outline, made by tools/skingen.
-extern const unsigned char kSkinBmp[];
-extern const std::size_t kSkinBmp_size;
-extern const unsigned char kSkinShape[];
-extern const std::size_t kSkinShape_size;
 
 namespace {
 
@@ -66,6 +61,18 @@ QString NoClockRightText()
                                        "The help (\"Setting the clock\") says more.")
         .arg(QCoreApplication::applicationFilePath());
 #endif
+}
+
+// A file built into the program as a Qt resource (resources/skin/, made by tools/skingen), whole.
+QByteArray BuiltInResource(const char* path)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
 
 // Why no time was taken, in the user's language; empty when the server simply gave no answer.
@@ -316,8 +323,10 @@ void TcvMain::CreateComponents()
     m_skinForm = new TSkinForm(this);
     m_skinForm->setObjectName(QStringLiteral("SkinForm"));
     m_skinForm->setAccessibleName(QStringLiteral("Chronivo"));
-    m_skinForm->LoadPicture({kSkinBmp, kSkinBmp_size});
-    m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
+    const QByteArray skin = BuiltInResource(":/skin/skin.bmp");
+    const QByteArray outline = BuiltInResource(":/skin/skin.shape");
+    m_skinForm->LoadPicture(Bytes(skin));
+    m_skinForm->Mask()->ReadData(Bytes(outline));
     m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
     m_clockPanel = new ReadoutPanel(this);
