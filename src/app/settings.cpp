@@ -298,7 +298,9 @@ void TcvSettings::CreateCitiesPage()
     Caption(box, "Label3", QPoint(224, 24), tr("Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
     m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
-                       tr("Show only the cities whose name holds this text"));
+                       m_model.HasWorldCities()
+                           ? tr("Show only the cities whose name holds this text, and find more of the world's")
+                           : tr("Show only the cities whose name holds this text"));
     m_edFilter->setPlaceholderText(tr("Filter"));
     m_edFilter->setClearButtonEnabled(true);
     for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
