@@ -1,6 +1,7 @@
 #include "app/appsettings.h"
 
 #include "app/utils.h"
+#include "platform/filestore.h"
 
 namespace settings_file {
 
@@ -27,6 +28,11 @@ void ReadDisplaySettings(MainState& state)
 void ReadClockSettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
+    if (!PathExists(file)) {
+        Write(file, kProtocol, kFirstStartProtocol);
+        Write(file, kTimeServer, kFirstStartTimeServer);
+    }
+    state.Protocol = TimeProtocolOf(static_cast<int>(Read(file, kProtocol)));
     state.TimeServer = Read(file, kTimeServer);
     state.LastUpdate = Read(file, kLastUpdate);
     state.UpdateType = Read(file, kUpdateType);
@@ -126,6 +132,7 @@ void WriteChoices(const MainState& state)
     Write(file, kShowShadow, state.ShowShadow);
     Write(file, kTimeZones, state.UseTimeZones);
     Write(file, kTimeServer, state.TimeServer);
+    Write(file, kProtocol, state.Protocol);
 }
 
 } // namespace settings_file

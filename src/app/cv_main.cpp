@@ -21,6 +21,7 @@
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
+#include "timesync/ntpclient.h"
 #include "timesync/testras.h"
 #include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
@@ -45,6 +46,16 @@ extern const std::size_t kSkinShape_size;
 
 namespace {
 
+// Why no time was taken, in the user's language; empty when the server simply gave no answer.
+QString FailureText(QueryFailure failure, const QString& detail)
+{
+    const char* reason = QueryFailureTemplate(failure);
+    if (*reason == '\0')
+        return {};
+    const QString text = QCoreApplication::translate("TcvMain", reason);
+    return text.contains(QLatin1String("%1")) ? text.arg(detail) : text;
+}
+
 // The clock update's outcome as the message box tells it, in the user's language (the log keeps
 // OutcomeMessage, in English).
 QString OutcomeText(const UpdateOutcome& outcome)
@@ -59,7 +70,10 @@ QString OutcomeText(const UpdateOutcome& outcome)
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
-    return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    const QString reason = FailureText(outcome.failure, QString::fromStdString(outcome.detail));
+    if (reason.isEmpty())
+        return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    return QCoreApplication::translate("TcvMain", "Unable to access server %1 (%2)").arg(server, reason);
 }
 
 constexpr QSize kClientSize(409, 225);
@@ -247,6 +261,7 @@ void TcvMain::CreateTimeSync()
     // through the event loop, so the window goes on ticking and answering for the whole query.
     m_queryPump = MakeSystemMessagePump();
     m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
+    m_ntpClient = std::make_unique<NtpClient>(*m_netTime, *m_services.clock);
     m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
     hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
@@ -266,8 +281,9 @@ void TcvMain::CreateTimeSync()
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         RunDialog(box);
     };
-    m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
+    ClockUpdater::Services services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks};
+    services.ntp = m_ntpClient.get();
+    m_clockUpdater = std::make_unique<ClockUpdater>(std::move(services), std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -576,7 +592,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester, m_state.Protocol},
+                                      m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const

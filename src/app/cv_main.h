@@ -33,6 +33,7 @@ class ClockUpdater;
 class LocalClock;
 class LocaleFormats;
 class NetTime;
+class NtpClient;
 class NotificationArea;
 class PictureButton;
 class QtWorker;
@@ -132,6 +133,7 @@ private:
     MainServices m_services;
     std::unique_ptr<MessagePump> m_queryPump; // the waits of the query, on its worker thread
     std::unique_ptr<NetTime> m_netTime;
+    std::unique_ptr<NtpClient> m_ntpClient;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
     std::unique_ptr<MainWindowRules> m_rules;
