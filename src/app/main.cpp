@@ -69,6 +69,6 @@ int main(int argc, char* argv[])
         MakeFolder(settingsPath);
     TcvMain cvMain(appPath, std::move(services), settingsPath);
     CloseOnEndRequest(cvMain);
-    cvMain.show();
+    cvMain.ShowAtStart();
     return QApplication::exec();
 }
