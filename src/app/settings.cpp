@@ -1,9 +1,11 @@
 #include "app/settings.h"
 
+#include "app/commandline.h"
 #include "app/mainpictures.h"
 #include "app/mapfontdialog.h"
 #include "app/utils.h"
 #include "components/fixeddialog.h"
+#include "components/helpwindow.h"
 #include "platform/qt/qttextrenderer.h"
 
 #include <QButtonGroup>
@@ -336,7 +338,9 @@ void TcvSettings::CreateCitiesPage()
     QLabel* shownCaption = Caption(box, "Label3", QPoint(224, 24), tr("&Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
     m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
-                       tr("Show only the cities whose name holds this text"));
+                       m_model.HasWorldCities()
+                           ? tr("Show only the cities whose name holds this text, and find more of the world's")
+                           : tr("Show only the cities whose name holds this text"));
     m_edFilter->setPlaceholderText(tr("Filter"));
     m_edFilter->setClearButtonEnabled(true);
     for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
@@ -388,7 +392,7 @@ void TcvSettings::CreateAboutPage()
     title->setFont(big);
     title->setStyleSheet(QStringLiteral("color: navy;"));
     title->adjustSize();
-    Caption(page, "lbVersion", QPoint(72, 56), tr("Version 1.3"));
+    Caption(page, "lbVersion", QPoint(72, 56), tr("Version %1").arg(QString::fromLatin1(ProgramVersion())));
 
     const QString address = QString::fromLatin1(kHomePage);
     QLabel* url = Caption(page, "lbURL", QPoint(72, 104),
@@ -498,7 +502,7 @@ void TcvSettings::btnMapFontClick()
 
 void TcvSettings::btnHelpClick()
 {
-    ShellExecFile(m_opener, "open", m_helpFileName);
+    ShowHelp(m_opener, m_helpFileName, this);
 }
 
 void TcvSettings::lbURLClick()
