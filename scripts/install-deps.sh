@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev libxcb1-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev valgrind
     fonts-liberation fonts-dejavu-core
     xvfb xdotool x11-utils imagemagick openbox
     xinetd rdate
