@@ -32,9 +32,10 @@ public:
 };
 
 // The folder, ending in a path separator, of the settings file, "cities.dat" and "map.bmp": the
-// program's own folder when it can be written (a portable copy), otherwise userFolder (the user's
-// configuration folder, ending in a path separator). Chosen once, before StartUp.
-std::string SettingsFolder(const std::string& appPath, bool appPathWritable, const std::string& userFolder);
+// program's own folder when it already holds "chronivo.ini" or the marker "chronivo.portable" (a
+// portable copy), otherwise userFolder (the user's configuration folder, ending in a path separator),
+// whatever the rights on the program's folder. Chosen once, before StartUp.
+std::string SettingsFolder(const std::string& appPath, const std::string& userFolder);
 
 // The help StartUp picks: "chronivo.chm" beside the program when there, else the HTML help installed
 // with the program, else a portable copy's; the ".chm" name when none exists.
