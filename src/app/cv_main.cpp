@@ -777,6 +777,7 @@ void TcvMain::ComposeMapView()
     ::ComposeMapView(m_state.MapView,
                      MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
                      m_viewBitmap, m_mapGeometry);
+    m_mapPictures.ReleaseBuiltIn();
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
