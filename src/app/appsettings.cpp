@@ -109,30 +109,29 @@ TStrings ReadCityList(const std::string& fileName, const std::string& section, s
     return names;
 }
 
-bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names)
+inifile::Changes CityListChanges(const std::string& section, const TStrings& names)
 {
+    inifile::Changes changes;
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (!WriteIniString(fileName, section, CityKey(i + 1), names[i]))
-            return false;
-    return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
+        changes.push_back({section, CityKey(i + 1), names[i]});
+    changes.push_back({section, CityKey(names.size() + 1), ""});
+    return changes;
 }
 
-void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
-                             const LocaleFormats& formats)
+inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,
+                                           const LocaleFormats& formats)
 {
-    WriteIniString(fileName, kClock, "Log", FormatShortDateLongTime(recorded, formats) + "  " + message);
-    WriteIniString(fileName, kClock, "Last update", DateTimeToSettingText(recorded));
+    return {{kClock, "Log", FormatShortDateLongTime(recorded, formats) + "  " + message},
+            {kClock, "Last update", DateTimeToSettingText(recorded)}};
 }
 
-void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
+inifile::Changes WindowOnExitChanges(bool minimized, WindowPlace place)
 {
-    if (minimized) {
-        WriteIniString(fileName, kMainWin, "Minimized", "1");
-        return;
-    }
-    WriteIniString(fileName, kMainWin, "Left", std::to_string(place.left));
-    WriteIniString(fileName, kMainWin, "Top", std::to_string(place.top));
-    WriteIniString(fileName, kMainWin, "Minimized", "0");
+    if (minimized)
+        return {{kMainWin, "Minimized", "1"}};
+    return {{kMainWin, "Left", std::to_string(place.left)},
+            {kMainWin, "Top", std::to_string(place.top)},
+            {kMainWin, "Minimized", "0"}};
 }
 
 std::string ReadLog(const std::string& fileName)
@@ -140,19 +139,18 @@ std::string ReadLog(const std::string& fileName)
     return ReadIniString(fileName, kClock, "Log", 128, "No information available");
 }
 
-void WriteChoices(const MainState& state)
+inifile::Changes ChoiceChanges(const MainState& state)
 {
-    const std::string& file = state.IniFileName;
     auto flag = [](bool on) { return on ? "1" : "0"; };
-    WriteIniString(file, kDisplay, "TrayIcon", flag(state.TrayMode));
-    WriteIniString(file, kClock, "Update type", std::to_string(static_cast<int>(state.UpdateType)));
-    WriteIniString(file, kDisplay, "Map view", std::to_string(static_cast<int>(state.MapView)));
-    WriteIniString(file, kDisplay, "Font face", state.MapFontName);
-    WriteIniString(file, kDisplay, "Font size", std::to_string(state.MapFontSize));
-    WriteIniString(file, kDisplay, "Font style", FontStyleText(state.MapFontStyle));
-    WriteIniString(file, kDisplay, "Show shadow", flag(state.ShowShadow));
-    WriteIniString(file, kDisplay, "Time zones", flag(state.UseTimeZones));
-    WriteIniString(file, kClock, "Time server", state.TimeServer);
+    return {{kDisplay, "TrayIcon", flag(state.TrayMode)},
+            {kClock, "Update type", std::to_string(static_cast<int>(state.UpdateType))},
+            {kDisplay, "Map view", std::to_string(static_cast<int>(state.MapView))},
+            {kDisplay, "Font face", state.MapFontName},
+            {kDisplay, "Font size", std::to_string(state.MapFontSize)},
+            {kDisplay, "Font style", FontStyleText(state.MapFontStyle)},
+            {kDisplay, "Show shadow", flag(state.ShowShadow)},
+            {kDisplay, "Time zones", flag(state.UseTimeZones)},
+            {kClock, "Time server", state.TimeServer}};
 }
 
 } // namespace settings_file

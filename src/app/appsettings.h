@@ -1,8 +1,10 @@
 // The settings file "chronivo.ini": its sections and keys, their defaults and conversions, and the
 // reads and writes the main window makes at start, at its first tick and on exit. Every read goes
-// to the file through ReadIniString; every change is written at once through WriteIniString.
+// to the file through ReadIniString. The writers give the keys of one save (an OK, a clock update, a
+// close) as one list of changes, which the caller saves as one transaction (SaveIniStrings).
 #pragma once
 
+#include "app/inifile.h"
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
@@ -58,25 +60,25 @@ bool ReadMinimized(const std::string& fileName);
 // The city list of a map view's section: "City 1", "City 2", … up to the first empty or absent one,
 // and no more than maxNames names.
 TStrings ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames);
-// Writes names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys
-// above it from a longer list stay in the file, unread). True when every write succeeded.
-bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names);
+// names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys above
+// it from a longer list stay in the file, unread).
+inifile::Changes CityListChanges(const std::string& section, const TStrings& names);
 // After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
 // two blanks and the message; then "Last update" = the recorded time, days.
-void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
-                             const LocaleFormats& formats);
+inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,
+                                           const LocaleFormats& formats);
 
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0".
-void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);
+inifile::Changes WindowOnExitChanges(bool minimized, WindowPlace place);
 
 // The settings dialog's keys.
 
 // "Clock" "Log" as the log button shows it: at most 127 characters, "No information available" when
 // absent.
 std::string ReadLog(const std::string& fileName);
-// The dialog's choices in state, key by key: "Display" "TrayIcon"; "Clock" "Update type"; "Display"
-// "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server".
-void WriteChoices(const MainState& state);
+// The dialog's choices in state: "Display" "TrayIcon"; "Clock" "Update type"; "Display" "Map view",
+// "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server".
+inifile::Changes ChoiceChanges(const MainState& state);
 
 } // namespace settings_file

@@ -145,8 +145,8 @@ void TcvMain::CreateTimeSync()
                            [answer, done = std::move(done)] { done(*answer); });
     };
     hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
-        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, outcome.recorded, OutcomeMessage(outcome),
-                                               *m_services.formats);
+        SaveIniStrings(m_state.IniFileName, settings_file::ClockUpdateOutcomeChanges(
+                                                outcome.recorded, OutcomeMessage(outcome), *m_services.formats));
     };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const UpdateOutcome& outcome) {
@@ -457,7 +457,8 @@ void TcvMain::FormClose()
     FViewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
-    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {x(), y()});
+    // Made on the save thread; the program waits for it, a bounded time, after the window is gone.
+    SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, {x(), y()}));
 }
 
 void TcvMain::ibVeltrixClick()

@@ -1,6 +1,7 @@
 // The program: checks for a display, creates the main window and runs until it closes.
 #include "app/cv_main.h"
 #include "app/startup.h"
+#include "app/utils.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtlocaleformats.h"
 #include "platform/qt/qtmessagepump.h"
@@ -13,9 +14,12 @@
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QTranslator>
+#include <chrono>
 #include <cstdio>
 
 namespace {
+
+constexpr std::chrono::seconds kExitSaveWait{5};
 
 // A polite end (the session closing, a kill without -9) closes the window the ordinary way, so the
 // window's place is saved as on any other exit.
@@ -70,5 +74,10 @@ int main(int argc, char* argv[])
     TcvMain cvMain(appPath, std::move(services), settingsPath);
     CloseOnEndRequest(cvMain);
     cvMain.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The window is gone; its last save may still wait for a lock another program holds. It gets a
+    // few seconds, then the program ends and says what was not saved.
+    if (std::string reason; !FinishIniSaves(kExitSaveWait, reason))
+        std::fprintf(stderr, "chronivo: %s\n", reason.c_str());
+    return status;
 }

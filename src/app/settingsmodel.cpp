@@ -1,6 +1,7 @@
 #include "app/settingsmodel.h"
 
 #include "app/appsettings.h"
+#include "app/utils.h"
 #include "worldmap/citytable.h"
 
 #include <algorithm>
@@ -166,7 +167,10 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
     // Whatever the update mode: the server is kept for when it is wanted again.
     state.TimeServer = timeServer;
 
-    settings_file::WriteChoices(state);
-    settings_file::WriteCityList(state.IniFileName, state.CitySection, m_displayCities);
+    // One save: every key of the dialog under one lock, off the window's thread.
+    inifile::Changes changes = settings_file::ChoiceChanges(state);
+    for (inifile::Change& change : settings_file::CityListChanges(state.CitySection, m_displayCities))
+        changes.push_back(std::move(change));
+    SaveIniStrings(state.IniFileName, std::move(changes));
     return applied;
 }

@@ -95,8 +95,9 @@ TEST_F(SettingsDialogWidgets, RadioButtonsCheckedFromCodeSetTheServerBox)
 TEST_F(SettingsDialogWidgets, ButtonsFollowTheDisplayedListAndTheViewChosen)
 {
     const TStrings names = CityChoiceNames(table);
-    settings_file::WriteCityList(state.IniFileName, "World Cities", TStrings(names.begin(), names.begin() + 30));
-    settings_file::WriteCityList(state.IniFileName, "EU Cities", {"Paris, France"});
+    inifile::WriteValues(state.IniFileName,
+                         settings_file::CityListChanges("World Cities", TStrings(names.begin(), names.begin() + 30)));
+    inifile::WriteValues(state.IniFileName, settings_file::CityListChanges("EU Cities", {"Paris, France"}));
     const auto dialog = Open();
     auto* all = Child<QListWidget>(dialog.get(), "lbAllCities");
     auto* shown = Child<QListWidget>(dialog.get(), "lbDisplayCities");

@@ -269,8 +269,8 @@ TEST_F(SettingsFile, CityListEndsAtTheFirstGapOrTheLimitAndIsTheSectionsOwn)
 TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 {
     using namespace settings_file;
-    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"}));
-    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Austin, TX"}));
+    ASSERT_TRUE(inifile::WriteValues(ini, CityListChanges("USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"})));
+    ASSERT_TRUE(inifile::WriteValues(ini, CityListChanges("USA Cities", {"Austin, TX"})));
     EXPECT_EQ(ReadCityList(ini, "USA Cities", 31), TStrings{"Austin, TX"});
     EXPECT_EQ(Read("USA Cities", "City 3"), "Miami, FL");
 }
@@ -278,9 +278,9 @@ TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
 {
     dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
-    settings_file::SaveWindowOnExit(ini, true, {300, 400});
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(true, {300, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=1\n");
-    settings_file::SaveWindowOnExit(ini, false, {-5, 400});
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, {-5, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=-5\nTop=400\nMinimized=0\n");
     EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, -5);
 }
