@@ -11,7 +11,7 @@ void BM_ShadowMask(benchmark::State& state)
     SunShadow shadow;
     const MapGeometry geometry{316, 158, MapViewId{static_cast<int>(state.range(0))}, state.range(0) == 3 ? -40 : 0, 20};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(shadow.DrawSunShadow(geometry, 2026, 6, 21, 0.5));
+        benchmark::DoNotOptimize(shadow.DrawSunShadow(geometry, EncodeDate(2026, 6, 21) + 0.5));
         benchmark::ClobberMemory();
     }
 }
@@ -20,7 +20,7 @@ BENCHMARK(BM_ShadowMask)->Arg(0)->Arg(3);
 void BM_ShadowDarken(benchmark::State& state)
 {
     SunShadow shadow;
-    shadow.DrawSunShadow(MapGeometry{}, 2026, 6, 21, 0.5);
+    shadow.DrawSunShadow(MapGeometry{}, EncodeDate(2026, 6, 21) + 0.5);
     Bitmap view(316, 158);
     for (int i = 0; i < 316 * 158; ++i)
         view.Data()[i] = static_cast<Rgb>(i * 2654435761u) & 0xFFFFFFu;

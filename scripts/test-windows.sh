@@ -6,7 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build="$root/build-windows"
-gtest="$build/googletest"
 test_user=chronivo-wine
 
 need=()
@@ -22,6 +21,25 @@ if [ ${#need[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
+# The tests run as a user who may not set the clock: never as root. That user may not be able to enter
+# the clone (under /root, say), so as root the sources are copied into a folder of the user's and built
+# there; the copy keeps the files' times, so a second run builds only what changed.
+if [ "$(id -u)" -eq 0 ]; then
+    id "$test_user" >/dev/null 2>&1 || useradd --create-home --shell /usr/sbin/nologin "$test_user"
+    run_as=(runuser -u "$test_user" --)
+    home=$(getent passwd "$test_user" | cut -d: -f6)
+    stage="$home/chronivo"
+    rm -rf "$stage/source"
+    mkdir -p "$stage/source"
+    tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$stage/source" -xf -
+    root="$stage/source"
+    build="$stage/build-windows"
+else
+    run_as=()
+    home=$HOME
+fi
+gtest="$build/googletest"
+
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 # GoogleTest for Windows, built once from Debian's sources.
 if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -31,15 +49,6 @@ if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake --install "$gtest/build" >/dev/null
 fi
 
-# The tests run as a user who may not set the clock: never as root.
-if [ "$(id -u)" -eq 0 ]; then
-    id "$test_user" >/dev/null 2>&1 || useradd --create-home --shell /usr/sbin/nologin "$test_user"
-    run_as=(runuser -u "$test_user" --)
-    home=$(getent passwd "$test_user" | cut -d: -f6)
-else
-    run_as=()
-    home=$HOME
-fi
 prefix="$home/.wine-chronivo"
 wine_env=(env HOME="$home" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
           CHRONIVO_UNPRIVILEGED=1)
@@ -50,6 +59,6 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_T
 cmake --build "$build" -j 2
 
 # The tests are listed and run by the test user, who writes their lists and logs in the build folder.
-[ ${#run_as[@]} -eq 0 ] || chown -R "$test_user" "$build"
+[ ${#run_as[@]} -eq 0 ] || chown -R "$test_user" "$stage"
 [ -d "$prefix" ] || "${run_as[@]}" "${wine_env[@]}" wineboot --init >/dev/null 2>&1
 "${run_as[@]}" "${wine_env[@]}" ctest --test-dir "$build" --output-on-failure --timeout 300 -j 2

@@ -1,11 +1,13 @@
-// The settings file "chronivo.ini": its sections and keys, their defaults and conversions, and the
-// reads and writes the main window makes at start, at its first tick and on exit. Every read goes
-// to the file through ReadIniString. The writers give the keys of one save (an OK, a clock update, a
-// close) as one list of changes, which the caller saves as one transaction (SaveIniStrings).
+// The settings file "chronivo.ini": the reads and writes the main window and the settings dialog
+// make at start, at the first tick, on OK and on exit, each key as the settings table (settingkeys.h)
+// describes it. Every read goes to the file (or to a save not yet landed). The writers give the keys
+// of one save (an OK, a clock update, a close) as one list of changes, which the caller saves as one
+// transaction (SaveIniStrings).
 #pragma once
 
 #include "app/inifile.h"
 #include "app/mainstate.h"
+#include "app/settingkeys.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
 
@@ -20,24 +22,6 @@ inline constexpr const char* kHelpFileName = "chronivo.chm";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
-inline constexpr const char* kDefaultTimeServer = "time.nist.gov";
-
-inline constexpr const char* kMainWin = "MainWin";
-inline constexpr const char* kDisplay = "Display";
-inline constexpr const char* kClock = "Clock";
-
-// Integer of the text, or fallback when it is not a plain decimal integer (optional sign, digits,
-// within int range).
-int ToIntDef(const std::string& text, int fallback);
-
-// Reads an integer key (buffer 16) with its default for absent keys and non-numbers.
-int ReadInteger(const std::string& fileName, const char* section, const char* key, int fallback);
-// True only when the key holds exactly "1".
-bool ReadExactlyOne(const std::string& fileName, const char* section, const char* key);
-// Each style is on when its upper-case letter ("B", "I", "U") occurs anywhere in the text.
-FontStyle ParseFontStyle(const std::string& text);
-// "B", "I", "U" in this order for the styles present.
-std::string FontStyleText(FontStyle style);
 
 struct WindowPlace {
     int left = 0;
@@ -46,8 +30,8 @@ struct WindowPlace {
 
 // "MainWin" "Top" then "Left".
 WindowPlace ReadWindowPlace(const std::string& fileName);
-// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (on only for
-// "1"); sets CitySection.
+// "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (off only
+// for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type". A "Last update" that is not a number
 // counts as never (0).

@@ -13,6 +13,7 @@
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
+#include "platform/qt/qtwindowmanagerwatch.h"
 #include "platform/qt/qtworker.h"
 #include "platform/qt/qtzonedatabase.h"
 #include "platform/shellopener.h"
@@ -29,7 +30,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
-#include <QWindow>
 
 // The skin picture and its stored outline, made by tools/skingen.
 extern const unsigned char kSkinBmp[];
@@ -85,18 +85,49 @@ private:
 [[maybe_unused]] constexpr const char* kRestoreCaptions[] = {QT_TRANSLATE_NOOP("TcvMain", "Minimize"),
                                                              QT_TRANSLATE_NOOP("TcvMain", "Restore")};
 
+// The black read-out with its lowered bevel two pixels wide. It and its labels paint themselves
+// opaque without a style sheet, so a new second repaints the time label alone, and cheaply.
+class ReadoutPanel final : public QWidget {
+public:
+    explicit ReadoutPanel(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const QRect all = rect();
+        painter.fillRect(all, Qt::black);
+        painter.fillRect(QRect(0, 0, width(), 2), QColor(0x10, 0x10, 0x10));
+        painter.fillRect(QRect(0, 0, 2, height()), QColor(0x10, 0x10, 0x10));
+        painter.fillRect(QRect(0, height() - 2, width(), 2), QColor(0x8a, 0x93, 0xa6));
+        painter.fillRect(QRect(width() - 2, 2, 2, height() - 2), QColor(0x8a, 0x93, 0xa6));
+    }
+};
+
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
     auto* label = new QLabel(parent);
     label->setGeometry(place);
     label->setAlignment(alignment | Qt::AlignVCenter);
+    // Its own black background makes the label opaque: the panel under it is not repainted.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::cyan);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    // 8 points at 96 dots per inch, whatever the screen's scaling.
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(11);
+    label->setFont(font);
     return label;
 }
 
 } // namespace
 
 TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::string& settingsPath)
-    : m_services(std::move(services))
+    : m_services(std::move(services)),
+      m_windowManager(new WindowManagerWatch(*this, TaskbarCalls(*this), [this] { m_rules->RestoredFromTaskbar(); }))
 {
     CreateTimeSync();
     m_state.AppPath = appPath;
@@ -171,23 +202,18 @@ void TcvMain::CreateComponents()
     m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
     m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
-    m_clockPanel = new QWidget(this);
+    m_clockPanel = new ReadoutPanel(this);
     m_clockPanel->setGeometry(142, 6, 220, 21);
     m_clockPanel->setObjectName(QStringLiteral("ClockPanel"));
-    m_clockPanel->setAttribute(Qt::WA_StyledBackground);
     m_clockPanel->setAccessibleName(tr("Time and date"));
-    // Black with a lowered bevel two pixels wide.
-    m_clockPanel->setStyleSheet(QStringLiteral("#ClockPanel { background: black; border: 2px solid; "
-                                               "border-color: #101010 #8a93a6 #8a93a6 #101010; }"
-                                               "QLabel { color: aqua; background: transparent; "
-                                               // 8 points at 96 dots per inch, whatever the screen's scaling
-                                               "font-family: Arial, 'Liberation Sans'; font-size: 11px; }"));
     m_lbTime = ReadoutLabel(m_clockPanel, QRect(2, 4, 48, 13), Qt::AlignHCenter);
     m_lbTime->setText(QStringLiteral("00:00:00"));
     m_lbDate = ReadoutLabel(m_clockPanel, QRect(54, 4, 162, 13), Qt::AlignLeft);
 
+    // Each tick sets the wait for the next, so the ticks stay on the wall clock's half seconds.
     m_timer = new QTimer(this);
-    m_timer->setInterval(500);
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &TcvMain::TimerTimer);
 
     m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"));
@@ -230,7 +256,7 @@ public:
     void LoadReplacementMap(const std::string& fileName) override
     {
         // See mappictures.h for what passes.
-        if (const BmpStatus status = LoadReplacementWorldMap(fileName, m_window.m_mapBitmap); status != BmpStatus::Ok)
+        if (const BmpStatus status = m_window.m_mapPictures.ReplaceWorld(fileName); status != BmpStatus::Ok)
             qWarning("%s is passed over: %s", fileName.c_str(), BmpStatusName(status));
         QCoreApplication::processEvents();
     }
@@ -244,8 +270,8 @@ public:
 
     void LoadMapCities() override { m_window.LoadMapCities(); }
     void ShowSetClock(bool shown) override { m_window.m_ibSetClock->setVisible(shown); }
-    int WorldMapWidth() const override { return m_window.m_mapBitmap.Width(); }
-    int WorldMapHeight() const override { return m_window.m_mapBitmap.Height(); }
+    int WorldMapWidth() const override { return m_window.m_mapPictures.WorldWidth(); }
+    int WorldMapHeight() const override { return m_window.m_mapPictures.WorldHeight(); }
 
     // The frames take the world picture's size, and so does the geometry; the map area keeps its
     // place and size, so a larger replacement never covers the buttons beside it.
@@ -273,19 +299,19 @@ void TcvMain::FormShow()
 {
     if (m_state.TrayMode)
         EnterTrayMode();
-    // The first tick comes as soon as the window is shown, so its first paint has the map; the later
-    // ones every 500 ms. A showing from the tray finds the timer running and leaves it be.
+    // The clock's part of the first tick runs before the window reaches the screen, so its first paint
+    // has the map. A showing from the tray finds the timer running and leaves it be.
     if (m_timer->isActive())
         return;
-    m_timer->start();
-    QMetaObject::invokeMethod(this, &TcvMain::TimerTimer, Qt::QueuedConnection);
+    const TDateTime now = m_services.clock->Now();
+    m_timer->start(MsToNextTick(now));
+    ShowTime(now);
 }
 
 void TcvMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_onScreen && windowHandle())
-        windowHandle()->installEventFilter(this);
+    m_windowManager->Shown();
     // The window manager forgets the taskbar state of a hidden window.
     SetTaskbarEntry(*this, m_rules->Look().taskbarEntry);
     FormShow();
@@ -294,41 +320,25 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isVisible())
-        return;
-    // Just after a minimize is asked for, the toolkit can report the window normal again, from the
-    // window manager's state before it took the request; only a window the manager really minimized
-    // comes back from the taskbar.
-    if (isMinimized()) {
-        m_iconified = m_iconified || IconicForWindowManager(*this);
-    } else if (std::exchange(m_iconified, false)) {
-        m_rules->RestoredFromTaskbar();
-    }
+    if (event->type() == QEvent::WindowStateChange)
+        m_windowManager->StateChanged();
 }
 
 void TcvMain::TimerTimer()
 {
+    const TDateTime now = m_services.clock->Now();
+    if (!m_closed)
+        m_timer->start(MsToNextTick(now));
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
-    // Once a second until the window first reaches the screen: a window manager starting up along with
-    // the program may have lost its map request.
-    if (!m_onScreen && isVisible()) {
-        if (++m_ticksUnseen % 2 == 0)
-            MapAgainIfUnmapped(*this);
-        ReachScreen();
-    }
+    m_windowManager->Tick(m_rules->Look().condition == WindowCondition::MinimizedToTaskbar);
 
-    // The window manager may minimize the window after the toolkit reported it so, without a report.
-    if (!m_iconified && isVisible() && isMinimized())
-        m_iconified = IconicForWindowManager(*this);
-    // A hidden window shown minimized is mapped anew, and now and then the toolkit maps it asking to
-    // start normal: the window manager then shows it normally and the toolkit follows. A window the
-    // manager never minimized is asked for again.
-    if (!m_iconified && m_onScreen && isVisible() && m_rules->Look().condition == WindowCondition::MinimizedToTaskbar &&
-        ManagedByWindowManager(*this) && !IconicForWindowManager(*this))
-        AskIconic(*this);
+    ShowTime(now);
+}
 
+void TcvMain::ShowTime(TDateTime now)
+{
     TickTexts texts;
-    if (!BeginTick(m_state, m_services.clock->Now(), *m_services.formats, texts))
+    if (!BeginTick(m_state, now, *m_services.formats, texts))
         return;
 
     m_lbTime->setText(QString::fromStdString(texts.time));
@@ -370,46 +380,13 @@ void TcvMain::LeaveTrayMode()
     m_rules->LeaveTrayMode();
 }
 
-bool TcvMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == windowHandle() && event->type() == QEvent::Expose)
-        ReachScreen();
-    return QWidget::eventFilter(watched, event);
-}
-
-void TcvMain::ReachScreen()
-{
-    if (m_onScreen || !isVisible() || !windowHandle() || !windowHandle()->isExposed())
-        return;
-    // A window mapped before the window manager started is exposed at once, and the manager, when it
-    // takes the window over, shows it normally whatever was asked of it before.
-    constexpr int kTicksWithoutManager = 5;
-    if (!ManagedByWindowManager(*this) && m_ticksUnseen < kTicksWithoutManager)
-        return;
-    m_onScreen = true;
-    windowHandle()->removeEventFilter(this);
-    // After the expose is handled, so the first paint is not held up.
-    if (m_pendingLook)
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (const std::optional<WindowLook> look = std::exchange(m_pendingLook, std::nullopt))
-                    ApplyLook(*look);
-            },
-            Qt::QueuedConnection);
-}
-
 void TcvMain::ApplyLook(const WindowLook& look)
 {
     m_miRestore->setText(tr(look.restoreCaption.c_str()));
-    // A window shown but not yet on screen is not the window manager's yet: a minimize or hide asked
-    // for now can be lost, and the state changes the window system reports meanwhile would read as
-    // the user's. The first tick comes right then when the saved state is minimized.
-    if (isVisible() && !m_onScreen) {
-        m_pendingLook = look;
+    // The state changes the window system reports before the window is on screen would read as the
+    // user's. The first tick comes right then when the saved state is minimized.
+    if (m_windowManager->HoldUntilOnScreen([this, look] { ApplyLook(look); }))
         return;
-    }
-    m_pendingLook.reset();
     switch (look.condition) {
     case WindowCondition::Shown:
         if (isHidden() || isMinimized()) {
@@ -421,7 +398,7 @@ void TcvMain::ApplyLook(const WindowLook& look)
         }
         break;
     case WindowCondition::MinimizedToTaskbar:
-        m_iconified = false;
+        m_windowManager->MinimizeAsked();
         showMinimized();
         break;
     case WindowCondition::HiddenInTray:
@@ -534,7 +511,9 @@ const ZoneDatabase* TcvMain::CityZones() const
 
 void TcvMain::ComposeMapView()
 {
-    ::ComposeMapView(m_state.MapView, {m_mapBitmap, m_euMapBitmap, m_naMapBitmap}, FViewBitmap, m_mapGeometry);
+    ::ComposeMapView(m_state.MapView,
+                     MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
+                     FViewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)

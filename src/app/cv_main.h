@@ -21,7 +21,6 @@
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QLabel;
@@ -36,6 +35,7 @@ class PictureButton;
 class QtWorker;
 class ShellOpener;
 class TSkinForm;
+class WindowManagerWatch;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -102,13 +102,12 @@ private:
     class WindowStartUp;
 
     void CreateComponents();
+    // The tick's work in the clock's own right (the read-out, the title, the map, the automatic
+    // update) for the local time now; the tick adds the window's first showing and the timer.
+    void ShowTime(TDateTime now);
     void CreateTimeSync();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
-    // The window's first showing reached the screen: exposed and taken by the window manager, or
-    // exposed and 2 s shown with no manager taking it. A look applied before then waits in m_pendingLook.
-    void ReachScreen();
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The map and the clock update.
     void LoadMapCities();
@@ -131,9 +130,7 @@ private:
     TMapCities m_mapCities{};
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
-    Bitmap m_mapBitmap = BuiltInMapPicture(BuiltInMap::World);
-    Bitmap m_euMapBitmap = BuiltInMapPicture(BuiltInMap::Europe);
-    Bitmap m_naMapBitmap = BuiltInMapPicture(BuiltInMap::NorthAmerica);
+    MapPictureStore m_mapPictures;
     Bitmap FViewBitmap;
     Bitmap FFrameBitmap;
     MapGeometry m_mapGeometry;
@@ -160,8 +157,6 @@ private:
     QAction* m_miCal = nullptr;
     QAction* m_miClose = nullptr;
     bool m_closed = false;
-    bool m_onScreen = false;
-    int m_ticksUnseen = 0; // ticks since the window was shown without reaching the screen
-    std::optional<WindowLook> m_pendingLook;
-    bool m_iconified = false; // the window manager minimized the window since the window last asked
+    // The window manager's ways: the first showing, the minimized state it really holds.
+    WindowManagerWatch* m_windowManager = nullptr;
 };

@@ -3,10 +3,7 @@
 // owned by the main window; core operations take it by reference.
 #pragma once
 
-#include "base/datetime.h"
-#include "timesync/updatepolicy.h"
-#include "worldmap/mapviews.h"
-#include "worldmap/textrenderer.h"
+#include "app/settingkeys.h"
 
 #include <string>
 
@@ -16,23 +13,25 @@ struct MainState {
     std::string IniFileName;  // SettingsPath + "chronivo.ini"
     std::string HelpFileName; // AppPath + "chronivo.chm" when there, else the HTML help installed with the program
 
-    MapViewId MapView = MapViewId::WorldEurope; // any stored number; see worldmap/mapviews.h
-    std::string CitySection = "World Cities";
-    std::string MapFontName = "Small Fonts";
-    int MapFontSize = 7; // points
-    FontStyle MapFontStyle;
-    bool ShowShadow = true;
-    bool UseTimeZones = false; // city times from the system's time-zone database, not the table's rules
+    // The choices start at the settings' defaults (app/settingkeys.h) until the file is read.
+    MapViewId MapView = settings_file::kMapView.fallback; // any stored number; see worldmap/mapviews.h
+    std::string CitySection = CitySectionOf(settings_file::kMapView.fallback);
+    std::string MapFontName = settings_file::kFontFace.fallback;
+    int MapFontSize = settings_file::kFontSize.fallback; // points
+    FontStyle MapFontStyle = settings_file::kFontStyle.fallback;
+    bool ShowShadow = settings_file::kShowShadow.fallback;
+    bool UseTimeZones = settings_file::kTimeZones.fallback; // city times from the system's zones, not the table's rules
 
-    std::string TimeServer;
-    UpdateTypeId UpdateType = UpdateTypeId::Manually; // any stored number; see timesync/updatepolicy.h
-    TDateTime LastUpdate = 0.0; // TickTime at which the last clock-update attempt began; 0 = never
-    bool TrayMode = false;
+    std::string TimeServer = settings_file::kTimeServer.fallback;
+    UpdateTypeId UpdateType = settings_file::kUpdateType.fallback; // any stored number; see timesync/updatepolicy.h
+    TDateTime LastUpdate = settings_file::kLastUpdate.fallback; // TickTime of the last clock-update attempt; 0 = never
+    bool TrayMode = settings_file::kTrayIcon.fallback;
 
     TDateTime TickTime = 0.0;    // local time of the latest tick
     TDateTime LastMapTime = 0.0; // TickTime of the latest map redraw by the tick
     std::string LastTimeText;    // "hh:nn:ss" last shown
     std::string LastDateText;    // long date last shown
+    double LastDateDay = -1e9;   // whole days of the TickTime whose long date is LastDateText
     bool FirstTickDone = false;  // the saved minimized state has been applied
     bool MapReady = false;       // a map frame has been drawn
 };

@@ -76,6 +76,59 @@ QListWidget* CityList(QWidget* parent, const char* name, const QRect& place, con
     return list;
 }
 
+// How a radio button of a group shows its choice.
+struct RadioLook {
+    const char* name;
+    QRect place;
+    const char* caption;
+    const char* hint = nullptr;
+};
+
+RadioLook UpdateTypeLook(UpdateTypeId type)
+{
+    switch (type) {
+    case UpdateTypeId::Never:
+        return {"rbNever", QRect(32, 24, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Never"),
+                QT_TRANSLATE_NOOP("TcvSettings", "Select this if your computer doesn't have an Internet connection")};
+    case UpdateTypeId::Manually:
+        return {"rbManually", QRect(32, 48, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Manually"),
+                QT_TRANSLATE_NOOP("TcvSettings", "Set the clock only when you click the \"Set Clock\" button")};
+    case UpdateTypeId::Automatically:
+        return {"rbAuto", QRect(32, 72, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Automatically"),
+                QT_TRANSLATE_NOOP("TcvSettings", "Set the clock automatically, at regular intervals")};
+    case UpdateTypeId::WhileDialUp:
+        return {"rbAutoDUN", QRect(32, 96, 345, 17),
+                QT_TRANSLATE_NOOP("TcvSettings", "Automatically, when dial-up connection active"),
+                QT_TRANSLATE_NOOP("TcvSettings", "Set the clock at intervals, when a dial-up connection is active")};
+    }
+    return {};
+}
+
+RadioLook MapViewLook(MapViewId view)
+{
+    const QRect place(32, 44 + 20 * static_cast<int>(view), 240, 17);
+    switch (view) {
+    case MapViewId::WorldEurope:
+        return {"rbEurope", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Europe")};
+    case MapViewId::WorldAmerica:
+        return {"rbAmerica", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on America")};
+    case MapViewId::WorldAustralasia:
+        return {"rbAustralasia", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Australasia")};
+    case MapViewId::Europe:
+        return {"rbEuropeOnly", place, QT_TRANSLATE_NOOP("TcvSettings", "Europe and central Asia")};
+    case MapViewId::NorthAmerica:
+        return {"rbUSAonly", place, QT_TRANSLATE_NOOP("TcvSettings", "North America only")};
+    }
+    return {};
+}
+
+// The position of a choice's button in its group: the row of the choice in its table.
+template <typename Id>
+std::size_t ButtonIndex(Id id)
+{
+    return static_cast<std::size_t>(id);
+}
+
 void ShowCities(QListWidget* list, const TStrings& cities)
 {
     list->clear();
@@ -129,34 +182,19 @@ void TcvSettings::CreateGeneralPage()
 void TcvSettings::CreateClockPage()
 {
     QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("Clock"), "GroupBox1", tr(" Update system clock "));
-    struct Mode {
-        const char* name;
-        QRect place;
-        const char* caption;
-        const char* hint;
-    };
-    const Mode modes[] = {
-        {"rbNever", QRect(32, 24, 113, 17), QT_TR_NOOP("Never"),
-         QT_TR_NOOP("Select this if your computer doesn't have an Internet connection")},
-        {"rbManually", QRect(32, 48, 113, 17), QT_TR_NOOP("Manually"),
-         QT_TR_NOOP("Set the clock only when you click the \"Set Clock\" button")},
-        {"rbAuto", QRect(32, 72, 113, 17), QT_TR_NOOP("Automatically"),
-         QT_TR_NOOP("Set the clock automatically, at regular intervals")},
-        {"rbAutoDUN", QRect(32, 96, 345, 17), QT_TR_NOOP("Automatically, when dial-up connection active"),
-         QT_TR_NOOP("Set the clock at intervals, when a dial-up connection is active")},
-    };
     auto* group = new QButtonGroup(this);
-    for (int type = 0; type < 4; ++type) {
-        const Mode& mode = modes[type];
-        QRadioButton* button = CaptionedButton<QRadioButton>(
-            box, mode.name, mode.place, tr(mode.caption), tr(mode.hint));
-        button->setProperty("tag", type);
-        group->addButton(button, type);
-        m_updateButtons[type] = button;
+    for (const UpdateTypeInfo& row : kUpdateTypes) {
+        const UpdateTypeId type = row.id;
+        const RadioLook look = UpdateTypeLook(type);
+        QRadioButton* button =
+            CaptionedButton<QRadioButton>(box, look.name, look.place, tr(look.caption), tr(look.hint));
+        button->setProperty("tag", static_cast<int>(type));
+        group->addButton(button, static_cast<int>(type));
+        m_updateButtons[ButtonIndex(type)] = button;
         // toggled, not clicked: checking the button from code has the click's effect too.
         connect(button, &QRadioButton::toggled, this, [this, button, type](bool checked) {
             if (checked)
-                type == 0 ? rbNeverClick(button) : AutomaticallyClick(button);
+                type == UpdateTypeId::Never ? rbNeverClick(button) : AutomaticallyClick(button);
         });
     }
 
@@ -186,17 +224,13 @@ void TcvSettings::CreateMapPage()
     QGroupBox* box = GroupPage(m_pageControl, "Map_tab", tr("Map"), "GroupBox3", tr(" Map view "));
     box->setToolTip(tr("Choose the map view to appear in the display"));
     Caption(box, "Label7", QPoint(24, 24), tr("Choose a map view to suit your location"));
-    const char* names[] = {"rbEurope", "rbAmerica", "rbAustralasia", "rbEuropeOnly", "rbUSAonly"};
-    const char* captions[] = {QT_TR_NOOP("World, centered on Europe"), QT_TR_NOOP("World, centered on America"),
-                              QT_TR_NOOP("World, centered on Australasia"), QT_TR_NOOP("Europe and central Asia"),
-                              QT_TR_NOOP("North America only")};
     auto* group = new QButtonGroup(this);
-    for (int view = 0; view < 5; ++view) {
-        QRadioButton* button = CaptionedButton<QRadioButton>(box, names[view], QRect(32, 44 + 20 * view, 240, 17),
-                                                             tr(captions[view]));
-        button->setProperty("tag", view);
-        group->addButton(button, view);
-        m_mapButtons[view] = button;
+    for (const MapViewInfo& row : kMapViews) {
+        const RadioLook look = MapViewLook(row.id);
+        QRadioButton* button = CaptionedButton<QRadioButton>(box, look.name, look.place, tr(look.caption));
+        button->setProperty("tag", static_cast<int>(row.id));
+        group->addButton(button, static_cast<int>(row.id));
+        m_mapButtons[ButtonIndex(row.id)] = button;
         connect(button, &QRadioButton::toggled, this, [this, button](bool checked) {
             if (checked)
                 rbMapTypeClick(button);
@@ -296,17 +330,17 @@ void TcvSettings::FillFromModel()
     const bool showShadow = m_model.showShadow;
     const bool useTimeZones = m_model.useTimeZones;
     const std::string server = m_model.timeServer;
-    const int updateType = m_model.UpdateType();
-    const int mapView = m_model.MapView();
+    const std::optional<UpdateTypeId> updateType = m_model.UpdateType();
+    const std::optional<MapViewId> mapView = m_model.MapView();
 
     m_cbSysTray->setChecked(trayMode);
     m_cbTimeZones->setChecked(useTimeZones);
-    if (updateType != kNoChoice)
-        m_updateButtons[updateType]->setChecked(true);
+    if (updateType)
+        m_updateButtons[ButtonIndex(*updateType)]->setChecked(true);
     m_cbTimeServers->setEditText(QString::fromStdString(server));
     m_cbShadow->setChecked(showShadow);
-    if (mapView != kNoChoice)
-        m_mapButtons[mapView]->setChecked(true);
+    if (mapView)
+        m_mapButtons[ButtonIndex(*mapView)]->setChecked(true);
     ShowAllCities();
     ShowDisplayCities();
 }
@@ -314,14 +348,14 @@ void TcvSettings::FillFromModel()
 void TcvSettings::rbNeverClick(QAbstractButton* sender)
 {
     if (sender->isChecked())
-        m_model.CheckUpdateType(0);
+        m_model.CheckUpdateType(UpdateTypeId::Never);
     m_cbTimeServers->setEnabled(m_model.ServerEnabled());
 }
 
 void TcvSettings::AutomaticallyClick(QAbstractButton* sender)
 {
     if (sender->isChecked())
-        m_model.CheckUpdateType(sender->property("tag").toInt());
+        m_model.CheckUpdateType(UpdateTypeId{sender->property("tag").toInt()});
     m_cbTimeServers->setEnabled(m_model.ServerEnabled());
 }
 
@@ -335,7 +369,7 @@ void TcvSettings::btnInfoClick()
 void TcvSettings::rbMapTypeClick(QAbstractButton* sender)
 {
     if (sender->isChecked())
-        m_model.CheckMapView(sender->property("tag").toInt());
+        m_model.CheckMapView(MapViewId{sender->property("tag").toInt()});
     ShowDisplayCities();
 }
 

@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -62,10 +64,10 @@ private:
     QTabWidget* m_pageControl = nullptr;
     QCheckBox* m_cbSysTray = nullptr;
     QCheckBox* m_cbTimeZones = nullptr;
-    QRadioButton* m_updateButtons[4] = {}; // rbNever, rbManually, rbAuto, rbAutoDUN
+    std::array<QRadioButton*, kUpdateTypes.size()> m_updateButtons{}; // by the row of kUpdateTypes
     QComboBox* m_cbTimeServers = nullptr;
     QToolButton* m_btnInfo = nullptr;
-    QRadioButton* m_mapButtons[5] = {}; // rbEurope, rbAmerica, rbAustralasia, rbEuropeOnly, rbUSAonly
+    std::array<QRadioButton*, kMapViews.size()> m_mapButtons{}; // by the row of kMapViews
     QCheckBox* m_cbShadow = nullptr;
     QPushButton* m_btnMapFont = nullptr;
     QLineEdit* m_edFilter = nullptr;

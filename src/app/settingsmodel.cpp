@@ -9,7 +9,7 @@
 namespace {
 
 // A stored list is read no further than this: a hand-made file with thousands of keys would
-// otherwise make the dialog read the file thousands of times to show 31 names.
+// otherwise make the dialog read the file thousands of times to show kMaxDisplayCities names.
 constexpr std::size_t kStoredListReadLimit = 1024;
 
 char Fold(char c)
@@ -54,25 +54,25 @@ SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable)
     std::sort(m_allCities.begin(), m_allCities.end(), CityNameLess);
     m_allCities.erase(std::unique(m_allCities.begin(), m_allCities.end()), m_allCities.end());
 
-    CheckUpdateType(static_cast<int>(state.UpdateType));
-    CheckMapView(static_cast<int>(state.MapView));
+    CheckUpdateType(state.UpdateType);
+    CheckMapView(state.MapView);
     // With no view checked the list is the one of the section in use.
-    if (m_mapView == kNoChoice)
+    if (!m_mapView)
         LoadDisplayCities();
 }
 
-void SettingsModel::CheckUpdateType(int type)
+void SettingsModel::CheckUpdateType(UpdateTypeId type)
 {
-    if (type < 0 || type > 3)
+    if (!FindUpdateType(type))
         return;
     m_updateType = type;
     // "Never" needs no server.
-    m_serverEnabled = type != 0;
+    m_serverEnabled = type != UpdateTypeId::Never;
 }
 
-void SettingsModel::CheckMapView(int view)
+void SettingsModel::CheckMapView(MapViewId view)
 {
-    if (view < 0 || view > 4)
+    if (!FindMapView(view))
         return;
     m_mapView = view;
     LoadDisplayCities();
@@ -80,7 +80,7 @@ void SettingsModel::CheckMapView(int view)
 
 void SettingsModel::LoadDisplayCities()
 {
-    const std::string section = m_mapView == kNoChoice ? m_citySection : CitySectionOf(MapViewId{m_mapView});
+    const std::string section = m_mapView ? CitySectionOf(*m_mapView) : m_citySection;
     m_displayCities.clear();
     // The first names the map would show, in the table's spelling, each once.
     for (const std::string& stored : settings_file::ReadCityList(m_iniFileName, section, kStoredListReadLimit)) {
@@ -151,13 +151,11 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
 {
     SettingsApplied applied;
     applied.trayModeChanged = trayMode != state.TrayMode;
-    applied.mapViewChanged = m_mapView != kNoChoice && m_mapView != static_cast<int>(state.MapView);
+    applied.mapViewChanged = m_mapView && *m_mapView != state.MapView;
 
     state.TrayMode = trayMode;
-    if (m_updateType != kNoChoice)
-        state.UpdateType = UpdateTypeId{m_updateType};
-    if (m_mapView != kNoChoice)
-        state.MapView = MapViewId{m_mapView};
+    state.UpdateType = m_updateType.value_or(state.UpdateType);
+    state.MapView = m_mapView.value_or(state.MapView);
     state.CitySection = CitySectionOf(state.MapView);
     state.MapFontName = font.face;
     state.MapFontSize = font.points;

@@ -12,21 +12,19 @@
 
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
+#include "worldmap/mapcity.h"
 
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 
-inline constexpr std::size_t kMaxDisplayCities = 31;
+inline constexpr std::size_t kMaxDisplayCities = kMaxMapCities;
 // Longest server name the settings file gives back whole ("Time server" is read with buffer 32).
 inline constexpr std::size_t kMaxTimeServerLength = 31;
 // Sizes the map-font dialog offers, points.
 inline constexpr int kMinMapFontPoints = 5;
 inline constexpr int kMaxMapFontPoints = 10;
-// No radio button of the group is checked.
-inline constexpr int kNoChoice = -1;
-
 // The drop-down list of the server box, alphabetical: public hosts that answer the Time protocol
 // on TCP port 37.
 inline constexpr std::array<const char*, 7> kTimeServerList{
@@ -57,18 +55,19 @@ public:
 
     bool trayMode = false;
     bool showShadow = true;
-    bool useTimeZones = false;
+    bool useTimeZones = true;
     std::string timeServer;
     MapFontChoice font;
 
-    // The radio button checked in each group: 0..3, 0..4, or kNoChoice.
-    int UpdateType() const { return m_updateType; }
-    int MapView() const { return m_mapView; }
+    // The radio button checked in each group (a row of kUpdateTypes, of kMapViews), or nullopt for
+    // none.
+    std::optional<UpdateTypeId> UpdateType() const { return m_updateType; }
+    std::optional<MapViewId> MapView() const { return m_mapView; }
 
-    // Checking a radio button, with its click event. type outside 0..3 (view outside 0..4) does
+    // Checking a radio button, with its click event. A type or view with no row in its table does
     // nothing. A new map view reloads the displayed list from the settings file, dropping edits.
-    void CheckUpdateType(int type);
-    void CheckMapView(int view);
+    void CheckUpdateType(UpdateTypeId type);
+    void CheckMapView(MapViewId view);
 
     // Adds name, when it is on the full list, not displayed (compared without case) and the list is
     // not full; true when it did. nullopt: nothing selected, nothing added.
@@ -102,8 +101,8 @@ private:
 
     std::string m_iniFileName;
     std::string m_citySection;
-    int m_updateType = kNoChoice;
-    int m_mapView = kNoChoice;
+    std::optional<UpdateTypeId> m_updateType;
+    std::optional<MapViewId> m_mapView;
     bool m_serverEnabled = true;
     TStrings m_allCities;
     TStrings m_displayCities;

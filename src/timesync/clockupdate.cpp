@@ -19,7 +19,9 @@ std::string CorrectionText(double seconds)
 {
     std::array<char, 64> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed, 2);
-    return std::string(text.data(), result.ptr);
+    std::string shown(text.data(), result.ptr);
+    // A correction that rounds to nothing is none, whichever side of the second it fell on.
+    return shown == "-0.00" ? "0.00" : shown;
 }
 
 std::string OutcomeMessage(const UpdateOutcome& outcome)

@@ -34,7 +34,8 @@ enum class MessageIcon {
     Information = 0x40,
 };
 
-// "%-5f" trimmed: fixed, two decimals, "." whatever the locale, "-" when negative ("-1.50").
+// "%-5f" trimmed: fixed, two decimals, "." whatever the locale, "-" when negative ("-1.50"); a value
+// that rounds to zero is "0.00", never "-0.00".
 std::string CorrectionText(double seconds);
 
 // How one attempt ended, with what its message names.

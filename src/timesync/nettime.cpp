@@ -25,6 +25,17 @@ double TimeZoneBias(const TimeZoneSource& zone)
     return minutes / kMinutesPerDay;
 }
 
+TDateTime TimeProtocolUtc(std::uint32_t seconds)
+{
+    constexpr std::uint32_t kTopBit = 0x80000000u;
+    constexpr double kEraSeconds = 4294967296.0; // 2^32
+    double sinceEpoch = seconds;
+    if ((seconds & kTopBit) == 0)
+        sinceEpoch += kEraSeconds;
+    // A server sends the second it is in: on average half a second has gone by since it began.
+    return NetTime::kTimeEpoch + (sinceEpoch + 0.5) / kSecondsPerDay;
+}
+
 void WaitWithMessages(const TickCounter& ticks, MessagePump& pump, int ms)
 {
     const std::uint32_t start = ticks.Now();
@@ -54,18 +65,17 @@ TDateTime NetTime::NetworkTime(const std::string& server, const std::string& ser
         return 0.0;
     }
 
-    // Gathered in a double, so the count of seconds is read unsigned.
-    double value = 0.0;
+    std::uint32_t value = 0;
     for (int count = 1;; ++count) {
         const std::uint8_t byte = ReadByteWithTimeout(socket, kByteTimeoutMs);
-        value = value * 256 + byte;
+        value = (value << 8) | byte;
         if (count == 4 || m_timedOut || m_readFailed)
             break;
     }
 
     TDateTime result = 0.0;
     if (!m_timedOut && !m_readFailed) {
-        result = kTimeEpoch + value / kSecondsPerDay - TimeZoneBias();
+        result = TimeProtocolUtc(value) - TimeZoneBias();
         m_replyTick = m_byteTick;
     }
     CloseConnection(socket);

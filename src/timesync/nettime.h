@@ -24,6 +24,12 @@ class TimeZoneSource;
 // UTC = local time + bias; the bias of the zone as now in force, in days.
 double TimeZoneBias(const TimeZoneSource& zone);
 
+// The UTC date-time a Time-protocol answer stands for (days since 30 December 1899). The count of
+// seconds since 1900 wraps on 7 February 2036 06:28:16: a count with its top bit set is read as
+// 1968-2036, one with it clear as 2036-2104, whatever the computer's own clock says. The count
+// holds whole seconds, so the answer is taken as the middle of its second.
+TDateTime TimeProtocolUtc(std::uint32_t seconds);
+
 // Pauses for ms milliseconds by the tick counter while window messages go on being handled
 // (at least once, also for 0 ms). Returns no earlier than ms after it began.
 void WaitWithMessages(const TickCounter& ticks, MessagePump& pump, int ms);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 enum class UpdateTypeId : int {
     Never = 0,         // the clock is never set from the time server
@@ -40,15 +41,23 @@ static_assert([] {
     return true;
 }());
 
+// The row of a type, or nullopt for a number outside 0..3.
+constexpr std::optional<UpdateTypeInfo> FindUpdateType(UpdateTypeId type)
+{
+    const int index = static_cast<int>(type);
+    if (index < 0 || index >= static_cast<int>(kUpdateTypes.size()))
+        return std::nullopt;
+    return kUpdateTypes[static_cast<std::size_t>(index)];
+}
+
 // The row of any update type number (see above for numbers outside the table).
 constexpr UpdateTypeInfo UpdateTypeOf(UpdateTypeId type)
 {
-    const int index = static_cast<int>(type);
-    if (index < 0)
+    if (const auto info = FindUpdateType(type))
+        return *info;
+    if (static_cast<int>(type) < 0)
         return {type, true, false, false};
-    if (index >= static_cast<int>(kUpdateTypes.size()))
-        return {type, true, true, true};
-    return kUpdateTypes[static_cast<std::size_t>(index)];
+    return {type, true, true, true};
 }
 
 // The automatic clock update fires when the type is automatic, more than 0.25 day passed since

@@ -28,3 +28,32 @@ BmpStatus LoadReplacementWorldMap(const std::string& path, Bitmap& picture)
         picture = std::move(result.bitmap);
     return result.status;
 }
+
+const Bitmap& MapPictureStore::Picture(BuiltInMap which)
+{
+    std::optional<Bitmap>& picture = m_pictures[static_cast<int>(which)];
+    if (!picture)
+        picture = BuiltInMapPicture(which);
+    return *picture;
+}
+
+BmpStatus MapPictureStore::ReplaceWorld(const std::string& path)
+{
+    Bitmap world;
+    const BmpStatus status = LoadReplacementWorldMap(path, world);
+    if (status == BmpStatus::Ok)
+        m_pictures[static_cast<int>(BuiltInMap::World)] = std::move(world);
+    return status;
+}
+
+int MapPictureStore::WorldWidth() const
+{
+    const std::optional<Bitmap>& world = m_pictures[static_cast<int>(BuiltInMap::World)];
+    return world ? world->Width() : kBuiltInMapWidth;
+}
+
+int MapPictureStore::WorldHeight() const
+{
+    const std::optional<Bitmap>& world = m_pictures[static_cast<int>(BuiltInMap::World)];
+    return world ? world->Height() : kBuiltInMapHeight;
+}

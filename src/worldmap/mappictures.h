@@ -11,14 +11,33 @@
 #include "worldmap/bmpfile.h"
 #include "worldmap/mapviews.h"
 
+#include <optional>
 #include <string>
 
 inline constexpr const char* kReplacementMapFileName = "map.bmp";
 // The widest and highest replacement world picture, pixels.
 inline constexpr int kMaxMapSide = 2048;
 
-// A built-in picture, 316 × 158.
+inline constexpr int kBuiltInMapWidth = 316;
+inline constexpr int kBuiltInMapHeight = 158;
+
+// A built-in picture, kBuiltInMapWidth × kBuiltInMapHeight.
 Bitmap BuiltInMapPicture(BuiltInMap which);
+
+// The pictures of the views as the window keeps them: each built-in one decoded when a view first
+// needs it, and the world picture replaced by the user's when there is one.
+class MapPictureStore {
+public:
+    const Bitmap& Picture(BuiltInMap which);
+    // As LoadReplacementWorldMap, into the world picture's place.
+    BmpStatus ReplaceWorld(const std::string& path);
+    // The world picture's size, pixels, without decoding the built-in one.
+    int WorldWidth() const;
+    int WorldHeight() const;
+
+private:
+    std::optional<Bitmap> m_pictures[3]; // by BuiltInMap
+};
 
 // Reads the replacement world picture at path into picture and answers Ok, or leaves picture as it
 // is and answers why the file was passed over.

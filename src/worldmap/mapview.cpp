@@ -42,9 +42,7 @@ void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBit
     const auto info = FindMapView(view);
     if (!info)
         return;
-    const Bitmap& picture = info->picture == BuiltInMap::Europe         ? pictures.europe
-                            : info->picture == BuiltInMap::NorthAmerica ? pictures.northAmerica
-                                                                        : pictures.world;
+    const Bitmap& picture = pictures.Of(info->picture);
     switch (info->projection) {
     case MapProjection::World:
         viewBitmap = picture;
@@ -69,8 +67,7 @@ std::optional<MapPoint> DrawMap(Bitmap& frame, const Bitmap& view, const MapGeom
     // writes them so by itself.
     std::optional<MapPoint> sun;
     if (options.shadow) {
-        const DateParts date = DecodeDate(options.localTime);
-        sun = options.shadow(frame, view, geometry, {date.year, date.month, date.day, utc - std::floor(utc)});
+        sun = options.shadow(frame, view, geometry, utc);
         MakeOpaque(frame);
     } else {
         // A regional picture smaller than a replacement world map would leave the last frame's

@@ -19,10 +19,22 @@
 #include <string>
 
 // The pictures of the views, 316 × 158 built in; the world picture may be a replacement of any size.
-struct MapPictures {
-    const Bitmap& world;
-    const Bitmap& europe;
-    const Bitmap& northAmerica;
+// A view asks only for its own picture, so a source that decodes on demand decodes only that one.
+class MapPictures {
+public:
+    using Source = std::function<const Bitmap&(BuiltInMap)>;
+    explicit MapPictures(Source source) : m_source(std::move(source)) {}
+    // The three pictures, which must outlive this.
+    MapPictures(const Bitmap& world, const Bitmap& europe, const Bitmap& northAmerica)
+        : m_source([&world, &europe, &northAmerica](BuiltInMap which) -> const Bitmap& {
+              return which == BuiltInMap::Europe ? europe : which == BuiltInMap::NorthAmerica ? northAmerica : world;
+          })
+    {
+    }
+    const Bitmap& Of(BuiltInMap which) const { return m_source(which); }
+
+private:
+    Source m_source;
 };
 
 // Builds the picture of view into viewBitmap and sets the shifts of geometry (degrees) that the view's
@@ -38,18 +50,10 @@ struct MapPoint {
     bool operator==(const MapPoint&) const = default;
 };
 
-// The moment a frame shows, as the Sun's shadow needs it.
-struct ShadowTime {
-    int year = 2000;           // of the local date
-    int month = 1;             // of the local date, 1..12
-    int day = 1;               // of the local date, 1..31
-    double utcTimeOfDay = 0.0; // fraction of a day, 0 ≤ t < 1
-};
-
-// The Sun's shadow: puts the view picture darkened by the shadow at time into frame (which has
-// the map's size) and answers the map pixel where the Sun stands overhead.
-using ShadowStep =
-    std::function<MapPoint(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)>;
+// The Sun's shadow: puts the view picture darkened by the shadow at the UTC instant utc (days since
+// 30 December 1899) into frame (which has the map's size) and answers the map pixel where the Sun
+// stands overhead.
+using ShadowStep = std::function<MapPoint(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc)>;
 
 // The second label line of a city: its local time at the given UTC (days since 30 December 1899),
 // in the user's short time format.

@@ -36,12 +36,17 @@ struct MapViewInfo {
     int latShift;       // ViewLatShift: a regional view shows 30 - shift .. 90 - shift degrees north
 };
 
+// The settings sections of the three city lists.
+inline constexpr const char* kWorldCitiesSection = "World Cities";
+inline constexpr const char* kEuropeCitiesSection = "EU Cities";
+inline constexpr const char* kAmericaCitiesSection = "USA Cities";
+
 inline constexpr std::array<MapViewInfo, 5> kMapViews{{
-    {MapViewId::WorldEurope, "World Cities", MapProjection::World, BuiltInMap::World, 0, 0, 0},
-    {MapViewId::WorldAmerica, "World Cities", MapProjection::TurnedWorld, BuiltInMap::World, 4, 90, 0},
-    {MapViewId::WorldAustralasia, "World Cities", MapProjection::TurnedWorld, BuiltInMap::World, 9, 200, 0},
-    {MapViewId::Europe, "EU Cities", MapProjection::Regional, BuiltInMap::Europe, 0, -40, 20},
-    {MapViewId::NorthAmerica, "USA Cities", MapProjection::Regional, BuiltInMap::NorthAmerica, 0, 110, 10},
+    {MapViewId::WorldEurope, kWorldCitiesSection, MapProjection::World, BuiltInMap::World, 0, 0, 0},
+    {MapViewId::WorldAmerica, kWorldCitiesSection, MapProjection::TurnedWorld, BuiltInMap::World, 4, 90, 0},
+    {MapViewId::WorldAustralasia, kWorldCitiesSection, MapProjection::TurnedWorld, BuiltInMap::World, 9, 200, 0},
+    {MapViewId::Europe, kEuropeCitiesSection, MapProjection::Regional, BuiltInMap::Europe, 0, -40, 20},
+    {MapViewId::NorthAmerica, kAmericaCitiesSection, MapProjection::Regional, BuiltInMap::NorthAmerica, 0, 110, 10},
 }};
 
 // A view's row is found by its number.
@@ -73,5 +78,5 @@ constexpr MapProjection ProjectionOf(MapViewId view)
 constexpr const char* CitySectionOf(MapViewId view)
 {
     const auto info = FindMapView(view);
-    return info ? info->citySection : "World Cities";
+    return info ? info->citySection : kWorldCitiesSection;
 }

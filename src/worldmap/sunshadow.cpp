@@ -92,12 +92,11 @@ MapPoint PixelAt(const MapGeometry& geometry, const SunPoint& sun, const SunShad
 
 } // namespace
 
-SunPoint SubsolarPoint(int year, int month, int day, double utcTimeOfDay)
+SunPoint SubsolarPoint(TDateTime utc)
 {
-    // Days since 1 January 2000, 12:00 UTC. The day is added to the month's first, so that a day past the
-    // month's end still counts on rather than failing.
-    const TDateTime monthStart = EncodeDate(year, std::clamp(month, 1, 12), 1);
-    const double n = monthStart + (day - 1) + utcTimeOfDay - (EncodeDate(2000, 1, 1) + 0.5);
+    // Days since 1 January 2000, 12:00 UTC.
+    const double n = utc - (EncodeDate(2000, 1, 1) + 0.5);
+    const double utcTimeOfDay = utc - std::floor(utc);
     // The Sun's mean longitude and mean anomaly, its ecliptic longitude and the obliquity of the ecliptic
     // (degrees), as the almanacs give them in short form.
     const double meanLongitude = 280.460 + 0.9856474 * n;
@@ -113,9 +112,9 @@ SunPoint SubsolarPoint(int year, int month, int day, double utcTimeOfDay)
     return {declination, DegToRad(westLongitude)};
 }
 
-MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, int year, int month, int day, double utcTimeOfDay)
+MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, TDateTime utc)
 {
-    return DrawSunShadow(geometry, SubsolarPoint(year, month, day, utcTimeOfDay));
+    return DrawSunShadow(geometry, SubsolarPoint(utc));
 }
 
 MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun)
@@ -169,9 +168,9 @@ void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, co
     }
 }
 
-MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time)
+MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc)
 {
-    return ShadeFrame(frame, view, geometry, SubsolarPoint(time.year, time.month, time.day, time.utcTimeOfDay));
+    return ShadeFrame(frame, view, geometry, SubsolarPoint(utc));
 }
 
 MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& point)
@@ -269,7 +268,7 @@ Bitmap ReferenceSunShadowMask(const MapGeometry& geometry, const SunPoint& sun)
 
 ShadowStep SunShadowStep(SunShadow& shadow)
 {
-    return [&shadow](Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time) {
-        return shadow.ShadeFrame(frame, view, geometry, time);
+    return [&shadow](Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc) {
+        return shadow.ShadeFrame(frame, view, geometry, utc);
     };
 }

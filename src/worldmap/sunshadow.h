@@ -1,4 +1,4 @@
-// The Sun's shadow on the map: where the Sun stands overhead for a date and a UTC time of day, a mask of
+// The Sun's shadow on the map: where the Sun stands overhead at a UTC instant, a mask of
 // day, twilight and night around that point, and the frame darkened through it (night to an eighth of the
 // picture's brightness, the twilight band to half).
 //
@@ -49,27 +49,27 @@ struct SunPoint {
     double westLongitude = 0;
 };
 
-// The point under the Sun for year, month (1-12) and day of the local date and u, the UTC time of day (fraction
-// of a day, 0 <= u < 1). The longitude may lie a little beyond ±π.
-SunPoint SubsolarPoint(int year, int month, int day, double utcTimeOfDay);
+// The point under the Sun at utc (days since 30 December 1899, UTC): its date gives the season and its
+// time of day the hour angle, so both come from the one instant. The longitude may lie a little beyond ±π.
+SunPoint SubsolarPoint(TDateTime utc);
 
-// Draws the day/twilight/night mask for a date and UTC time of day and keeps it until the next call; holds
+// Draws the day/twilight/night mask for a UTC instant and keeps it until the next call; holds
 // its working memory between frames.
 class SunShadow {
 public:
-    // Paints the mask for the map size and view of geometry (year, month 1-12, day, u as for SubsolarPoint);
-    // returns the map pixel under the Sun (SunX, SunY), which may lie off the map.
-    MapPoint DrawSunShadow(const MapGeometry& geometry, int year, int month, int day, double utcTimeOfDay);
+    // Paints the mask for the map size and view of geometry at utc (as for SubsolarPoint); returns the map
+    // pixel under the Sun (SunX, SunY), which may lie off the map.
+    MapPoint DrawSunShadow(const MapGeometry& geometry, TDateTime utc);
     // The same around a given point under the Sun.
     MapPoint DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun);
 
     // The mask of the last DrawSunShadow.
     const ShadowMask& Mask() const { return m_mask; }
 
-    // The shadow step of a map frame: draws the mask for time, then makes frame the view picture darkened
+    // The shadow step of a map frame: draws the mask for utc, then makes frame the view picture darkened
     // through it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map
     // pixel.
-    MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const ShadowTime& time);
+    MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc);
     // The same around a given point under the Sun.
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& sun);
 

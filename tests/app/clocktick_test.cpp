@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 const TDateTime kDay = EncodeDate(2026, 12, 7);
@@ -12,10 +14,27 @@ TDateTime At(int hour, int minute, int second, int msec = 0)
     return kDay + EncodeTime(hour, minute, second, msec);
 }
 
+// The fixed English formats, counting how often the long date is asked for.
+class CountingFormats final : public LocaleFormats {
+public:
+    std::string LongDate(TDateTime value) const override
+    {
+        ++longDates;
+        return m_fixed.LongDate(value);
+    }
+    std::string ShortDate(TDateTime value) const override { return m_fixed.ShortDate(value); }
+    std::string LongTime(TDateTime value) const override { return m_fixed.LongTime(value); }
+    std::string ShortTime(TDateTime value) const override { return m_fixed.ShortTime(value); }
+    mutable int longDates = 0;
+
+private:
+    FixedLocaleFormats m_fixed;
+};
+
 class Tick : public ::testing::Test {
 protected:
     MainState state;
-    FixedLocaleFormats formats;
+    CountingFormats formats;
     TickTexts texts;
 
     // One tick at the given time; returns whether it redrew the map.
@@ -49,14 +68,53 @@ TEST_F(Tick, SecondTickInTheSameSecondDoesNothing)
     EXPECT_EQ(state.LastMapTime, before.LastMapTime);
 }
 
-TEST_F(Tick, DateIsReportedOnlyWhenItChanges)
+TEST_F(Tick, DateIsFormattedAndReportedOnlyWhenItChanges)
 {
     TickAt(At(23, 59, 58));
     TickAt(At(23, 59, 59));
     EXPECT_FALSE(texts.dateChanged);
+    EXPECT_EQ(texts.title, "23:59:59  Monday, 7 December 2026");
+    EXPECT_EQ(formats.longDates, 1);
     TickAt(At(23, 59, 59) + EncodeTime(0, 0, 1, 0));
     EXPECT_TRUE(texts.dateChanged);
     EXPECT_EQ(texts.date, "Tuesday, 8 December 2026");
+    EXPECT_EQ(formats.longDates, 2);
+    TickAt(At(23, 59, 59)); // the clock set back over midnight
+    EXPECT_EQ(texts.date, "Monday, 7 December 2026");
+}
+
+// Where in its half second a tick falls, and how long until the next one.
+TEST(TickPlacement, NextTickComesJustAfterTheNextHalfSecond)
+{
+    const struct {
+        int ms;
+        int wait;
+    } cases[] = {{0, 500 + kTickLeadMs}, {1, 499 + kTickLeadMs}, {250, 250 + kTickLeadMs},
+                 {499, 1 + kTickLeadMs}, {500, 500 + kTickLeadMs}, {999, 1 + kTickLeadMs}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MsToNextTick(At(14, 5, 9, c.ms)), c.wait) << c.ms;
+    // Half a millisecond before the half second still waits past it.
+    EXPECT_EQ(MsToNextTick(At(14, 5, 9, 499) + 0.5 / 86400000), 1 + kTickLeadMs);
+}
+
+// Ticks placed by MsToNextTick, each coming up to 15 ms late as on a busy machine, from a start at an
+// odd moment: every new second shows within 20 ms of its start, and there are no more ticks than a
+// free-running 500 ms timer gives.
+TEST_F(Tick, NewSecondShowsWithin20MsOfItsStart)
+{
+    std::mt19937 random(27);
+    std::uniform_int_distribution<int> late(0, 15);
+    const int runMs = 120000;
+    int ticks = 0;
+    for (double ms = 317; ms < runMs;) {
+        ++ticks;
+        const TDateTime now = At(14, 5, 9) + ms / 86400000;
+        if (BeginTick(state, now, formats, texts) && ticks > 1) {
+            EXPECT_LE(std::fmod(ms, 1000), 20) << texts.time;
+        }
+        ms += MsToNextTick(now) + late(random);
+    }
+    EXPECT_LE(ticks, runMs / 500 + 1);
 }
 
 TEST_F(Tick, ShownWindowRedrawsAtEachMinuteBoundary)

@@ -92,7 +92,7 @@ TEST_F(SettingsDialogWidgets, RadioButtonsCheckedFromCodeSetTheServerBox)
     EXPECT_FALSE(server->isEnabled());
     Child<QRadioButton>(dialog.get(), "rbAutoDUN")->setChecked(true);
     EXPECT_TRUE(server->isEnabled());
-    EXPECT_EQ(dialog->Model().UpdateType(), 3);
+    EXPECT_EQ(dialog->Model().UpdateType(), UpdateTypeId::WhileDialUp);
     Child<QRadioButton>(dialog.get(), "rbNever")->setChecked(true);
     EXPECT_FALSE(server->isEnabled());
     EXPECT_EQ(server->currentText(), "time.nist.gov");
@@ -371,25 +371,28 @@ TEST_F(SettingsExchange, OkWithTheLockHeldElsewhereNeverStopsTheWindow)
     EXPECT_EQ(inifile::ReadValue(ini, "Clock", "Time server"), "time.nist.gov");
 }
 
-// The General page's box takes the cities' times from the time-zone database: Moscow at noon UTC on 15 July
-// is 15:00 there, where the table's rule adds a summer hour Moscow no longer keeps.
-TEST_F(SettingsExchange, TimeZonesBoxSwitchesTheCityTimes)
+// The cities' times come from the time-zone database unless the General page's box is cleared: an old
+// cities.dat still gives Moscow the summer hour it no longer keeps, so at noon UTC on 15 July the
+// database says 15:00 and the table 16:00.
+TEST_F(SettingsExchange, TimeZonesAreOnByDefaultAndTheBoxSwitchesToTheTable)
 {
+    dir.Write("cities.dat", "Moscow, Russia                    +3.0   38     56      1\n");
     dir.Write("chronivo.ini", "[World Cities]\nCity 1=Moscow, Russia\n");
     const auto window = OpenWindow();
     window->TimerTimer();
     ASSERT_EQ(window->MapCities()[0].Name, "Moscow");
-    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "16:00");
+    EXPECT_TRUE(window->State().UseTimeZones);
+    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "15:00");
     OnNextModal([](QWidget* modal) {
         auto* box = Child<QCheckBox>(modal, "cbTimeZones");
-        EXPECT_FALSE(box->isChecked());
-        box->setChecked(true);
+        EXPECT_TRUE(box->isChecked()) << "the box shows the choice in force";
+        box->setChecked(false);
         Child<QPushButton>(modal, "btnOK")->click();
     });
     window->ibSettingsClick();
-    EXPECT_TRUE(window->State().UseTimeZones);
-    EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "Display", "Time zones", 16), "1");
-    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "15:00");
+    EXPECT_FALSE(window->State().UseTimeZones);
+    EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "Display", "Time zones", 16), "0");
+    EXPECT_EQ(window->MapCityTimeText(window->MapCities()[0]), "16:00");
 }
 
 } // namespace

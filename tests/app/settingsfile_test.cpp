@@ -195,7 +195,7 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
         bool tray;
         int mapView;
         const char* citySection;
-        bool timeZones = false;
+        bool timeZones = true; // off only for an explicit "0"
     };
     const Case cases[] = {
         {"", true, {}, false, 0, "World Cities"},
@@ -203,8 +203,8 @@ TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
          "World Cities"},
         {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n", false, {true, false, true},
          true, 7, "World Cities", true},
-        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\n", false, {true, true, true}, true, 3,
-         "EU Cities"},
+        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\nTime zones=0\n", false, {true, true, true},
+         true, 3, "EU Cities", false},
         {"[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n", true, {}, false, 4, "USA Cities"},
     };
     for (const Case& c : cases) {
@@ -238,6 +238,25 @@ TEST(SettingsConversions, FontStyleIsWrittenBoldItalicUnderlineInThatOrder)
     EXPECT_EQ(FontStyleText(ParseFontStyle("b")), "");
 }
 
+TEST_F(SettingsFile, EveryKeyReadsItsDefaultWhenAbsentAndWhatWasWrittenOnceStored)
+{
+    using namespace settings_file;
+    auto check = [this](const auto& key) {
+        const auto fallback = settings_file::Read(ini, key);
+        EXPECT_TRUE(fallback == decltype(fallback)(key.fallback)) << key.key;
+        ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(key, fallback)}));
+        EXPECT_TRUE(settings_file::Read(ini, key) == fallback) << key.key;
+    };
+    auto checkAll = [&check](const auto&... keys) { (check(keys), ...); };
+    checkAll(kWindowLeft, kWindowTop, kMinimized, kTrayIcon, kMapView, kFontFace, kFontSize, kFontStyle, kShowShadow,
+             kTimeZones, kTimeServer, kLastUpdate, kUpdateType, kLog);
+    // A value other than the default survives its kind's text as well.
+    ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(kLastUpdate, 46363.5833333333)}));
+    EXPECT_DOUBLE_EQ(settings_file::Read(ini, kLastUpdate), 46363.5833333333);
+    ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(kFontStyle, FontStyle{true, false, true})}));
+    EXPECT_EQ(settings_file::Read(ini, kFontStyle), (FontStyle{true, false, true}));
+}
+
 TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
 {
     dir.Write("chronivo.ini", "[Clock]\nLast update=yesterday\nUpdate type=two\n");
@@ -246,7 +265,7 @@ TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
     settings_file::ReadClockSettings(state);
     EXPECT_EQ(state.LastUpdate, 0.0);
     EXPECT_EQ(state.UpdateType, UpdateTypeId::Manually);
-    EXPECT_EQ(state.TimeServer, settings_file::kDefaultTimeServer);
+    EXPECT_EQ(state.TimeServer, settings_file::kTimeServer.fallback);
 
     dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n");
     settings_file::ReadClockSettings(state);

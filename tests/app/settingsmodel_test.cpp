@@ -39,13 +39,13 @@ TEST_F(SettingsDialogRules, ServerBoxFollowsTheUpdateTypeAndTheServerIsKeptInEve
 {
     state.UpdateType = UpdateTypeId{0};
     SettingsModel model = Open();
-    EXPECT_EQ(model.UpdateType(), 0);
+    EXPECT_EQ(model.UpdateType(), UpdateTypeId::Never);
     EXPECT_FALSE(model.ServerEnabled());
-    for (int type : {1, 2, 3}) {
+    for (UpdateTypeId type : {UpdateTypeId::Manually, UpdateTypeId::Automatically, UpdateTypeId::WhileDialUp}) {
         model.CheckUpdateType(type);
-        EXPECT_TRUE(model.ServerEnabled()) << type;
+        EXPECT_TRUE(model.ServerEnabled()) << static_cast<int>(type);
     }
-    model.CheckUpdateType(0);
+    model.CheckUpdateType(UpdateTypeId::Never);
     model.timeServer = "time-b-g.nist.gov";
     model.Apply(state);
     EXPECT_EQ(state.UpdateType, UpdateTypeId{0});
@@ -59,8 +59,8 @@ TEST_F(SettingsDialogRules, ValuesOutOfRangeCheckNothingAndOkKeepsThem)
     state.CitySection = "World Cities";
     Store("World Cities", {"Tokyo, Japan"});
     SettingsModel model = Open();
-    EXPECT_EQ(model.UpdateType(), kNoChoice);
-    EXPECT_EQ(model.MapView(), kNoChoice);
+    EXPECT_EQ(model.UpdateType(), std::nullopt);
+    EXPECT_EQ(model.MapView(), std::nullopt);
     EXPECT_TRUE(model.ServerEnabled());
     EXPECT_EQ(model.DisplayCities(), TStrings{"Tokyo, Japan"}) << "the list of the section in use";
     const SettingsApplied applied = model.Apply(state);
@@ -126,18 +126,22 @@ TEST_F(SettingsDialogRules, SwitchingViewsReloadsTheirListsFromTheFile)
     Store("EU Cities", {"Paris, France"});
     SettingsModel model = Open();
     EXPECT_FALSE(model.AddEnabled());
-    model.CheckMapView(3);
+    model.CheckMapView(MapViewId::Europe);
+    EXPECT_EQ(model.DisplayCities(), TStrings{"Paris, France"});
+    // A view with no row (no button) checks nothing: the one checked stays, with its list.
+    model.CheckMapView(MapViewId{5});
+    EXPECT_EQ(model.MapView(), MapViewId::Europe);
     EXPECT_EQ(model.DisplayCities(), TStrings{"Paris, France"});
     EXPECT_TRUE(model.AddEnabled());
-    model.CheckMapView(4);
+    model.CheckMapView(MapViewId::NorthAmerica);
     EXPECT_TRUE(model.DisplayCities().empty());
 
     // The three world views share one list; an edit is lost by switching away and back.
-    model.CheckMapView(0);
+    model.CheckMapView(MapViewId::WorldEurope);
     model.Remove(names[0]);
-    model.CheckMapView(1);
+    model.CheckMapView(MapViewId::WorldAmerica);
     EXPECT_EQ(model.DisplayCities().size(), 31u);
-    model.CheckMapView(2);
+    model.CheckMapView(MapViewId::WorldAustralasia);
     EXPECT_EQ(model.DisplayCities().size(), 31u);
 }
 
@@ -172,7 +176,7 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), reason)) << reason;
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
-                                        "Font style=BU\nShow shadow=1\nTime zones=0\n"
+                                        "Font style=BU\nShow shadow=1\nTime zones=1\n"
                                         "[Clock]\nUpdate type=1\nTime server=time.nist.gov\n"
                                         "[World Cities]\nCity 1=London, England\nCity 2=\n");
 }
@@ -185,9 +189,9 @@ TEST_F(SettingsDialogRules, OkCopiesTheChoicesAndSaysWhatTheWindowMustRedo)
     model.showShadow = false;
     model.useTimeZones = true;
     model.font = {"Liberation Sans", 9, {true, false, false}};
-    model.CheckMapView(4);
+    model.CheckMapView(MapViewId::NorthAmerica);
     model.Add(std::string("Chicago, Illinois"));
-    model.CheckUpdateType(3);
+    model.CheckUpdateType(UpdateTypeId::WhileDialUp);
     const SettingsApplied applied = model.Apply(state);
     EXPECT_TRUE(applied.trayModeChanged);
     EXPECT_TRUE(applied.mapViewChanged);
@@ -222,8 +226,8 @@ TEST_F(SettingsDialogRules, UnwritableFileStillChangesTheSettingsInForce)
 {
     std::filesystem::create_directory(state.IniFileName);
     SettingsModel model = Open();
-    model.CheckUpdateType(0);
-    model.CheckMapView(3);
+    model.CheckUpdateType(UpdateTypeId::Never);
+    model.CheckMapView(MapViewId::Europe);
     model.Apply(state);
     EXPECT_EQ(state.UpdateType, UpdateTypeId{0});
     EXPECT_EQ(state.MapView, MapViewId{3});

@@ -21,7 +21,7 @@ pids+=($!)
 wait_clock_window "$work/out.log"
 
 title='[0-9]{2}:[0-9]{2}:[0-9]{2}  .*'
-read_names() { timeout 10 /usr/bin/python3 "$here/accessible_names.py" "$title" >"$work/names" 2>/dev/null; }
+read_names() { timeout 10 /usr/bin/python3 "$helpers/accessible_names.py" "$title" >"$work/names" 2>/dev/null; }
 poll 10 read_names || fail "the main window is not on the accessibility bus"
 cat "$work/names"
 

@@ -42,7 +42,7 @@ main=$(find_window '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ') ||
 
 # The year the calendar's labels give to assistive technology (the year and its shadow agree).
 shown_year() {
-    timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar" 2>/dev/null |
+    timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$helpers/accessible_names.py" "Chronivo - Calendar" 2>/dev/null |
         awk -F'\t' '$1 == "label" && $2 ~ /^[0-9]+$/ { print $2 }' | sort -u | tr '\n' ' ' | sed 's/ $//'
 }
 # Waits until the calendar shows year; fails otherwise.
@@ -74,7 +74,7 @@ open_calendar
 geometry=$(xdotool getwindowgeometry "$calendar")
 echo "$geometry" | grep -q "Geometry: 576x405" || fail "size: $geometry"
 expect_year "$year"
-names=$(timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar")
+names=$(timeout 10 ${as_user[@]+"${as_user[@]}"} "$python" "$helpers/accessible_names.py" "Chronivo - Calendar")
 for name in January December "Previous year" "Next year"; do
     echo "$names" | grep -q $'\t'"$name\$" || fail "no control named $name: $names"
 done

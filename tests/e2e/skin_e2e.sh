@@ -8,7 +8,7 @@ program=$1
 shape=$2
 here=$(dirname "$0")
 source "$here/xvfb_session.sh"
-xshape() { python3 "$here/xshape.py" "$@"; }
+xshape() { python3 "$helpers/xshape.py" "$@"; }
 desktop=2060c0
 
 cp "$program" "$work/chronivo"

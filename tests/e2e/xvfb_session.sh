@@ -1,9 +1,15 @@
 # Sourced by the end-to-end tests: a work folder and a virtual X server of their own, both removed
-# when the test ends. Gives $work, $pids (add what you start), fail(), poll(), as_user and DISPLAY.
+# when the test ends. Gives $work, $helpers, $pids (add what you start), fail(), poll(), as_user and
+# DISPLAY.
 # Options in the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any
 # user may connect).
 work=$(mktemp -d)
 pids=()
+# The scripts' own helpers, copied into the work folder: the clone may lie in a folder that only root
+# can enter (/root is 0700), and the user the program runs as must be able to run them too.
+helpers="$work/helpers"
+mkdir -p "$helpers"
+cp "$(dirname "${BASH_SOURCE[0]}")"/*.py "$helpers/"
 
 # As root, the program runs as an ordinary user would run it: "${as_user[@]}" COMMAND runs a command
 # as nobody, with a home and runtime folder of its own in the work folder; the display lets any user in.

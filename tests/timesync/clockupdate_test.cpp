@@ -34,8 +34,8 @@ class ClockUpdateTest : public ::testing::Test {
 protected:
     ClockUpdateTest() { settingsFile = m_folder.File("chronivo.ini"); }
 
-    // An updater asking the Time service at port.
-    ClockUpdater& Updater(std::uint16_t port)
+    // An updater asking the Time service at port, with clock as the computer's (by default world).
+    ClockUpdater& Updater(std::uint16_t port, const LocalClock* clock = nullptr)
     {
         ClockUpdater::Hooks hooks;
         hooks.busyCursor = [this](bool busy) { cursor.push_back(busy); };
@@ -47,7 +47,7 @@ protected:
             inifile::WriteValues(settingsFile,
                                  settings_file::ClockUpdateOutcomeChanges(outcome.recorded, OutcomeMessage(outcome), formats));
         };
-        m_updater.emplace(ClockUpdater::Services{net, setter, world, ticks, std::to_string(port)},
+        m_updater.emplace(ClockUpdater::Services{net, setter, clock ? *clock : world, ticks, std::to_string(port)},
                           std::move(hooks));
         return *m_updater;
     }
@@ -92,15 +92,16 @@ private:
 
 TEST_F(ClockUpdateTest, ServerBehindIsSetAndLoggedWithANegativeCorrection)
 {
-    // The server is 1.5 s behind: it says 11:59:59.000 where the computer says 12:00:00.500.
+    // The server is 1 s behind: it says 11:59:59, the middle of which is 11:59:59.500, where the
+    // computer says 12:00:00.500.
     ScriptedTimeServer server(PromptReply(ReplyFor(kStart - 1.5 * kSecond)));
     ASSERT_TRUE(Update(Updater(server.Port()), UpdateRequester::SetClockButton));
 
     // The reply is carried forward by the close and the stop that came after it.
-    const TDateTime set = kStart - 1.5 * kSecond + kQueryWaits;
+    const TDateTime set = kStart - kSecond + kQueryWaits;
     ASSERT_EQ(setter.requests.size(), 1u);
     EXPECT_NEAR(setter.requests[0], set, 1e-9);
-    const std::string message = "Clock updated using 127.0.0.1  (Correction: -1.50 seconds)";
+    const std::string message = "Clock updated using 127.0.0.1  (Correction: -1.00 seconds)";
     EXPECT_EQ(Clock("Log"), "01/05/2024 12:00:00  " + message);
     EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(setter.requests[0]));
     EXPECT_LT(FileText().find("Log="), FileText().find("Last update=")) << "the log line is written first";
@@ -132,7 +133,7 @@ TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
          true,
          true,
          UpdateRequester::SyncMenu,
-         "Clock updated using 127.0.0.1  (Correction: -0.50 seconds)",
+         "Clock updated using 127.0.0.1  (Correction: 0.00 seconds)",
          {}},
     };
     for (const OutcomeCase& c : cases) {
@@ -144,7 +145,7 @@ TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
         // A new tick for every attempt, at half past a second, like the first.
         ticks.Advance(1000 - ticks.Elapsed() % 1000);
         tickTime = world.Now();
-        // A server half a second behind (its time is whole seconds, the computer's is not).
+        // A server on the computer's clock: it sends the whole second, the computer is half-way through it.
         ScriptedTimeServer server(PromptReply(ReplyFor(world.Now() - 0.5 * kSecond)));
         const std::uint16_t port = c.serverAnswers ? server.Port() : UnusedPort();
 
@@ -160,6 +161,45 @@ TEST_F(ClockUpdateTest, EachOutcomeIsLoggedAndOnlyTheButtonShowsIt)
             EXPECT_EQ(reports[0].message, c.message);
             EXPECT_EQ(reports[0].icon, *c.shown);
         }
+    }
+}
+
+// The answer's era comes from its top bit alone: a right server is read right from 1968 to 2104
+// whatever the computer's clock says, also across the count's wrap on 7 February 2036 06:28:16.
+TEST_F(ClockUpdateTest, AnswersAreReadInTheirEraWhateverTheComputersClock)
+{
+    struct EraCase {
+        TDateTime computer;     // the computer's clock when the update begins
+        TDateTime server;       // the whole second the server sends
+        const char* stamp;      // of the log line: the server's time once the query's waits are over
+        const char* correction; // seconds
+    };
+    auto at = [](int year, int month, int day, int hour, int minute, int second) {
+        return EncodeDate(year, month, day) + EncodeTime(hour, minute, second, 0);
+    };
+    // A right clock is half-way through the second the server sends.
+    auto rightAt = [&](TDateTime server) { return server + 0.5 * kSecond; };
+    const TDateTime flatBattery = rightAt(at(1970, 1, 1, 0, 0, 0));
+    const TDateTime now = at(2026, 12, 8, 9, 0, 0);
+    const std::vector<EraCase> cases{
+        {flatBattery, at(1970, 1, 1, 0, 0, 0), "01/01/1970 00:00:01", "0.00"},
+        {flatBattery, now, "08/12/2026 09:00:01", "1796720400.00"},
+        {rightAt(at(2035, 6, 1, 12, 0, 0)), at(2035, 6, 1, 12, 0, 0), "01/06/2035 12:00:01", "0.00"},
+        {rightAt(at(2036, 2, 7, 6, 28, 15)), at(2036, 2, 7, 6, 28, 15), "07/02/2036 06:28:16", "0.00"},
+        {rightAt(at(2036, 2, 7, 6, 28, 16)), at(2036, 2, 7, 6, 28, 16), "07/02/2036 06:28:17", "0.00"},
+        {rightAt(at(2036, 2, 7, 6, 28, 17)), at(2036, 2, 7, 6, 28, 17), "07/02/2036 06:28:18", "0.00"},
+        {rightAt(at(2040, 1, 1, 12, 0, 0)), at(2040, 1, 1, 12, 0, 0), "01/01/2040 12:00:01", "0.00"},
+        {rightAt(at(2040, 1, 1, 12, 0, 0)), now, "08/12/2026 09:00:01", "-412311600.00"},
+        {rightAt(at(2100, 3, 1, 0, 0, 0)), at(2100, 3, 1, 0, 0, 0), "01/03/2100 00:00:01", "0.00"},
+    };
+    for (const EraCase& c : cases) {
+        SCOPED_TRACE(std::string(c.stamp) + ", the computer at " + FormatShortDateLongTime(c.computer, formats));
+        const WorldClock computer(ticks, c.computer - ticks.Elapsed() / static_cast<double>(kMSecsPerDay));
+        ScriptedTimeServer server(PromptReply(ReplyFor(c.server)));
+        tickTime += kSecond;
+        ASSERT_TRUE(Update(Updater(server.Port(), &computer), UpdateRequester::Timer));
+        EXPECT_EQ(Clock("Log"), std::string(c.stamp) + "  Clock updated using 127.0.0.1  (Correction: " +
+                                    c.correction + " seconds)");
     }
 }
 
@@ -222,11 +262,11 @@ TEST_F(ClockUpdateTest, AnswerThatComesLaterIsSetLoggedAndShownThen)
     ticks.Advance(300); // the hand-back takes a while: the clock is set that much later
     pendingDone(answer);
     ASSERT_EQ(setter.requests.size(), 1u);
-    EXPECT_NEAR(setter.requests[0], kStart - 1.5 * kSecond + kQueryWaits + 0.3 * kSecond, 1e-9);
+    EXPECT_NEAR(setter.requests[0], kStart - kSecond + kQueryWaits + 0.3 * kSecond, 1e-9);
     EXPECT_EQ(Clock("Last update"), DateTimeToSettingText(setter.requests[0]));
     EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].message, "Clock updated using 127.0.0.1  (Correction: -1.50 seconds)");
+    EXPECT_EQ(reports[0].message, "Clock updated using 127.0.0.1  (Correction: -1.00 seconds)");
     EXPECT_FALSE(updater.Busy());
     EXPECT_TRUE(Update(updater, UpdateRequester::SyncMenu)) << "a request after the answer runs";
 }
@@ -241,6 +281,7 @@ TEST(ClockUpdateFormats, TextsAreFixedWhateverTheLocale)
                                     {-0.4, "-0.40"},
                                     {-1.5, "-1.50"},
                                     {0.0, "0.00"},
+                                    {-0.001, "0.00"},
                                     {3600.004, "3600.00"},
                                     {-0.006, "-0.01"}}) {
         SCOPED_TRACE(c.text);

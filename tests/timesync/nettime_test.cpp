@@ -12,9 +12,9 @@
 namespace {
 
 constexpr std::uint8_t kFiller = 0x55;
-// 3 223 972 800 s after 1900: 1 March 2002 12:00:00 UTC.
+// 3 223 972 800 s after 1900: 1 March 2002 12:00:00 UTC, taken as the middle of that second.
 const std::vector<std::uint8_t> kMarch2002{0xC0, 0x29, 0xEB, 0xC0};
-constexpr TDateTime kMarch2002Utc = 37316.5;
+constexpr TDateTime kMarch2002Utc = 37316.5 + 0.5 / kSecondsPerDay;
 // The waits a query makes after the reply: the close, then two clean-up rounds of the stop.
 constexpr int kAfterReplyMs = NetTime::kCloseWaitMs + 2 * NetTime::kStopRoundMs;
 
@@ -63,11 +63,13 @@ TEST_F(QueryOnLoopback, RepliesBecomeLocalDateTimes)
          kMarch2002Utc},
         {"standard time in New York", kMarch2002, Zone(TimeZoneState::Standard, 300, -60),
          kMarch2002Utc - 300.0 / 1440},
-        // The start of the era is a time like any other, not the failure value 0.0.
-        {"zero seconds", {0, 0, 0, 0}, {}, 2.0},
-        // The count is unsigned: the top bit is not a sign.
-        {"top bit set", {0x80, 0, 0, 0}, {}, EncodeDate(1968, 1, 20) + EncodeTime(3, 14, 8, 0)},
-        {"last second of the era", {0xFF, 0xFF, 0xFF, 0xFF}, {}, EncodeDate(2036, 2, 7) + EncodeTime(6, 28, 15, 0)},
+        // The count wraps in 2036: with the top bit set it runs from 1968, with it clear from 2036 on.
+        {"top bit set: 1968", {0x80, 0, 0, 0}, {}, EncodeDate(1968, 1, 20) + EncodeTime(3, 14, 8, 500)},
+        {"last second before the wrap", {0xFF, 0xFF, 0xFF, 0xFF}, {},
+         EncodeDate(2036, 2, 7) + EncodeTime(6, 28, 15, 500)},
+        {"zero seconds: the wrap itself", {0, 0, 0, 0}, {}, EncodeDate(2036, 2, 7) + EncodeTime(6, 28, 16, 500)},
+        {"top bit clear: last second before 2104's wrap", {0x7F, 0xFF, 0xFF, 0xFF}, {},
+         EncodeDate(2104, 2, 26) + EncodeTime(9, 42, 23, 500)},
         {"bytes after the first four are not the time", withTrailer, {}, kMarch2002Utc},
     };
     for (const ReplyCase& c : cases) {
@@ -165,7 +167,7 @@ TEST_F(QueryScripted, SuccessfulQueryMakesItsCallsInOrder)
 {
     sockets.servicesByPort[37] = 37;
     ReplyAt({0, 0, 0, 0});
-    EXPECT_EQ(net.NetworkTime("192.0.2.7"), kMarch2002Utc);
+    EXPECT_DOUBLE_EQ(net.NetworkTime("192.0.2.7"), kMarch2002Utc);
     const std::vector<std::string> expected{"Startup",    "DottedAddress 192.0.2.7",
                                             "OpenStream", "ServiceByPort 37",
                                             "Connect",    "Receive",
@@ -183,7 +185,7 @@ TEST_F(QueryScripted, HostNamesAreLookedUpAndDottedHostsAreNot)
 {
     sockets.hosts["time.example"] = 0xC0000208;
     ReplyAt({0, 0, 0, 0});
-    EXPECT_EQ(net.NetworkTime("time.example"), kMarch2002Utc);
+    EXPECT_DOUBLE_EQ(net.NetworkTime("time.example"), kMarch2002Utc);
     EXPECT_EQ(sockets.connectedAddress, 0xC0000208u);
     EXPECT_NE(std::find(sockets.calls.begin(), sockets.calls.end(), "LookupHost time.example"), sockets.calls.end());
 
@@ -242,7 +244,7 @@ TEST_F(QueryScripted, ConnectStillUnderWayLetsTheReadsDecide)
         sockets.connectError = reason;
         sockets.reply.clear();
         ReplyAt({5, 5, 5, 5});
-        EXPECT_EQ(net.NetworkTime("127.0.0.1"), kMarch2002Utc);
+        EXPECT_DOUBLE_EQ(net.NetworkTime("127.0.0.1"), kMarch2002Utc);
     }
 }
 
@@ -303,7 +305,7 @@ TEST_F(QueryScripted, DrainAfterTheReplyIsBounded)
 {
     ReplyAt({0, 0, 0, 0});
     sockets.reply.insert(sockets.reply.end(), 2 * NetTime::kDrainMaxBytes, Arrival{0, kFiller});
-    EXPECT_EQ(net.NetworkTime("127.0.0.1"), kMarch2002Utc);
+    EXPECT_DOUBLE_EQ(net.NetworkTime("127.0.0.1"), kMarch2002Utc);
     const auto shutdown = std::find(sockets.calls.begin(), sockets.calls.end(), "Shutdown");
     EXPECT_EQ(std::count(shutdown, sockets.calls.end(), "Receive"), NetTime::kDrainMaxBytes);
 }

@@ -16,7 +16,7 @@ TEST(MainWindowShadow, DarkensTheNightAndMarksTheSunOnlyWhenOn)
 {
     const Bitmap world = BuiltInMapPicture(BuiltInMap::World);
     MapGeometry geometry;
-    const SunPoint sun = SubsolarPoint(2026, 7, 15, 0.5);
+    const SunPoint sun = SubsolarPoint(EncodeDate(2026, 7, 15) + 0.5);
     const int sunX = LonToX(geometry, RadToDeg(sun.westLongitude));
     const int sunY = LatToY(geometry, RadToDeg(sun.latitude));
     ASSERT_EQ(sunX, 160); // noon UTC, the Sun 6 minutes behind the clock: 1.5 degrees east

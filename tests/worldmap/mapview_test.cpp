@@ -2,6 +2,8 @@
 
 #include "support/faketextrenderer.h"
 #include "support/pixelart.h"
+#include "worldmap/greatcircle.h"
+#include "worldmap/sunshadow.h"
 
 #include <gtest/gtest.h>
 
@@ -196,7 +198,7 @@ TEST_F(DrawMapTest, ShadowFirstThenCitiesThenTheSunMarkerOverThem)
 {
     cities[0] = City("London", 0, 52);
     std::vector<std::string> order;
-    options.shadow = [&](Bitmap& f, const Bitmap& v, const MapGeometry&, const ShadowTime&) {
+    options.shadow = [&](Bitmap& f, const Bitmap& v, const MapGeometry&, TDateTime) {
         order.push_back("shadow");
         EXPECT_EQ(&v, &view);
         f = Bitmap(v.Width(), v.Height(), kShade);
@@ -230,28 +232,32 @@ TEST_F(DrawMapTest, WithoutAShadowStepThePictureIsCopiedAndNoMarkerDrawn)
     EXPECT_EQ(frame, view);
 }
 
-// The shadow takes the local date's month and day and the UTC time of day; the labels take UTC.
-TEST_F(DrawMapTest, TimesGivenToTheShadowAndTheLabels)
+// The shadow and the labels take the one UTC instant: at 13:00 on 20 March in Kiritimati (UTC+14)
+// it is still 19 March, 23:00 UTC. The Sun's point is checked against the NOAA solar calculator's
+// formulas (Meeus, "Astronomical Algorithms", ch. 25) worked out apart in Python for that instant:
+// declination -0.2574 degrees, 163.1017 degrees west (the local date would put it at +0.1378).
+TEST_F(DrawMapTest, ShadowAndLabelsTakeTheUtcInstant)
 {
     cities[0] = City("London", 0, 52);
-    options.localTime = EncodeDate(2026, 2, 28) + 23.5 / 24; // 23:30 local on 28 February
-    options.timeZoneBias = 1.0 / 24;                         // UTC is 00:30 on 1 March
-    ShadowTime seen;
-    options.shadow = [&](Bitmap&, const Bitmap&, const MapGeometry&, const ShadowTime& time) {
-        seen = time;
+    options.localTime = EncodeDate(2026, 3, 20) + 13.0 / 24;
+    options.timeZoneBias = -14.0 / 24;
+    const TDateTime utc = EncodeDate(2026, 3, 19) + 23.0 / 24;
+    TDateTime shadowSeen = 0;
+    options.shadow = [&](Bitmap&, const Bitmap&, const MapGeometry&, TDateTime when) {
+        shadowSeen = when;
         return MapPoint{-100, -100};
     };
-    TDateTime utcSeen = 0;
-    options.cityTime = [&](const TMapCity&, TDateTime utc) {
-        utcSeen = utc;
-        return std::string("00:30");
+    TDateTime labelSeen = 0;
+    options.cityTime = [&](const TMapCity&, TDateTime when) {
+        labelSeen = when;
+        return std::string("23:00");
     };
     Draw();
-    EXPECT_EQ(seen.year, 2026);
-    EXPECT_EQ(seen.month, 2);
-    EXPECT_EQ(seen.day, 28);
-    EXPECT_NEAR(seen.utcTimeOfDay, 0.5 / 24, 1e-9);
-    EXPECT_NEAR(utcSeen, EncodeDate(2026, 3, 1) + 0.5 / 24, 1e-9);
+    EXPECT_NEAR(shadowSeen, utc, 1e-9);
+    EXPECT_NEAR(labelSeen, utc, 1e-9);
+    const SunPoint sun = SubsolarPoint(shadowSeen);
+    EXPECT_NEAR(RadToDeg(sun.latitude), -0.2574, 0.02);
+    EXPECT_NEAR(RadToDeg(sun.westLongitude), 163.1017, 0.02);
 }
 
 // The window shows the frame's buffer as it is: every pixel leaves opaque, whatever the shadow step
@@ -262,7 +268,7 @@ TEST_F(DrawMapTest, FrameLeavesOpaque)
     for (bool shadow : {false, true}) {
         SCOPED_TRACE(shadow ? "with a shadow step" : "without");
         if (shadow)
-            options.shadow = [](Bitmap& f, const Bitmap& v, const MapGeometry&, const ShadowTime&) {
+            options.shadow = [](Bitmap& f, const Bitmap& v, const MapGeometry&, TDateTime) {
                 f = Bitmap(v.Width(), v.Height(), kShade);
                 return MapPoint{20, 20};
             };

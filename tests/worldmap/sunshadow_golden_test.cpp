@@ -204,8 +204,8 @@ TEST(SunShadowGolden, ReusedShadowFollowsTheSunThroughADay)
     const MapGeometry geometry = GeometryOf(316, 158, 0);
     for (int minute = 0; minute < 24 * 60; minute += 7) {
         SunShadow fresh;
-        const MapPoint fromReused = reused.DrawSunShadow(geometry, 2026, 3, 20, minute / 1440.0);
-        const MapPoint fromFresh = fresh.DrawSunShadow(geometry, 2026, 3, 20, minute / 1440.0);
+        const MapPoint fromReused = reused.DrawSunShadow(geometry, EncodeDate(2026, 3, 20) + minute / 1440.0);
+        const MapPoint fromFresh = fresh.DrawSunShadow(geometry, EncodeDate(2026, 3, 20) + minute / 1440.0);
         SCOPED_TRACE(minute);
         EXPECT_EQ(fromReused, fromFresh);
         ASSERT_TRUE(std::equal(reused.Mask().Data(), reused.Mask().Data() + 316 * 158, fresh.Mask().Data()));

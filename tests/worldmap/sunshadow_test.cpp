@@ -30,9 +30,14 @@ const Moment kJune{"21 June 12:00", 2026, 6, 21, 0.5};
 const Moment kDecember{"21 December 18:00", 2026, 12, 21, 0.75};
 const Moment kNovember{"3 November 12:00", 2026, 11, 3, 0.5};
 
+TDateTime UtcOf(const Moment& when)
+{
+    return EncodeDate(when.year, when.month, when.day) + when.u;
+}
+
 SunPoint SunAt(const Moment& when)
 {
-    return SubsolarPoint(when.year, when.month, when.day, when.u);
+    return SubsolarPoint(UtcOf(when));
 }
 
 // The reference points were worked out apart from this code, in a short Python script following the
@@ -62,7 +67,7 @@ TEST(SunShadow, SunPointAndMarkerAgainstAnEphemeris)
         EXPECT_NEAR(RadToDeg(sun.latitude), c.latitudeDeg, 0.1);
         EXPECT_NEAR(RadToDeg(sun.westLongitude), c.westLongitudeDeg, 0.1);
         SunShadow shadow;
-        EXPECT_EQ(shadow.DrawSunShadow(View(c.view), c.when.year, c.when.month, c.when.day, c.when.u), c.marker);
+        EXPECT_EQ(shadow.DrawSunShadow(View(c.view), UtcOf(c.when)), c.marker);
     }
 }
 
@@ -93,8 +98,7 @@ TEST(SunShadow, SunPointWithinATenthOfADegreeAllYear)
     double worstLatitude = 0, worstLongitude = 0;
     for (int hour = 0; hour < 365 * 24; ++hour) {
         const TDateTime utc = EncodeDate(2026, 1, 1) + hour / 24.0;
-        const DateParts date = DecodeDate(utc);
-        const SunPoint sun = SubsolarPoint(date.year, date.month, date.day, utc - std::floor(utc));
+        const SunPoint sun = SubsolarPoint(utc);
         const SunPoint reference = NoaaSubsolarPoint(utc);
         worstLatitude = std::max(worstLatitude, std::abs(RadToDeg(sun.latitude - reference.latitude)));
         worstLongitude = std::max(worstLongitude, std::abs(RadToDeg(sun.westLongitude - reference.westLongitude)));
@@ -112,7 +116,7 @@ TEST(SunShadow, MaskSplitsTheMapAtTheBoundary)
             SCOPED_TRACE(testing::Message() << when.name << " view " << view);
             const MapGeometry geometry = View(view);
             SunShadow shadow;
-            shadow.DrawSunShadow(geometry, when.year, when.month, when.day, when.u);
+            shadow.DrawSunShadow(geometry, UtcOf(when));
             const ShadowMask& mask = shadow.Mask();
             const SunPoint sun = SunAt(when);
             const double scale = view > 2 ? 3 * geometry.LonScale() : geometry.LonScale();
@@ -163,7 +167,7 @@ TEST(SunShadow, SomeSeedsOfTheEquinoxLandOnTheBand)
 TEST(SunShadow, JuneHasDayAtTheTopAndNightAtTheBottom)
 {
     SunShadow shadow;
-    shadow.DrawSunShadow(View(0), kJune.year, kJune.month, kJune.day, kJune.u);
+    shadow.DrawSunShadow(View(0), UtcOf(kJune));
     for (int x = 0; x < 316; ++x) {
         SCOPED_TRACE(x);
         for (int y = 0; y < 10; ++y) {
@@ -180,7 +184,7 @@ TEST(SunShadow, BandIsThePenWide)
     for (const auto& [view, row, width] : {std::tuple{0, 79, 12}, {2, 79, 12}, {3, 100, 36}}) {
         SCOPED_TRACE(view);
         SunShadow shadow;
-        shadow.DrawSunShadow(View(view), kMarch.year, kMarch.month, kMarch.day, kMarch.u);
+        shadow.DrawSunShadow(View(view), UtcOf(kMarch));
         int band = 0;
         for (int x = 0; x < 316; ++x)
             band += shadow.Mask().Pixel(x, row) == kShadowTwilight;
@@ -218,7 +222,7 @@ TEST(SunShadow, ShadeFrame)
     const Bitmap view(200, 100, MakeRgb(0xFF, 0x81, 0x07));
     Bitmap frame(316, 158, MakeRgb(9, 9, 9));
     SunShadow shadow;
-    const MapPoint sun = shadow.ShadeFrame(frame, view, View(0), {kMarch.year, kMarch.month, kMarch.day, kMarch.u});
+    const MapPoint sun = shadow.ShadeFrame(frame, view, View(0), UtcOf(kMarch));
     EXPECT_EQ(frame.Pixel(sun.x, sun.y), view.Pixel(0, 0));
     EXPECT_EQ(frame.Pixel(10, 50), MakeRgb(0x1F, 0x10, 0x00)); // night on the far side of the Earth
     EXPECT_EQ(frame.Pixel(250, 50), 0u);

@@ -4,10 +4,12 @@
 // For every city of the built-in table it walks every hour of 2026 (UTC) and lists, as runs of hours,
 // where the local time that the table's offset and daylight-saving rule give differs from the local time
 // of the city's zone as the C library reads it from tzdata; then the same for the program's time-zone
-// mode (the zones through the platform's database, as the map labels take them), and the totals of both.
+// mode (the zones through the platform's database, as the map labels take them), and the totals of both
+// and of the mode a user gets without choosing.
 // It informs whoever edits the table: the table keeps one fixed offset and one of twelve rules per city,
 // so some differences are expected there; in the time-zone mode there should be none. Usage: cityaudit
 // (no arguments). Exit status 0 unless a city has no zone here or the time-zone mode differs.
+#include "app/settingkeys.h"
 #include "base/datetime.h"
 #include "platform/qt/qtzonedatabase.h"
 #include "worldmap/citytable.h"
@@ -145,6 +147,10 @@ int main()
     for (int mode = 0; mode < 2; ++mode)
         std::printf("Total, %s: %lld of %lld city-hours of %d differ, in %d of %d cities.\n", modes[mode], totals[mode],
                     cityHours, kYear, citiesDiffering[mode], cities);
+    // What a user sees who never chose: the mode of the "Time zones" key's default.
+    const int byDefault = settings_file::kTimeZones.fallback ? 1 : 0;
+    std::printf("Total, default (%s): %lld of %lld city-hours of %d differ.\n", modes[byDefault], totals[byDefault],
+                cityHours, kYear);
     if (missing)
         std::printf("%d cities without a zone here.\n", missing);
     return missing || totals[1] ? 1 : 0;
