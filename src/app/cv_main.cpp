@@ -182,7 +182,7 @@ void TcvMain::CreateTimeSync()
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const UpdateOutcome& outcome) {
         if (m_closed)
-            return; // the answer came after the window closed: it is in the log
+            return; // the answer came after the window closed (while the event loop still ran): it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         box.exec();
@@ -436,6 +436,14 @@ void TcvMain::FormClose()
     const bool minimized = m_rules->Close();
     // Made on the save thread; the program waits for it, a bounded time, after the window is gone.
     SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, {x(), y()}));
+    // A query still under way is cut short by the program's end: its answer would come to an event
+    // loop that no longer runs, so the log says so now (an answer that still comes replaces it).
+    if (m_clockUpdater && m_clockUpdater->Busy())
+        SaveIniStrings(m_state.IniFileName,
+                       settings_file::ClockUpdateOutcomeChanges(
+                           m_state.LastUpdate,
+                           "Unable to access server " + m_state.TimeServer + ": the program ended before it answered",
+                           *m_services.formats));
 }
 
 void TcvMain::ibVeltrixClick()

@@ -1,6 +1,7 @@
 // The main window's life: its first tick comes as soon as it is shown, not 500 ms later, and
 // closing it ends the program's event loop whatever its state, hidden in the tray included.
 #include "app/cv_main.h"
+#include "app/utils.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
 
@@ -9,6 +10,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -45,6 +48,47 @@ TEST(MainWindowLife, ClosingEndsTheEventLoopEvenWhenTheWindowIsHidden)
         guard.start(3000);
         EXPECT_EQ(QApplication::exec(), 0);
     }
+}
+
+// Sockets whose start takes a while and then fails: a query under way for that long.
+class SlowSockets final : public SocketLayer {
+public:
+    int Startup(std::uint16_t) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return NoSockets::kUnavailable;
+    }
+    int Cleanup() override { return -1; }
+    int LastError() const override { return socket_error::kNotInitialised; }
+    void CancelBlockingCall() override {}
+    std::optional<std::uint32_t> DottedAddress(const std::string&) override { return std::nullopt; }
+    std::optional<std::uint32_t> LookupHost(const std::string&) override { return std::nullopt; }
+    std::optional<std::uint16_t> ServiceByPort(std::uint16_t) override { return std::nullopt; }
+    std::optional<std::uint16_t> ServiceByName(const std::string&, const std::string&) override { return std::nullopt; }
+    SocketHandle OpenStream() override { return kNoSocket; }
+    int Connect(SocketHandle, std::uint32_t, std::uint16_t) override { return -1; }
+    ReceiveResult Receive(SocketHandle, std::uint8_t&, int) override { return ReceiveResult::Failed; }
+    void Shutdown(SocketHandle) override {}
+    void Close(SocketHandle) override {}
+};
+
+// The program's end cuts a clock update short: its answer never reaches the window, so the log
+// says the attempt ended with the program.
+TEST(MainWindowLife, ClosingDuringAClockUpdateLogsItAsCutShort)
+{
+    TempDir folder;
+    MainServices services = TestMainServices();
+    services.timeSync.sockets = std::make_unique<SlowSockets>();
+    {
+        TcvMain window(folder.Path().string() + '/', std::move(services));
+        window.TimerTimer();
+        window.UpdateSystemClock(nullptr);
+        window.close();
+    }
+    std::string reason;
+    ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), reason)) << reason;
+    EXPECT_NE(ReadIniString(folder.File("chronivo.ini"), "Clock", "Log", 128).find("the program ended before it answered"),
+              std::string::npos);
 }
 
 } // namespace
