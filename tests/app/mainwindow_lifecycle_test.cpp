@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <chrono>
-#include <thread>
 
 namespace {
 
@@ -50,35 +49,13 @@ TEST(MainWindowLife, ClosingEndsTheEventLoopEvenWhenTheWindowIsHidden)
     }
 }
 
-// Sockets whose start takes a while and then fails: a query under way for that long.
-class SlowSockets final : public SocketLayer {
-public:
-    int Startup(std::uint16_t) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        return NoSockets::kUnavailable;
-    }
-    int Cleanup() override { return -1; }
-    int LastError() const override { return socket_error::kNotInitialised; }
-    void CancelBlockingCall() override {}
-    std::optional<std::uint32_t> DottedAddress(const std::string&) override { return std::nullopt; }
-    std::optional<std::uint32_t> LookupHost(const std::string&) override { return std::nullopt; }
-    std::optional<std::uint16_t> ServiceByPort(std::uint16_t) override { return std::nullopt; }
-    std::optional<std::uint16_t> ServiceByName(const std::string&, const std::string&) override { return std::nullopt; }
-    SocketHandle OpenStream() override { return kNoSocket; }
-    int Connect(SocketHandle, std::uint32_t, std::uint16_t) override { return -1; }
-    ReceiveResult Receive(SocketHandle, std::uint8_t&, int) override { return ReceiveResult::Failed; }
-    void Shutdown(SocketHandle) override {}
-    void Close(SocketHandle) override {}
-};
-
 // The program's end cuts a clock update short: its answer never reaches the window, so the log
 // says the attempt ended with the program.
 TEST(MainWindowLife, ClosingDuringAClockUpdateLogsItAsCutShort)
 {
     TempDir folder;
     MainServices services = TestMainServices();
-    services.timeSync.sockets = std::make_unique<SlowSockets>();
+    services.timeSync.sockets = std::make_unique<NoSockets>(std::chrono::milliseconds(300));
     {
         TcvMain window(folder.Path().string() + '/', std::move(services));
         window.TimerTimer();
