@@ -1,15 +1,16 @@
 # Checks that the program's includes point one way. Run as a script:
 #   cmake -DSOURCE_DIR=<src> [-DCORE_SOURCES_FILE=<file>] [-DSTAMP=<file>] -P CheckLayers.cmake
 #
-# The layers, lowest first; a header may include its own layer and those below it:
+# The layers, lowest first; a file (header or source) may include its own layer and those below it:
 #   base/        the date-time value and what every subsystem shares
 #   platform/    the platform services' interfaces and their posix/ and win32/ implementations
 #   components/ timesync/ worldmap/ calendar/   the subsystems
 #   app/         the program: the main window, the settings unit, the tick
-# Besides, no core header includes a Qt header, and no platform header (platform/qt/ included)
-# includes an app/ one. A header is a user-interface one when it lies under platform/qt/, or when it
-# has a .cpp outside platform/ that is not among the core library's sources (the lines of
-# CORE_SOURCES_FILE); app/ user-interface headers are the top and are not checked.
+# Besides, no core file includes a Qt header (<QString>, <QtCore/qglobal.h>, <qglobal.h>) or a header
+# of platform/qt/, and no platform file (platform/qt/ included) includes an app/ one. A file is a
+# user-interface one when it lies under platform/qt/, or when it lies outside platform/ and its .cpp
+# (a header's namesake, a source itself) is not among the core library's sources (the lines of
+# CORE_SOURCES_FILE); app/ user-interface files are the top and are not checked.
 # Fails, naming every offending line, when any rule is broken.
 
 cmake_minimum_required(VERSION 3.25)
@@ -18,22 +19,20 @@ if(NOT SOURCE_DIR)
     message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")
 endif()
 
-# Headers allowed one app/ include until their interface stops taking the main window's state.
-set(known_exceptions "")
-
 set(core_sources "")
 if(CORE_SOURCES_FILE)
     file(STRINGS "${CORE_SOURCES_FILE}" core_sources)
 endif()
 
 set(subsystems components timesync worldmap calendar)
-file(GLOB_RECURSE headers RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h")
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+list(SORT files)
 set(problems "")
-foreach(header IN LISTS headers)
-    string(REGEX REPLACE "/.*" "" layer "${header}")
-    string(REGEX REPLACE "\\.h$" ".cpp" source "${SOURCE_DIR}/${header}")
+foreach(file IN LISTS files)
+    string(REGEX REPLACE "/.*" "" layer "${file}")
+    string(REGEX REPLACE "\\.h$" ".cpp" source "${SOURCE_DIR}/${file}")
     set(ui FALSE)
-    if(header MATCHES "^platform/qt/")
+    if(file MATCHES "^platform/qt/")
         set(ui TRUE)
     elseif(NOT layer STREQUAL "platform" AND EXISTS "${source}" AND NOT source IN_LIST core_sources)
         set(ui TRUE)
@@ -42,24 +41,24 @@ foreach(header IN LISTS headers)
         continue()
     endif()
 
-    file(STRINGS "${SOURCE_DIR}/${header}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*" "\\1" target "${line}")
         string(REGEX REPLACE "/.*" "" targetLayer "${target}")
         set(why "")
-        if(NOT ui AND target MATCHES "^(Q[A-Za-z]*|qt[a-z]*)(/|$)")
-            set(why "a core header includes a Qt header")
+        if(NOT ui AND target MATCHES "^(Q[A-Za-z0-9_]*(/.*)?|qt[a-z0-9_]*(/.*)?|q[a-z0-9_]*\\.h)$")
+            set(why "a core file includes a Qt header")
+        elseif(NOT ui AND target MATCHES "^platform/qt/")
+            set(why "a core file includes a user-interface header")
         elseif(NOT layer STREQUAL "app" AND targetLayer STREQUAL "app")
-            if(NOT "${header}:${target}" IN_LIST known_exceptions)
-                set(why "only app/ may include app/ headers")
-            endif()
+            set(why "only app/ may include app/ headers")
         elseif(layer STREQUAL "base" AND (targetLayer STREQUAL "platform" OR targetLayer IN_LIST subsystems))
             set(why "base/ includes nothing else of the program")
         elseif(layer STREQUAL "platform" AND targetLayer IN_LIST subsystems AND NOT ui)
             set(why "platform services do not include the subsystems above them")
         endif()
         if(why)
-            list(APPEND problems "${header}: #include ${target}: ${why}")
+            list(APPEND problems "${file}: #include ${target}: ${why}")
         endif()
     endforeach()
 endforeach()

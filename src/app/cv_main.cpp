@@ -5,8 +5,10 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/utils.h"
+#include "app/windowplace.h"
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
+#include "components/fixeddialog.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -29,6 +31,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <QTimer>
 
 // The skin picture and its stored outline, made by tools/skingen.
@@ -61,13 +65,39 @@ constexpr QSize kMapSize(316, 158);
 constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
-// frame replaces the previous one without flicker.
+// frame replaces the previous one without flicker. For a screen reader it holds one invisible label
+// per city shown, named with the city and its time ("London 20:49") and lying over its dot.
 class MapBox final : public QWidget {
 public:
     MapBox(TcvMain* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+    struct CityMark {
+        QString name;
+        QPoint dot;
+    };
+    // Names that did not change are not set again, so a reader hears only the cities whose time moved.
+    void ShowCities(const std::vector<CityMark>& cities)
+    {
+        while (m_cities.size() > cities.size()) {
+            delete m_cities.back();
+            m_cities.pop_back();
+        }
+        while (m_cities.size() < cities.size()) {
+            auto* label = new QLabel(this);
+            label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            label->show();
+            m_cities.push_back(label);
+        }
+        for (std::size_t i = 0; i < m_cities.size(); ++i) {
+            const CityMark& city = cities[i];
+            m_cities[i]->setGeometry(QRect(city.dot - QPoint(20, 3), QSize(40, 16)).intersected(rect()));
+            if (m_cities[i]->accessibleName() != city.name)
+                m_cities[i]->setAccessibleName(city.name);
+        }
     }
 
 protected:
@@ -79,6 +109,7 @@ protected:
 
 private:
     TcvMain* m_owner;
+    std::vector<QLabel*> m_cities;
 };
 
 // The window rules name the tray menu's first item in English; its names are marked for translation here.
@@ -103,6 +134,48 @@ protected:
         painter.fillRect(QRect(width() - 2, 2, 2, height() - 2), QColor(0x8a, 0x93, 0xa6));
     }
 };
+
+// The part of the window a user takes hold of: the strip along its top with the read-out and the
+// minimize and close buttons.
+constexpr QRect kGrip(118, 0, 290, 35);
+
+// Saved places are in the screen's own pixels, so that a change of its scale finds the window where
+// it was: a screen's corner is the same in both, the rest is scaled from it.
+QPoint ToScreenPixels(QPoint place)
+{
+    const QScreen* screen = QGuiApplication::screenAt(place);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return place;
+    const QPoint corner = screen->geometry().topLeft();
+    return corner + (QPointF(place - corner) * screen->devicePixelRatio()).toPoint();
+}
+
+QPoint FromScreenPixels(QPoint place)
+{
+    const QScreen* found = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (QRect(screen->geometry().topLeft(), screen->geometry().size() * screen->devicePixelRatio()).contains(place))
+            found = screen;
+    if (!found)
+        return place;
+    const QPoint corner = found->geometry().topLeft();
+    return corner + (QPointF(place - corner) / found->devicePixelRatio()).toPoint();
+}
+
+// The saved place, or one inside the nearest screen when its grip would be on none.
+QPoint OnScreenPlace(QPoint saved)
+{
+    std::vector<PlaceRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    const PlacePoint place = PlaceOnScreen({saved.x(), saved.y()}, {0, 0, kClientSize.width(), kClientSize.height()},
+                                           {kGrip.x(), kGrip.y(), kGrip.width(), kGrip.height()}, screens);
+    return {place.x, place.y};
+}
 
 QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
 {
@@ -143,6 +216,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
+    hooks.dialogOpen = [] { return OpenDialog() != nullptr; };
+    hooks.raiseDialog = [] { RaiseOpenDialog(); };
     m_rules = std::make_unique<MainWindowRules>(*m_services.trayArea, IconPicture(windowIcon(), 32), std::move(hooks));
     CreateComponents();
     FormCreate();
@@ -185,7 +260,7 @@ void TcvMain::CreateTimeSync()
             return; // the answer came after the window closed (while the event loop still ran): it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
-        box.exec();
+        RunDialog(box);
     };
     m_clockUpdater = std::make_unique<ClockUpdater>(
         ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
@@ -216,13 +291,15 @@ void TcvMain::CreateComponents()
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &TcvMain::TimerTimer);
 
-    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"));
-    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), tr("Close"));
-    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), tr("Set Clock"));
+    // Made in the order Tab takes them: down the buttons beside the map, then the logo and the
+    // window's own two buttons. The shortcuts are named in each button's hint and in the help.
+    m_ibSetClock = new PictureButton(this, QRect(378, 48, 19, 19), SetClock(), tr("Set Clock"), tr("Ctrl+T"));
+    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), tr("Show Calendar"), tr("Ctrl+D"));
+    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), tr("Settings"), tr("Ctrl+,"));
+    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), tr("Help"), QKeySequence(Qt::Key_F1));
     m_ibVeltrix = new PictureButton(this, QRect(304, 206, 58, 15), Logo(), tr("Open Veltrix home page"));
-    m_ibSettings = new PictureButton(this, QRect(378, 96, 19, 19), Settings(), tr("Settings"));
-    m_ibShowCal = new PictureButton(this, QRect(378, 72, 19, 19), ShowCal(), tr("Show Calendar"));
-    m_ibHelp = new PictureButton(this, QRect(378, 120, 19, 19), Help(), tr("Help"));
+    m_btnMinimize = new PictureButton(this, QRect(371, 11, 11, 11), Minimize(), tr("Minimize"), tr("Ctrl+M"));
+    m_btnClose = new PictureButton(this, QRect(384, 23, 11, 11), Close(), tr("Close"), tr("Ctrl+Q"));
     connect(m_btnMinimize, &QAbstractButton::clicked, this, &TcvMain::btnMinimizeClick);
     connect(m_btnClose, &QAbstractButton::clicked, this, &TcvMain::btnCloseClick);
     connect(m_ibSetClock, &QAbstractButton::clicked, this, [this] { UpdateSystemClock(m_ibSetClock); });
@@ -251,7 +328,15 @@ class TcvMain::WindowStartUp final : public StartUpSteps {
 public:
     explicit WindowStartUp(TcvMain& window) : m_window(window) {}
 
-    void PlaceWindow(int left, int top) override { m_window.move(left, top); }
+    void PlaceWindow(int left, int top) override
+    {
+        const QPoint place = OnScreenPlace(FromScreenPixels({left, top}));
+        m_window.move(place);
+        // Told to the window system even when the window is there already, so the window manager
+        // takes the place as the user's own (a corner at 0,0 included) rather than choosing one.
+        if (QWindow* handle = m_window.windowHandle())
+            handle->setPosition(place);
+    }
 
     void LoadReplacementMap(const std::string& fileName) override
     {
@@ -320,6 +405,10 @@ void TcvMain::showEvent(QShowEvent* event)
 void TcvMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The window manager may hand the focus to the window while one of its dialogs waits for an
+    // answer (a window shown from the tray takes it); the dialog is where the user must go.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && OpenDialog())
+        QMetaObject::invokeMethod(this, [] { RaiseOpenDialog(); }, Qt::QueuedConnection);
     if (event->type() == QEvent::WindowStateChange)
         m_windowManager->StateChanged();
 }
@@ -342,6 +431,9 @@ void TcvMain::ShowTime(TDateTime now)
         return;
 
     m_lbTime->setText(QString::fromStdString(texts.time));
+    // A screen reader hears the time change once a minute, not every second.
+    if (const QString minute = QString::fromStdString(texts.time.substr(0, 5)); m_lbTime->accessibleName() != minute)
+        m_lbTime->setAccessibleName(minute);
     if (texts.dateChanged)
         m_lbDate->setText(QString::fromStdString(texts.date));
     setWindowTitle(QString::fromStdString(texts.title));
@@ -435,7 +527,8 @@ void TcvMain::FormClose()
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
     // Made on the save thread; the program waits for it, a bounded time, after the window is gone.
-    SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, {x(), y()}));
+    const QPoint place = ToScreenPixels(pos());
+    SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, {place.x(), place.y()}));
     // A query still under way is cut short by the program's end: its answer would come to an event
     // loop that no longer runs, so the log says so now (an answer that still comes replaces it).
     if (m_clockUpdater && m_clockUpdater->Busy())
@@ -460,14 +553,14 @@ void TcvMain::ibShowCalClick()
 {
     // A new window each time, so it opens on the current year; it is destroyed when it closes.
     TcvCalendar cvCalendar(*m_services.clock, *m_services.formats, this);
-    cvCalendar.exec();
+    RunDialog(cvCalendar);
 }
 
 void TcvMain::ibSettingsClick()
 {
     {
         TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
-        if (dialog.exec() == QDialog::Accepted) {
+        if (RunDialog(dialog) == QDialog::Accepted) {
             const SettingsApplied applied = dialog.Model().Apply(m_state);
             if (applied.trayModeChanged)
                 m_state.TrayMode ? EnterTrayMode() : LeaveTrayMode();
@@ -543,6 +636,23 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
+    ShowCityNames(options);
+}
+
+void TcvMain::ShowCityNames(const MapFrameOptions& options)
+{
+    std::vector<MapBox::CityMark> shown;
+    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    for (const TMapCity& city : m_mapCities) {
+        if (city.Name.empty())
+            break;
+        const QPoint dot(LonToX(m_mapGeometry, city.Longitude), LatToY(m_mapGeometry, city.Latitude));
+        if (!area.contains(dot))
+            continue;
+        const std::string time = options.cityTime(city, options.localTime + options.timeZoneBias);
+        shown.push_back({QStringLiteral("%1 %2").arg(QString::fromStdString(city.Name), QString::fromStdString(time)), dot});
+    }
+    static_cast<MapBox*>(m_map)->ShowCities(shown);
 }
 
 QSize TcvMain::MapSize() const
@@ -562,5 +672,6 @@ void TcvMain::MapPaint(QPainter& painter)
     const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
+    SmoothAtFractionalScale(painter, m_map->devicePixelRatioF());
     painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
 }

@@ -36,6 +36,7 @@ class QtWorker;
 class ShellOpener;
 class TSkinForm;
 class WindowManagerWatch;
+struct MapFrameOptions;
 
 // The platform services the main window uses; the program passes the real ones, tests fakes.
 struct MainServices {
@@ -113,6 +114,8 @@ private:
     void LoadMapCities();
     void ComposeMapView();
     void DrawMap(QObject* sender);
+    // The cities of the frame just drawn, named with their times for assistive technology.
+    void ShowCityNames(const MapFrameOptions& options);
     bool IsDialUpConnected();
     // UTC = local time + bias, in days.
     double CurrentTimeZoneBias() const;

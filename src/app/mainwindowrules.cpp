@@ -67,8 +67,14 @@ void MainWindowRules::LeaveTrayMode()
 
 void MainWindowRules::TrayIconClick(MouseButton button, int x, int y)
 {
-    if (button == MouseButton::Left)
+    if (button == MouseButton::Left && m_hooks.dialogOpen && m_hooks.dialogOpen()) {
+        // Hiding the window would leave the dialog alone on screen; the user is looking for it.
+        Become(WindowCondition::Shown);
+        if (m_hooks.raiseDialog)
+            m_hooks.raiseDialog();
+    } else if (button == MouseButton::Left) {
         RestoreToggle();
+    }
     else if (m_hooks.popupMenu)
         m_hooks.popupMenu(x, y);
 }

@@ -33,6 +33,8 @@ public:
     struct Hooks {
         std::function<void(const WindowLook&)> apply; // make the window look so
         std::function<void(int x, int y)> popupMenu;  // pop the tray menu up at a screen position
+        std::function<bool()> dialogOpen;             // a dialog or message box of the window is open
+        std::function<void()> raiseDialog;            // bring that dialog to the front
     };
 
     // programIcon: the picture the tray icon shows. The area must outlive the rules.
@@ -55,7 +57,8 @@ public:
     void LeaveTrayMode();
     bool InTrayMode() const { return m_trayIcon != nullptr; }
     const TTrayIcon* TrayIcon() const { return m_trayIcon.get(); }
-    // Left: RestoreToggle; any other button: the pop-up menu at (x, y), screen pixels.
+    // Left: RestoreToggle, or while a dialog is open, that dialog to the front and the window shown
+    // with it; any other button: the pop-up menu at (x, y), screen pixels.
     void TrayIconClick(MouseButton button, int x, int y);
 
     // At each tick: the first applies the saved minimized state (savedMinimized is asked only then)

@@ -363,7 +363,7 @@ void TcvSettings::btnInfoClick()
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Veltrix Chronivo"), FromSettingsText(m_model.LogText()),
                     QMessageBox::Ok, this);
-    box.exec();
+    RunDialog(box);
 }
 
 void TcvSettings::rbMapTypeClick(QAbstractButton* sender)
@@ -395,7 +395,7 @@ void TcvSettings::btnMapFontClick()
 {
     MapFontDialog dialog(this);
     dialog.SetMapFont(m_model.font);
-    if (dialog.exec() == QDialog::Accepted)
+    if (RunDialog(dialog) == QDialog::Accepted)
         m_model.font = dialog.MapFont();
 }
 

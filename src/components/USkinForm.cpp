@@ -1,5 +1,6 @@
 #include "components/USkinForm.h"
 
+#include "components/picturebutton.h"
 #include "platform/windowregion.h"
 
 #include <QEvent>
@@ -124,7 +125,7 @@ void TSkinForm::ApplyRegion()
     QWidget* form = parentWidget();
     if (!form || !form->isWindow())
         return;
-    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), *m_mask))
+    if (SetNativeWindowRegion(static_cast<std::uintptr_t>(form->winId()), m_mask->RegionData()))
         return;
     if (m_mask->Empty())
         form->clearMask();
@@ -150,6 +151,7 @@ void TSkinForm::paintEvent(QPaintEvent* /*event*/)
     if (m_shown.isNull())
         return;
     QPainter painter(this);
+    SmoothAtFractionalScale(painter, devicePixelRatioF());
     painter.drawImage(0, 0, m_shown);
 }
 

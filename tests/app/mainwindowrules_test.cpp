@@ -16,12 +16,15 @@ protected:
     FakeNotificationArea area;
     std::vector<WindowLook> applied;
     std::vector<ScreenPoint> menus;
+    bool dialogOpen = false;
+    int dialogRaised = 0;
     MainWindowRules rules{area,
                           kProgramIcon,
                           {[this](const WindowLook& look) { applied.push_back(look); },
                            [this](int x, int y) {
                                menus.push_back({x, y});
-                           }}};
+                           },
+                           [this] { return dialogOpen; }, [this] { ++dialogRaised; }}};
 
     WindowCondition Condition() const { return rules.Look().condition; }
     void LeftClick() { area.Notify(tray_message::kLeftUp); }
@@ -67,6 +70,23 @@ TEST_F(WindowRules, TrayModeShowsTheIconAndLeftClicksToggleHiddenAndShown)
     EXPECT_EQ(area.Kinds(), (Kinds{"add", "modify", "delete"}));
     EXPECT_EQ(applied.back(), (WindowLook{MinimizedToTaskbar, true, "Restore"}))
         << "leaving tray mode never leaves the window hidden with no way back";
+}
+
+TEST_F(WindowRules, ALeftClickWhileADialogIsOpenBringsItForwardWithTheWindow)
+{
+    rules.EnterTrayMode();
+    LeftClick();
+    ASSERT_EQ(Condition(), HiddenInTray);
+    dialogOpen = true;
+    LeftClick();
+    EXPECT_EQ(Condition(), Shown) << "the dialog's window comes back with it";
+    EXPECT_EQ(dialogRaised, 1);
+    LeftClick();
+    EXPECT_EQ(Condition(), Shown) << "never hidden away behind its dialog";
+    EXPECT_EQ(dialogRaised, 2);
+    dialogOpen = false;
+    LeftClick();
+    EXPECT_EQ(Condition(), HiddenInTray);
 }
 
 TEST_F(WindowRules, FirstTickAppliesTheSavedMinimizedStateOnce)

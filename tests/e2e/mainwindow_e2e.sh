@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real program under a virtual X server with a window manager. It must open a
-# 409 × 225 window at the saved place, tick its title every second, save its place when its close
-# button is clicked, and start minimized when the settings file says so.
+# 409 × 225 window at the saved place (moved onto the screen when it would be off it), tick its
+# title every second, save its place when its close button is clicked, and start minimized when the
+# settings file says so.
 # Usage: mainwindow_e2e.sh <path of the built chronivo program>
 set -uo pipefail
 program=$1
@@ -56,6 +57,24 @@ wait_exit
 grep -q $'^Left=120\r$' "$ini" || fail "Left not saved: $(cat -A "$ini")"
 grep -q $'^Top=80\r$' "$ini" || fail "Top not saved"
 grep -q $'^Minimized=0\r$' "$ini" || fail "Minimized not saved"
+
+# 2b. Saved places, in the screen's own pixels, restored exactly or moved onto the 1024 × 768 screen:
+#     "saved left, top | scale | where the window lands, in screen pixels".
+while IFS='|' read -r saved scale expected; do
+    printf '[MainWin]\nLeft=%s\nTop=%s\n' "${saved%,*}" "${saved#*,}" > "$ini"
+    QT_SCALE_FACTOR=$scale start_clock
+    landed() { xdotool getwindowgeometry "$window" | grep -q "Position: $expected "; }
+    poll 5 landed || fail "saved at $saved, scale $scale: $(xdotool getwindowgeometry "$window")"
+    kill -TERM "$clock"
+    wait_exit
+    grep -q "^Left=${expected%,*}$" "$ini" && grep -q "^Top=${expected#*,}$" "$ini" ||
+        fail "scale $scale: $expected saved as $(tr '\n' ' ' < "$ini")"
+done <<'PLACES'
+0,0|1|0,0
+5000,5000|1|615,543
+-3000,200|1|0,200
+800,600|2|206,318
+PLACES
 
 # 3. "Minimized" = "1" without tray mode: minimized at the first tick; a polite kill still saves.
 printf '[MainWin]\nLeft=10\nTop=20\nMinimized=1\n' > "$ini"

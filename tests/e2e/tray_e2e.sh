@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end: tray mode of the real program under a virtual X server, with openbox as the window
 # manager and trayer as the notification area. The icon appears and the window has no taskbar entry;
-# left clicks on the icon hide and show the window; a right click opens the menu, whose "Unload"
+# left clicks on the icon hide and show the window, or bring an open calendar to the front with it; a right click opens the menu, whose "Unload"
 # ends the program; a close while hidden saves "Minimized" = "1" and the next start hides the window
 # into the tray at once; without the area the window waits minimized in the taskbar until it is back.
 # Usage: tray_e2e.sh <path of the built chronivo program> [PNG to keep a picture of the open menu in]
@@ -113,6 +113,23 @@ click_icon 1
 await "a second left click did not hide the window" hidden
 click_icon 1
 await "a third left click did not show the window" mapped
+
+# 2b. Hidden in the tray, the menu's "Show Calendar" opens the calendar; minimized, it comes straight
+#     back, and a left click on the icon brings it to the front with the window.
+click_icon 1
+await "a left click did not hide the window" hidden
+open_menu
+xdotool key Down Down Down Return
+await "Show Calendar opened no calendar" eval 'calendar=$(xdotool search --onlyvisible --name "^Chronivo - Calendar$" 2>/dev/null | head -n 1); [ -n "$calendar" ]'
+xprop -id "$calendar" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$window")" || fail "the calendar is not transient for the window"
+xdotool windowminimize "$calendar"
+sleep 0.5
+await "the minimized calendar did not come back" eval '! xprop -id "$calendar" WM_STATE | grep -q Iconic && xwininfo -id "$calendar" | grep -q IsViewable'
+click_icon 1
+await "a left click with the calendar open did not show the window" mapped
+await "a left click with the calendar open did not bring it to the front" eval '[ "$(xdotool getactivewindow)" = "$calendar" ]'
+xdotool key Escape
+await "Escape did not close the calendar" eval '! xdotool search --onlyvisible --name "^Chronivo - Calendar$" >/dev/null 2>&1'
 
 # 3. A right click opens the menu at the cursor; "Unload" ends the program and saves the place.
 open_menu

@@ -83,7 +83,7 @@ TEST_F(MainWindowMap, LargerReplacementPictureStaysInsideTheMapArea)
     EXPECT_NE(shown.pixel(kMapPlace.x() + 100, kMapPlace.y() + 170) & 0xFFFFFF, 0x336699u) << "below the area";
     const QWidget* atSetClock = window->childAt(387, 57);
     ASSERT_NE(atSetClock, nullptr);
-    EXPECT_EQ(atSetClock->toolTip(), "Set Clock");
+    EXPECT_EQ(atSetClock->accessibleName(), "Set Clock");
 }
 
 TEST_F(MainWindowMap, SmallerReplacementPictureLeavesTheRestOfTheAreaBlack)

@@ -1,0 +1,41 @@
+// Where the main window opens: the saved place when its top strip can be taken hold of, else inside
+// the nearest screen.
+#include "app/windowplace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const PlaceRect kWindow{0, 0, 409, 225};
+const PlaceRect kGrip{118, 0, 290, 35};
+const PlaceRect kScreen{0, 0, 1024, 740}; // a panel takes the bottom 28 rows
+const PlaceRect kRightScreen{1024, 0, 1920, 1080};
+
+struct Case {
+    const char* what;
+    PlacePoint saved;
+    std::vector<PlaceRect> screens;
+    PlacePoint expected;
+};
+
+TEST(WindowPlace, SavedPlaceKeptWhileItsGripIsOnAScreenElseMovedIntoTheNearest)
+{
+    const Case cases[] = {
+        {"the corner", {0, 0}, {kScreen}, {0, 0}},
+        {"the left part off the screen, the grip on it", {-118, 300}, {kScreen}, {-118, 300}},
+        {"the lower part under the panel", {300, 700}, {kScreen}, {300, 700}},
+        {"the close button off the right edge", {700, 10}, {kScreen}, {615, 10}},
+        {"above the top", {100, -1}, {kScreen}, {100, 0}},
+        {"saved on a larger screen", {5000, 5000}, {kScreen}, {615, 515}},
+        {"far up and left", {-3000, -3000}, {kScreen}, {0, 0}},
+        {"across two screens, the grip whole on neither", {900, 100}, {kScreen, kRightScreen}, {615, 100}},
+        {"on the second screen", {2000, 500}, {kScreen, kRightScreen}, {2000, 500}},
+        {"below the second screen", {2500, 3000}, {kScreen, kRightScreen}, {2500, 855}},
+        {"a screen smaller than the window", {50, 50}, {{0, 0, 300, 200}}, {0, 0}},
+        {"no screen known", {5000, 5000}, {}, {5000, 5000}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceOnScreen(c.saved, kWindow, kGrip, c.screens), c.expected) << c.what;
+}
+
+} // namespace
