@@ -75,6 +75,23 @@ inifile::Changes CityListChanges(const std::string& section, const TStrings& nam
     return changes;
 }
 
+namespace {
+
+// Buffer of the settings reader for an added city: two numbers and a zone name.
+constexpr std::size_t kAddedCityBuffer = 128;
+
+} // namespace
+
+std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::string& name)
+{
+    return ParseAddedCity(name, ReadIniString(fileName, kAddedCities, name, kAddedCityBuffer));
+}
+
+inifile::Change AddedCityChange(const AddedCity& city)
+{
+    return {kAddedCities, city.Name, AddedCityText(city)};
+}
+
 inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,
                                            const LocaleFormats& formats)
 {

@@ -10,8 +10,10 @@
 #include "app/settingkeys.h"
 #include "components/Stringhl.h"
 #include "platform/localeformats.h"
+#include "worldmap/addedcity.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ inline constexpr const char* kHelpFileName = "chronivo.chm";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
+// Cities added from the world's cities: one key per city, its list name, holding AddedCityText. Older
+// builds never read the section; the city lists hold the names alone, as they always have.
+inline constexpr const char* kAddedCities = "Added Cities";
 
 struct WindowPlace {
     int left = 0;
@@ -47,6 +52,10 @@ TStrings ReadCityList(const std::string& fileName, const std::string& section, s
 // names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys above
 // it from a longer list stay in the file, unread).
 inifile::Changes CityListChanges(const std::string& section, const TStrings& names);
+// The added city stored under name in "Added Cities", or nullopt when none is or its value is no such city.
+std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::string& name);
+// city under its name in "Added Cities".
+inifile::Change AddedCityChange(const AddedCity& city);
 // After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
 // two blanks and the message; then "Last update" = the recorded time, days.
 inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,

@@ -22,6 +22,7 @@
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
 #include "timesync/testras.h"
+#include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
 #include "worldmap/mapview.h"
 
@@ -34,6 +35,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <QTimer>
+#include <cstdio>
 
 // The skin picture and its stored outline, made by tools/skingen.
 extern const unsigned char kSkinBmp[];
@@ -213,6 +215,8 @@ TcvMain::TcvMain(const std::string& appPath, MainServices services, const std::s
         m_services.trayArea = std::make_unique<QtNotificationArea>();
     if (!m_services.zones)
         m_services.zones = std::make_unique<QtZoneDatabase>();
+    if (!m_services.worldCities)
+        m_services.worldCities = MakeSystemWorldCities();
     MainWindowRules::Hooks hooks;
     hooks.apply = [this](const WindowLook& look) { ApplyLook(look); };
     hooks.popupMenu = [this](int x, int y) { m_popupMenu->popup(QPoint(x, y)); };
@@ -559,7 +563,7 @@ void TcvMain::ibShowCalClick()
 void TcvMain::ibSettingsClick()
 {
     {
-        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener);
+        TcvSettings dialog(this, m_state, m_cityData.Strings(), *m_services.opener, m_services.worldCities.get());
         if (RunDialog(dialog) == QDialog::Accepted) {
             const SettingsApplied applied = dialog.Model().Apply(m_state);
             if (applied.trayModeChanged)
@@ -596,18 +600,25 @@ bool TcvMain::IsDialUpConnected()
 
 void TcvMain::LoadMapCities()
 {
-    m_mapCities = MapCitiesOf(settings_file::ReadCityList(m_state.IniFileName, m_state.CitySection, kMaxMapCities),
-                              m_cityData.Strings());
+    const std::string& file = m_state.IniFileName;
+    m_mapCities = MapCitiesOf(
+        settings_file::ReadCityList(file, m_state.CitySection, kMaxMapCities), m_cityData.Strings(),
+        [&file](const std::string& name) { return settings_file::ReadAddedCity(file, name); }, m_services.zones.get(),
+        [this](const AddedCity& city) {
+            if (m_unknownZonesSaid.insert(city.Name).second)
+                std::fprintf(stderr, "chronivo: %s is not shown: this system does not know its time zone %s\n",
+                             city.Name.c_str(), city.Zone.c_str());
+        });
 }
 
 std::string TcvMain::MapCityTimeText(const TMapCity& city) const
 {
-    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats, CityZones());
+    return CityTimeText(city, m_state.TickTime + CurrentTimeZoneBias(), *m_services.formats, CityZones(city));
 }
 
-const ZoneDatabase* TcvMain::CityZones() const
+const ZoneDatabase* TcvMain::CityZones(const TMapCity& city) const
 {
-    return m_state.UseTimeZones ? m_services.zones.get() : nullptr;
+    return CityZonesFor(city, m_services.zones.get(), m_state.UseTimeZones);
 }
 
 void TcvMain::ComposeMapView()
@@ -626,8 +637,8 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     options.localTime = m_state.TickTime;
     options.timeZoneBias = CurrentTimeZoneBias();
     options.font = {m_state.MapFontName, m_state.MapFontSize, m_state.MapFontStyle};
-    options.cityTime = [this, zones = CityZones()](const TMapCity& city, TDateTime utc) {
-        return CityTimeText(city, utc, *m_services.formats, zones);
+    options.cityTime = [this](const TMapCity& city, TDateTime utc) {
+        return CityTimeText(city, utc, *m_services.formats, CityZones(city));
     };
     // With the shadow off the frame is the plain picture and there is no Sun marker either: the marker's
     // place comes from the shadow step.

@@ -10,6 +10,7 @@
 #include "app/mainwindowrules.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
+#include "platform/worldcities.h"
 #include "platform/zonedatabase.h"
 #include "timesync/timesyncservices.h"
 #include "worldmap/bitmap.h"
@@ -21,6 +22,8 @@
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
+#include <set>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -50,6 +53,8 @@ struct MainServices {
     std::unique_ptr<NotificationArea> trayArea = {};
     // The time-zone database of the cities' times when "Time zones" is on; absent, the system's through Qt.
     std::unique_ptr<ZoneDatabase> zones = {};
+    // The world's cities the settings dialog searches; absent, the system's (none in a build without).
+    std::unique_ptr<WorldCitySource> worldCities = {};
 };
 
 class TcvMain final : public QWidget {
@@ -119,8 +124,9 @@ private:
     bool IsDialUpConnected();
     // UTC = local time + bias, in days.
     double CurrentTimeZoneBias() const;
-    // The zones the cities' times come from: the database when "Time zones" is on, else none (the table).
-    const ZoneDatabase* CityZones() const;
+    // The zones a city's time comes from (CityZonesFor): the database when "Time zones" is on or the
+    // city was added from the world's cities, else none (the table).
+    const ZoneDatabase* CityZones(const TMapCity& city) const;
 
     MainState m_state;
     MainServices m_services;
@@ -131,6 +137,8 @@ private:
     std::unique_ptr<MainWindowRules> m_rules;
     TStringHolder m_cityData;
     TMapCities m_mapCities{};
+    // Added cities whose zone the system lacks, said once each on stderr.
+    std::set<std::string> m_unknownZonesSaid;
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
     MapPictureStore m_mapPictures;

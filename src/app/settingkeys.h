@@ -4,9 +4,10 @@
 // defaults are all taken from here, so a key's name, buffer and default have no other home.
 //
 // Adding a key is one line in the table below; it is then read with settings_file::Read(file, key)
-// and written as settings_file::Change(key, value) among the changes of its save. The city lists are the one family of keys
-// not in the table: their sections are the map views' (worldmap/mapviews.h), their keys "City 1",
-// "City 2", … (ReadCityList / CityListChanges).
+// and written as settings_file::Change(key, value) among the changes of its save. Two families of
+// keys are not in the table: the city lists, whose sections are the map views' (worldmap/mapviews.h)
+// and keys "City 1", "City 2", … (ReadCityList / CityListChanges), and the added cities, one key per
+// city name in "Added Cities" (ReadAddedCity / AddedCityChange).
 #pragma once
 
 #include "app/utils.h"

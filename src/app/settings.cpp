@@ -8,7 +8,9 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,20 +131,41 @@ std::size_t ButtonIndex(Id id)
     return static_cast<std::size_t>(id);
 }
 
+QListWidgetItem* AddCityItem(QListWidget* list, const std::string& city)
+{
+    auto* item = new QListWidgetItem(FromSettingsText(city), list);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(city));
+    item->setToolTip(item->text());
+    return item;
+}
+
 void ShowCities(QListWidget* list, const TStrings& cities)
 {
     list->clear();
-    for (const std::string& city : cities) {
-        auto* item = new QListWidgetItem(FromSettingsText(city), list);
-        item->setData(Qt::UserRole, QByteArray::fromStdString(city));
-        item->setToolTip(item->text());
-    }
+    for (const std::string& city : cities)
+        AddCityItem(list, city);
+}
+
+// A world city offered beside the table's: in italics, after a globe-like mark, and said so to the
+// eye (its tip) and the ear (its accessible text).
+void AddWorldCityItem(QListWidget* list, const std::string& city)
+{
+    QListWidgetItem* item = AddCityItem(list, city);
+    const QString name = item->text();
+    item->setText(QStringLiteral("\u2295 ") + name);
+    QFont italic = list->font();
+    italic.setItalic(true);
+    item->setFont(italic);
+    item->setForeground(QColor(0, 0, 128));
+    item->setToolTip(TcvSettings::tr("%1: one of the world's cities, added beside the table's").arg(name));
+    item->setData(Qt::AccessibleTextRole, TcvSettings::tr("%1, world city").arg(name));
 }
 
 } // namespace
 
-TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings& cityTable, ShellOpener& opener)
-    : QDialog(owner), m_model(state, cityTable), m_helpFileName(state.HelpFileName), m_opener(opener)
+TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings& cityTable, ShellOpener& opener,
+                         WorldCitySource* worldCities)
+    : QDialog(owner), m_model(state, cityTable, worldCities), m_helpFileName(state.HelpFileName), m_opener(opener)
 {
     setObjectName(QStringLiteral("cvSettings"));
     setWindowTitle(tr("Veltrix Chronivo Settings"));
@@ -411,7 +434,10 @@ void TcvSettings::lbURLClick()
 
 void TcvSettings::ShowAllCities()
 {
-    ShowCities(m_lbAllCities, m_model.FilteredCities(m_edFilter->text().toStdString()));
+    const std::string filter = m_edFilter->text().toStdString();
+    ShowCities(m_lbAllCities, m_model.FilteredCities(filter));
+    for (const std::string& city : m_model.WorldMatches(filter))
+        AddWorldCityItem(m_lbAllCities, city);
 }
 
 void TcvSettings::ShowDisplayCities()

@@ -22,13 +22,15 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class ShellOpener;
+class WorldCitySource;
 
 class TcvSettings final : public QDialog {
     Q_OBJECT
 public:
     // The dialog filled from the main window's state and its city table rows; help and the home page
-    // open through opener.
-    TcvSettings(QWidget* owner, const MainState& state, const TStrings& cityTable, ShellOpener& opener);
+    // open through opener. The filter searches worldCities too, where there are any.
+    TcvSettings(QWidget* owner, const MainState& state, const TStrings& cityTable, ShellOpener& opener,
+                WorldCitySource* worldCities = nullptr);
     ~TcvSettings() override;
 
     const SettingsModel& Model() const { return m_model; }

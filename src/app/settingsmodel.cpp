@@ -2,6 +2,7 @@
 
 #include "app/appsettings.h"
 #include "app/utils.h"
+#include "platform/worldcities.h"
 #include "worldmap/citytable.h"
 
 #include <algorithm>
@@ -21,6 +22,15 @@ std::string Folded(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), Fold);
     return text;
+}
+
+// The index of the world's cities beside the table, made on a thread of its own; none without them.
+std::future<std::unique_ptr<WorldCityIndex>> ReadWorldCities(WorldCitySource* source, const TStrings& table)
+{
+    if (!source)
+        return {};
+    return std::async(std::launch::async,
+                      [source, table] { return std::make_unique<WorldCityIndex>(source->Cities(), table); });
 }
 
 void InsertSorted(TStrings& list, const std::string& name)
@@ -45,10 +55,11 @@ bool SameCityName(const std::string& a, const std::string& b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
-SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable)
+SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable, WorldCitySource* worldCities)
     : trayMode(state.TrayMode), showShadow(state.ShowShadow), useTimeZones(state.UseTimeZones),
       timeServer(state.TimeServer), font{state.MapFontName, state.MapFontSize, state.MapFontStyle},
-      m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable))
+      m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable)),
+      m_worldReading(ReadWorldCities(worldCities, cityTable))
 {
     // A table may name a city twice; the list offers it once.
     std::sort(m_allCities.begin(), m_allCities.end(), CityNameLess);
@@ -60,6 +71,8 @@ SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable)
     if (!m_mapView)
         LoadDisplayCities();
 }
+
+SettingsModel::~SettingsModel() = default;
 
 void SettingsModel::CheckUpdateType(UpdateTypeId type)
 {
@@ -86,7 +99,9 @@ void SettingsModel::LoadDisplayCities()
     for (const std::string& stored : settings_file::ReadCityList(m_iniFileName, section, kStoredListReadLimit)) {
         if (m_displayCities.size() == kMaxDisplayCities)
             break;
-        const auto name = TableName(stored);
+        std::optional<std::string> name = TableName(stored);
+        if (!name && KnowAdded(stored))
+            name = stored;
         if (!name)
             continue;
         const bool shown = std::any_of(m_displayCities.begin(), m_displayCities.end(),
@@ -109,14 +124,48 @@ std::optional<std::string> SettingsModel::TableName(const std::string& name) con
     return *found;
 }
 
+const AddedCity* SettingsModel::Added(const std::string& name) const
+{
+    const auto found =
+        std::find_if(m_added.begin(), m_added.end(), [&name](const AddedCity& city) { return city.Name == name; });
+    return found == m_added.end() ? nullptr : &*found;
+}
+
+bool SettingsModel::KnowAdded(const std::string& name)
+{
+    if (Added(name))
+        return true;
+    std::optional<AddedCity> city = settings_file::ReadAddedCity(m_iniFileName, name);
+    if (city)
+        m_added.push_back(std::move(*city));
+    return city.has_value();
+}
+
+const WorldCityIndex* SettingsModel::World()
+{
+    if (m_worldReading.valid())
+        m_world = m_worldReading.get();
+    return m_world.get();
+}
+
+bool SettingsModel::IsAddedCity(const std::string& name) const
+{
+    return !TableName(name) && (Added(name) || (m_world && m_world->Find(name)));
+}
+
 bool SettingsModel::Add(const std::optional<std::string>& name)
 {
-    if (!name || !AddEnabled() || !TableName(*name))
+    if (!name || !AddEnabled())
+        return false;
+    const AddedCity* world = TableName(*name) || Added(*name) || !m_world ? nullptr : m_world->Find(*name);
+    if (!TableName(*name) && !Added(*name) && !world)
         return false;
     const bool shown = std::any_of(m_displayCities.begin(), m_displayCities.end(),
                                    [&name](const std::string& other) { return SameCityName(other, *name); });
     if (shown)
         return false;
+    if (world)
+        m_added.push_back(*world);
     InsertSorted(m_displayCities, *name);
     return true;
 }
@@ -139,6 +188,16 @@ TStrings SettingsModel::FilteredCities(const std::string& filter) const
     for (const std::string& city : m_allCities)
         if (Folded(city).find(wanted) != std::string::npos)
             names.push_back(city);
+    return names;
+}
+
+TStrings SettingsModel::WorldMatches(const std::string& filter)
+{
+    TStrings names;
+    if (filter.empty() || !World())
+        return names;
+    for (const AddedCity* city : m_world->Search(filter, kMaxWorldMatches))
+        names.push_back(city->Name);
     return names;
 }
 
@@ -167,7 +226,14 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
 
     // One save: every key of the dialog under one lock, off the window's thread.
     inifile::Changes changes = settings_file::ChoiceChanges(state);
-    for (inifile::Change& change : settings_file::CityListChanges(state.CitySection, m_displayCities))
+    // The table's cities first: an older build ends a list at the first name it does not know, and so
+    // still shows all of them.
+    TStrings list = m_displayCities;
+    std::stable_partition(list.begin(), list.end(), [this](const std::string& name) { return !Added(name); });
+    for (const std::string& name : list)
+        if (const AddedCity* city = Added(name))
+            changes.push_back(settings_file::AddedCityChange(*city));
+    for (inifile::Change& change : settings_file::CityListChanges(state.CitySection, list))
         changes.push_back(std::move(change));
     SaveIniStrings(state.IniFileName, std::move(changes));
     return applied;

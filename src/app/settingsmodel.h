@@ -8,18 +8,30 @@
 // regard to case. The displayed list only ever holds names of the full list, each once, and at
 // most kMaxDisplayCities of them: a stored list with unknown names, duplicates or too many names is
 // shown (and written back on OK) without them.
+//
+// Beside the table, the world's cities (platform/worldcities.h) may be searched and added: a stored
+// name the table lacks is shown when "Added Cities" holds it, and OK writes each added city displayed
+// there before the list.
 #pragma once
 
 #include "app/mainstate.h"
 #include "components/Stringhl.h"
+#include "worldmap/citysearch.h"
 #include "worldmap/mapcity.h"
 
 #include <array>
 #include <cstddef>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+class WorldCitySource;
 
 inline constexpr std::size_t kMaxDisplayCities = kMaxMapCities;
+// The world's cities offered for one filter text at most.
+inline constexpr std::size_t kMaxWorldMatches = 100;
 // Longest server name the settings file gives back whole ("Time server" is read with buffer 32).
 inline constexpr std::size_t kMaxTimeServerLength = 31;
 // Sizes the map-font dialog offers, points.
@@ -51,7 +63,10 @@ public:
     // The dialog filled from the main window's state: the check boxes, the update type and map view
     // checked (none for a value out of range), the server text, the font, the full list from the
     // city table rows and the displayed list of the checked view, read from state.IniFileName.
-    SettingsModel(const MainState& state, const TStrings& cityTable);
+    // worldCities (none: the table only) is read and indexed on a thread of its own from now on, so
+    // that the first search finds it ready; nothing else may use it until this model is gone.
+    SettingsModel(const MainState& state, const TStrings& cityTable, WorldCitySource* worldCities = nullptr);
+    ~SettingsModel();
 
     bool trayMode = false;
     bool showShadow = true;
@@ -69,8 +84,9 @@ public:
     void CheckUpdateType(UpdateTypeId type);
     void CheckMapView(MapViewId view);
 
-    // Adds name, when it is on the full list, not displayed (compared without case) and the list is
-    // not full; true when it did. nullopt: nothing selected, nothing added.
+    // Adds name, when it is on the full list (or an added city, or one of the world's cities), not
+    // displayed (compared without case) and the list is not full; true when it did. nullopt: nothing
+    // selected, nothing added.
     bool Add(const std::optional<std::string>& name);
     // Removes name from the displayed list; true when it was there.
     bool Remove(const std::optional<std::string>& name);
@@ -79,6 +95,11 @@ public:
     const TStrings& DisplayCities() const { return m_displayCities; }
     // The names of the full list that hold filter anywhere, compared without regard to case.
     TStrings FilteredCities(const std::string& filter) const;
+    // The names of the world's cities beside the table that match filter (WorldCityIndex::Search), at
+    // most kMaxWorldMatches; none for an empty filter or without world cities.
+    TStrings WorldMatches(const std::string& filter);
+    // True when name is a city added from the world's cities rather than a table name.
+    bool IsAddedCity(const std::string& name) const;
 
     bool ServerEnabled() const { return m_serverEnabled; }
     bool AddEnabled() const { return m_displayCities.size() < kMaxDisplayCities; }
@@ -98,6 +119,12 @@ private:
     void LoadDisplayCities();
     // The full list's spelling of name, found without regard to case.
     std::optional<std::string> TableName(const std::string& name) const;
+    // The added city of that name (the stored ones and those chosen), or nullptr.
+    const AddedCity* Added(const std::string& name) const;
+    // True when name is an added city known here or stored in "Added Cities" (then known from now on).
+    bool KnowAdded(const std::string& name);
+    // The index of the world's cities, waited for at its first use; nullptr without them.
+    const WorldCityIndex* World();
 
     std::string m_iniFileName;
     std::string m_citySection;
@@ -106,6 +133,9 @@ private:
     bool m_serverEnabled = true;
     TStrings m_allCities;
     TStrings m_displayCities;
+    std::vector<AddedCity> m_added;
+    std::future<std::unique_ptr<WorldCityIndex>> m_worldReading;
+    std::unique_ptr<WorldCityIndex> m_world;
 };
 
 // Orders names alphabetically without regard to ASCII case; names equal but for case by their bytes.

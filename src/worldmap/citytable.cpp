@@ -248,6 +248,11 @@ TDateTime CityLocalTime(const TMapCity& city, TDateTime utc, const ZoneDatabase*
     return ApplyDaylightSaving(static_cast<unsigned>(city.DstRule), utc + city.UtcOffset);
 }
 
+const ZoneDatabase* CityZonesFor(const TMapCity& city, const ZoneDatabase* database, bool timeZoneMode)
+{
+    return timeZoneMode || city.ZoneTime ? database : nullptr;
+}
+
 std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats, const ZoneDatabase* zones)
 {
     return formats.ShortTime(CityLocalTime(city, utc, zones));

@@ -82,6 +82,9 @@ TDateTime ApplyDaylightSaving(unsigned rule, TDateTime standardTime);
 // time plus the platform's time-zone bias. With zones, a city whose zone they know takes its offset from
 // them; without, or for a city of no known zone, the table's offset and rule give it.
 TDateTime CityLocalTime(const TMapCity& city, TDateTime utc, const ZoneDatabase* zones = nullptr);
+// The zone database a city's time is taken from: database in the time-zone mode, and in either mode for a
+// city whose ZoneTime is set (an added city); otherwise none, and the table's offset and rule serve.
+const ZoneDatabase* CityZonesFor(const TMapCity& city, const ZoneDatabase* database, bool timeZoneMode);
 // The map label's time of the city at utc: the user's short time format ("t").
 std::string CityTimeText(const TMapCity& city, TDateTime utc, const LocaleFormats& formats,
                          const ZoneDatabase* zones = nullptr);

@@ -12,6 +12,7 @@ struct TMapCity {
     double UtcOffset = 0; // standard offset from UTC, days
     int DstRule = 0;      // daylight-saving rule code 0..11
     std::string Zone;     // the city's zone in the system's time-zone database; empty when unknown
+    bool ZoneTime = false; // the time comes from Zone in either mode: a city added from the world's cities
 };
 
 constexpr int kMapCitySlots = 32;

@@ -4,6 +4,7 @@
 #include "app/appsettings.h"
 #include "app/settingsmodel.h"
 #include "app/utils.h"
+#include "support/fake_worldcities.h"
 #include "support/tempdir.h"
 #include "worldmap/citytable.h"
 
@@ -248,6 +249,47 @@ TEST_F(SettingsDialogRules, FilterFindsTheTextAnywhereWhateverTheCase)
     const TStrings found = Open().FilteredCities("YORK");
     EXPECT_EQ(found, TStrings{"New York, New York"});
     EXPECT_EQ(Open().FilteredCities("").size(), names.size());
+}
+
+// A world city is found by the filter, added like a row and stored in its own section; the list keeps
+// its format, with the table's cities first, so the old way of reading it still finds every one of them.
+TEST_F(SettingsDialogRules, WorldCityIsSearchedAddedAndStoredBesideTheList)
+{
+    FewWorldCities world;
+    state.CitySection = "World Cities";
+    Store("World Cities", {"London, England"});
+    SettingsModel model(state, table, &world);
+    EXPECT_EQ(model.WorldMatches("TROMSO"), TStrings{"Tromsø, Norway"});
+    EXPECT_EQ(model.WorldMatches(""), TStrings{});
+    EXPECT_FALSE(model.Add(std::string("Oslo, Norway, Norway")));
+    EXPECT_TRUE(model.Add(std::string("Tromsø, Norway")));
+    EXPECT_FALSE(model.Add(std::string("TROMSø, norway"))) << "already displayed";
+    EXPECT_TRUE(model.IsAddedCity("Tromsø, Norway"));
+    EXPECT_TRUE(model.Add(std::string("Amsterdam, Netherlands")));
+    model.Apply(state);
+
+    EXPECT_EQ(ReadIniString(state.IniFileName, "Added Cities", "Tromsø, Norway", 128),
+              "69.666667 18.916667 Europe/Oslo");
+    EXPECT_EQ(Stored("World Cities"), (TStrings{"Amsterdam, Netherlands", "London, England", "Tromsø, Norway"}));
+    const TMapCities oldWay = MapCitiesOf(Stored("World Cities"), table);
+    EXPECT_EQ(oldWay[1].Name, "London");
+    EXPECT_EQ(oldWay[2].Name, "") << "the added city's slot, after every table city";
+
+    // Opened again, without any database: the added city is still displayed, from its section.
+    const SettingsModel again(state, table);
+    EXPECT_EQ(again.DisplayCities(), (TStrings{"Amsterdam, Netherlands", "London, England", "Tromsø, Norway"}));
+    EXPECT_TRUE(again.IsAddedCity("Tromsø, Norway"));
+}
+
+// A build or a system without the database offers the table alone; a stored name that is neither in
+// the table nor in "Added Cities" is dropped as before.
+TEST_F(SettingsDialogRules, WithoutTheDatabaseOnlyTheTableIsOffered)
+{
+    Store("World Cities", {"Tromsø, Norway", "Tokyo, Japan"});
+    SettingsModel model = Open();
+    EXPECT_EQ(model.WorldMatches("tromso"), TStrings{});
+    EXPECT_FALSE(model.Add(std::string("Hobart, Tasmania, Australia")));
+    EXPECT_EQ(model.DisplayCities(), TStrings{"Tokyo, Japan"});
 }
 
 } // namespace

@@ -8,9 +8,7 @@ set -uo pipefail
 program=$1
 shots=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+source "$(dirname "$0")/settings_session.sh"
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
@@ -32,70 +30,23 @@ first_city="80 88"
 btn_ok="244 260"
 btn_cancel="324 260"
 
-screen() { import -window root "$work/screen.png" 2>/dev/null; }
-# "r,g,b" of the screen pixel at x, y.
-pixel_at() {
-    convert "$work/screen.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-map_pixel() { pixel_at $(($1 + mapx)) $(($2 + mapy)); }
 # Red dots in the map area.
 red_dots() {
     convert "$work/screen.png" -crop 316x158+$mapx+$mapy +repage -fx 'r>0.99 && g<0.01 && b<0.01 ? 1 : 0' \
         -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
-start_clock() {
-    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
-    clock=$!
-    pids+=($clock)
-    for _ in $(seq 100); do
-        sleep 0.25
-        screen || continue
-        [ "$(map_pixel 159 33)" = "255,0,0" ] && break
-    done
-    window=$(xdotool search --name '^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]  ' | head -n 1)
-    [ -n "$window" ] || fail "no clock window: $(cat "$work/out.log")"
-    [ "$(map_pixel 159 33)" = "255,0,0" ] ||
-        fail "no dot at London: $(map_pixel 159 33); $(xdotool getwindowgeometry "$window"); $(cat "$work/out.log")"
-}
-
-open_settings() {
-    xdotool mousemove --window "$window" 378 96 click 1
-    dialog=""
-    for _ in $(seq 50); do
-        dialog=$(xdotool search --onlyvisible --name '^Veltrix Chronivo Settings$' 2>/dev/null | head -n 1)
-        [ -n "$dialog" ] && break
-        sleep 0.1
-    done
-    [ -n "$dialog" ] || fail "the settings dialog did not open"
-    sleep 0.3
-    geometry=$(xdotool getwindowgeometry "$dialog")
-    echo "$geometry" | grep -q "Geometry: 448x280" || fail "dialog size: $geometry"
-}
-
-click() { xdotool mousemove --window "$dialog" $1 click 1; sleep 0.2; }
-
-wait_dialog_closed() {
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name '^Veltrix Chronivo Settings$' >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "the dialog did not close"
-}
-
 # Pictures of the five pages, for the README.
 shoot_page() {
     [ -n "$shots" ] || return 0
-    local origin
-    origin=$(xwininfo -id "$dialog" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x "+" y}')
-    import -window root -crop "448x280+$origin" +repage "$shots/settings-$1.png"
+    shoot_dialog "$shots/settings-$1.png"
 }
 
 # The Set Clock picture's place on the screen, from the latest screenshot.
 set_clock_area() { convert "$work/screen.png" -crop 19x19+$((100 + 378))+$((60 + 48)) +repage "$1"; }
 
 # 1. Cancel after changes: the file stays as it was, byte for byte.
-start_clock
+start_clock 159 33
 set_clock_area "$work/setclock-before.png"
 open_settings
 click "$tab_clock"

@@ -1,5 +1,6 @@
 // The cities' times from the system's time-zone database (tzdata 2025b or later), through QTimeZone.
 #include "platform/qt/qtzonedatabase.h"
+#include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,30 @@ TEST(QtZoneDatabase, CityTimesAcrossThe2026ChangeOvers)
     }
     // The table's own answer for New York on 8 March, for contrast: its rule keeps the old April start.
     EXPECT_EQ(Clock(BuiltIn("New York, New York"), Utc(3, 8, 7, 0), nullptr), "02:00");
+}
+
+// Cities added from the world's cities keep their zone's time with the table's offsets in force.
+TEST(QtZoneDatabase, AddedCitiesAcrossThe2026ChangeOversInTableMode)
+{
+    const QtZoneDatabase zones;
+    const TMapCity tromso = MapCityOf(AddedCity{"Tromsø, Norway", 69.67, 18.92, "Europe/Oslo"});
+    const TMapCity hobart = MapCityOf(AddedCity{"Hobart, Tasmania, Australia", -42.88, 147.32, "Australia/Hobart"});
+    struct Case {
+        const TMapCity& city;
+        TDateTime utc;
+        const char* local;
+    };
+    const Case cases[] = {
+        {tromso, Utc(3, 29, 0, 59), "01:59"}, {tromso, Utc(3, 29, 1, 0), "03:00"},
+        {tromso, Utc(10, 25, 0, 59), "02:59"}, {tromso, Utc(10, 25, 1, 0), "02:00"},
+        // Tasmania leaves summer time on 5 April 03:00 and enters it on 4 October 02:00.
+        {hobart, Utc(4, 4, 15, 59), "02:59"}, {hobart, Utc(4, 4, 16, 0), "02:00"},
+        {hobart, Utc(10, 3, 15, 59), "01:59"}, {hobart, Utc(10, 3, 16, 0), "03:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.city.Name << " at " << FormatTimeHHNNSS(c.utc) << " UTC");
+        EXPECT_EQ(Clock(c.city, c.utc, CityZonesFor(c.city, &zones, false)), c.local);
+    }
 }
 
 // A row of the user's own, or a zone this system lacks, keeps the table's offset and rule.
