@@ -1,6 +1,7 @@
 #include "app/appsettings.h"
 
 #include "app/utils.h"
+#include "platform/filestore.h"
 
 namespace settings_file {
 
@@ -27,6 +28,9 @@ void ReadDisplaySettings(MainState& state)
 void ReadClockSettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
+    if (!PathExists(file))
+        SaveIniStrings(file, {Change(kProtocol, kFirstStartProtocol), Change(kTimeServer, kFirstStartTimeServer)});
+    state.Protocol = TimeProtocolOf(static_cast<int>(Read(file, kProtocol)));
     state.TimeServer = Read(file, kTimeServer);
     state.LastUpdate = Read(file, kLastUpdate);
     state.UpdateType = Read(file, kUpdateType);
@@ -116,7 +120,7 @@ inifile::Changes ChoiceChanges(const MainState& state)
             Change(kMapView, state.MapView),         Change(kFontFace, state.MapFontName),
             Change(kFontSize, state.MapFontSize),    Change(kFontStyle, state.MapFontStyle),
             Change(kShowShadow, state.ShowShadow),   Change(kTimeZones, state.UseTimeZones),
-            Change(kTimeServer, state.TimeServer)};
+            Change(kTimeServer, state.TimeServer),   Change(kProtocol, state.Protocol)};
 }
 
 } // namespace settings_file

@@ -24,6 +24,12 @@ inline constexpr const char* kHelpFileName = "chronivo.chm";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
+// The servers put in the box when NTP or NTS is chosen (the Time protocol's is kTimeServer's default).
+inline constexpr const char* kDefaultNtpServer = "pool.ntp.org";
+inline constexpr const char* kDefaultNtsServer = "time.cloudflare.com"; // answers worldwide (anycast)
+// What a first start, without a settings file, asks.
+inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Ntp;
+inline constexpr const char* kFirstStartTimeServer = kDefaultNtpServer;
 // Cities added from the world's cities: one key per city, its list name, holding AddedCityText. Older
 // builds never read the section; the city lists hold the names alone, as they always have.
 inline constexpr const char* kAddedCities = "Added Cities";
@@ -38,8 +44,11 @@ WindowPlace ReadWindowPlace(const std::string& fileName);
 // "Display" "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones" (off only
 // for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
-// "Clock" "Time server", "Last update", "Update type". A "Last update" that is not a number
-// counts as never (0).
+// "Clock" "Time server", "Last update", "Update type", "Protocol" (the Time protocol when absent or
+// not 0..2, as files written before it behave). A "Last update" that is not
+// a number counts as never (0). With no settings file at all (a first start) the protocol and the
+// server are kFirstStartProtocol and kFirstStartTimeServer, written at once so that the next start
+// keeps them.
 void ReadClockSettings(MainState& state);
 // "Display" "TrayIcon".
 bool ReadTrayMode(const std::string& fileName);
@@ -71,7 +80,8 @@ inifile::Changes WindowOnExitChanges(bool minimized, WindowPlace place);
 // absent.
 std::string ReadLog(const std::string& fileName);
 // The dialog's choices in state: "Display" "TrayIcon"; "Clock" "Update type"; "Display" "Map view",
-// "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server".
+// "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server",
+// "Protocol".
 inifile::Changes ChoiceChanges(const MainState& state);
 
 } // namespace settings_file

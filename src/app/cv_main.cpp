@@ -21,6 +21,7 @@
 #include "platform/shellopener.h"
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
+#include "timesync/ntpclient.h"
 #include "timesync/testras.h"
 #include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
@@ -45,6 +46,16 @@ extern const std::size_t kSkinShape_size;
 
 namespace {
 
+// Why no time was taken, in the user's language; empty when the server simply gave no answer.
+QString FailureText(QueryFailure failure, const QString& detail)
+{
+    const char* reason = QueryFailureTemplate(failure);
+    if (*reason == '\0')
+        return {};
+    const QString text = QCoreApplication::translate("TcvMain", reason);
+    return text.contains(QLatin1String("%1")) ? text.arg(detail) : text;
+}
+
 // The clock update's outcome as the message box tells it, in the user's language (the log keeps
 // OutcomeMessage, in English).
 QString OutcomeText(const UpdateOutcome& outcome)
@@ -59,7 +70,10 @@ QString OutcomeText(const UpdateOutcome& outcome)
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
-    return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    const QString reason = FailureText(outcome.failure, QString::fromStdString(outcome.detail));
+    if (reason.isEmpty())
+        return QCoreApplication::translate("TcvMain", "Unable to access server %1").arg(server);
+    return QCoreApplication::translate("TcvMain", "Unable to access server %1 (%2)").arg(server, reason);
 }
 
 constexpr QSize kClientSize(409, 225);
@@ -247,6 +261,7 @@ void TcvMain::CreateTimeSync()
     // through the event loop, so the window goes on ticking and answering for the whole query.
     m_queryPump = MakeSystemMessagePump();
     m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
+    m_ntpClient = std::make_unique<NtpClient>(*m_netTime, *m_services.clock);
     m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
     hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
@@ -266,8 +281,9 @@ void TcvMain::CreateTimeSync()
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         RunDialog(box);
     };
-    m_clockUpdater = std::make_unique<ClockUpdater>(
-        ClockUpdater::Services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks}, std::move(hooks));
+    ClockUpdater::Services services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks};
+    services.ntp = m_ntpClient.get();
+    m_clockUpdater = std::make_unique<ClockUpdater>(std::move(services), std::move(hooks));
 }
 
 void TcvMain::CreateComponents()
@@ -366,8 +382,8 @@ public:
     // place and size, so a larger replacement never covers the buttons beside it.
     void SizeMap(int width, int height) override
     {
-        m_window.FFrameBitmap = Bitmap(width, height);
-        m_window.FViewBitmap = Bitmap(width, height);
+        m_window.m_frameBitmap = Bitmap(width, height);
+        m_window.m_viewBitmap = Bitmap(width, height);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -526,8 +542,8 @@ void TcvMain::FormClose()
     m_closed = true;
     m_timer->stop();
     m_state.MapReady = false;
-    FFrameBitmap = Bitmap();
-    FViewBitmap = Bitmap();
+    m_frameBitmap = Bitmap();
+    m_viewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
     // Made on the save thread; the program waits for it, a bounded time, after the window is gone.
@@ -585,7 +601,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
-    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester}, m_state.LastUpdate);
+    m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester, m_state.Protocol},
+                                      m_state.LastUpdate);
 }
 
 double TcvMain::CurrentTimeZoneBias() const
@@ -625,13 +642,13 @@ void TcvMain::ComposeMapView()
 {
     ::ComposeMapView(m_state.MapView,
                      MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
-                     FViewBitmap, m_mapGeometry);
+                     m_viewBitmap, m_mapGeometry);
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = FFrameBitmap.Width();
-    m_mapGeometry.height = FFrameBitmap.Height();
+    m_mapGeometry.width = m_frameBitmap.Width();
+    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;
@@ -644,7 +661,7 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     // place comes from the shadow step.
     if (m_state.ShowShadow)
         options.shadow = SunShadowStep(m_sunShadow);
-    ::DrawMap(FFrameBitmap, FViewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
+    ::DrawMap(m_frameBitmap, m_viewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
     ShowCityNames(options);
@@ -653,7 +670,7 @@ void TcvMain::DrawMap(QObject* /*sender*/)
 void TcvMain::ShowCityNames(const MapFrameOptions& options)
 {
     std::vector<MapBox::CityMark> shown;
-    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+    const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     for (const TMapCity& city : m_mapCities) {
         if (city.Name.empty())
             break;
@@ -679,10 +696,10 @@ void TcvMain::MapPaint(QPainter& painter)
     // A block of 318 × 158 from the frame's top-left corner, clipped to the map area; what a smaller
     // picture leaves uncovered is cleared rather than left with whatever was there before.
     const QRect block =
-        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, FFrameBitmap.Width(), FFrameBitmap.Height()));
+        QRect(QPoint(0, 0), kMapBlock).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
     const QRegion uncovered = QRegion(m_map->rect()).subtracted(block);
     for (const QRect& rect : uncovered)
         painter.fillRect(rect, Qt::black);
     SmoothAtFractionalScale(painter, m_map->devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(FFrameBitmap)), block);
+    painter.drawImage(QPoint(0, 0), BitmapImage(std::as_const(m_frameBitmap)), block);
 }

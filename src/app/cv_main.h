@@ -33,6 +33,7 @@ class ClockUpdater;
 class LocalClock;
 class LocaleFormats;
 class NetTime;
+class NtpClient;
 class NotificationArea;
 class PictureButton;
 class QtWorker;
@@ -76,7 +77,7 @@ public:
     // The label time ("t") of a displayed city at the latest tick.
     std::string MapCityTimeText(const TMapCity& city) const;
     // The map frame last drawn (meaningful once State().MapReady), and the size of the map area.
-    const Bitmap& FrameBitmap() const { return FFrameBitmap; }
+    const Bitmap& FrameBitmap() const { return m_frameBitmap; }
     QSize MapSize() const;
 
     // Published handlers, named after their components and events.
@@ -132,6 +133,7 @@ private:
     MainServices m_services;
     std::unique_ptr<MessagePump> m_queryPump; // the waits of the query, on its worker thread
     std::unique_ptr<NetTime> m_netTime;
+    std::unique_ptr<NtpClient> m_ntpClient;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
     std::unique_ptr<MainWindowRules> m_rules;
@@ -142,8 +144,8 @@ private:
     // The map pictures (the window's hidden images), the composed view, the frame shown, the
     // geometry of the view (its size, ViewLonShift, ViewLatShift) and the lettering of the map.
     MapPictureStore m_mapPictures;
-    Bitmap FViewBitmap;
-    Bitmap FFrameBitmap;
+    Bitmap m_viewBitmap;
+    Bitmap m_frameBitmap;
     MapGeometry m_mapGeometry;
     QtTextRenderer m_mapText;
     SunShadow m_sunShadow;

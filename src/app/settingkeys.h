@@ -12,6 +12,7 @@
 
 #include "app/utils.h"
 #include "base/datetime.h"
+#include "timesync/timequery.h"
 #include "timesync/updatepolicy.h"
 #include "worldmap/mapviews.h"
 #include "worldmap/textrenderer.h"
@@ -124,6 +125,7 @@ inline constexpr Setting<TextKind>                   kTimeServer{kClock,   "Time
 inline constexpr Setting<DecimalKind>                kLastUpdate{kClock,   "Last update", 32,  0.0};
 inline constexpr Setting<NumberedKind<UpdateTypeId>> kUpdateType{kClock,   "Update type", 16,  UpdateTypeId::Manually};
 inline constexpr Setting<TextKind>                   kLog       {kClock,   "Log",         128, "No information available"};
+inline constexpr Setting<NumberedKind<TimeProtocol>> kProtocol  {kClock,   "Protocol",    16,  TimeProtocol::Time};
 // clang-format on
 
 // The key's value in fileName, or its default when the key is absent or unreadable as its kind.

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -226,8 +227,6 @@ void TcvSettings::CreateClockPage()
         Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21), tr("Name of the Internet time server"));
     m_cbTimeServers->setEditable(true);
     m_cbTimeServers->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* server : kTimeServerList)
-        m_cbTimeServers->addItem(QString::fromLatin1(server));
     // A longer name would be cut when the settings file is read back.
     m_cbTimeServers->lineEdit()->setMaxLength(static_cast<int>(kMaxTimeServerLength));
     m_cbTimeServers->lineEdit()->setAccessibleName(m_cbTimeServers->accessibleName());
@@ -240,6 +239,31 @@ void TcvSettings::CreateClockPage()
     m_btnInfo->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_btnInfo->setIconSize(QSize(16, 16));
     connect(m_btnInfo, &QToolButton::clicked, this, &TcvSettings::btnInfoClick);
+
+    Caption(box, "Label8", QPoint(32, 154), tr("Ask it with:"));
+    m_cbProtocol = Place(new QComboBox(box), "cbProtocol", QRect(144, 152, 185, 21),
+                         tr("How the time server is asked: NTS proves that the answer comes from the server"));
+    // In the order of the stored numbers.
+    m_cbProtocol->addItem(tr("Time protocol (RFC 868)"));
+    m_cbProtocol->addItem(tr("NTP"));
+    m_cbProtocol->addItem(tr("NTS (authenticated NTP)"));
+    connect(m_cbProtocol, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        m_model.ChooseProtocol(TimeProtocol{index});
+        ShowTimeServers();
+    });
+}
+
+void TcvSettings::ShowTimeServers()
+{
+    // The items change under the text: the text is the model's, whatever the list offers.
+    const QString server = QString::fromStdString(m_model.timeServer);
+    const QSignalBlocker quiet(m_cbTimeServers);
+    m_cbTimeServers->clear();
+    for (const char* choice : TimeServerChoices(m_model.Protocol()))
+        m_cbTimeServers->addItem(QString::fromLatin1(choice));
+    m_cbTimeServers->setEditText(server);
 }
 
 void TcvSettings::CreateMapPage()
@@ -360,7 +384,9 @@ void TcvSettings::FillFromModel()
     m_cbTimeZones->setChecked(useTimeZones);
     if (updateType)
         m_updateButtons[ButtonIndex(*updateType)]->setChecked(true);
-    m_cbTimeServers->setEditText(QString::fromStdString(server));
+    m_cbProtocol->setCurrentIndex(static_cast<int>(m_model.Protocol()));
+    m_model.timeServer = server;
+    ShowTimeServers();
     m_cbShadow->setChecked(showShadow);
     if (mapView)
         m_mapButtons[ButtonIndex(*mapView)]->setChecked(true);
@@ -373,6 +399,7 @@ void TcvSettings::rbNeverClick(QAbstractButton* sender)
     if (sender->isChecked())
         m_model.CheckUpdateType(UpdateTypeId::Never);
     m_cbTimeServers->setEnabled(m_model.ServerEnabled());
+    m_cbProtocol->setEnabled(m_model.ServerEnabled());
 }
 
 void TcvSettings::AutomaticallyClick(QAbstractButton* sender)
@@ -380,6 +407,7 @@ void TcvSettings::AutomaticallyClick(QAbstractButton* sender)
     if (sender->isChecked())
         m_model.CheckUpdateType(UpdateTypeId{sender->property("tag").toInt()});
     m_cbTimeServers->setEnabled(m_model.ServerEnabled());
+    m_cbProtocol->setEnabled(m_model.ServerEnabled());
 }
 
 void TcvSettings::btnInfoClick()

@@ -54,6 +54,8 @@ private:
     void CreateAboutPage();
     void CreateButtons();
     void FillFromModel();
+    // Fills the server box's list for the protocol chosen, keeping the text.
+    void ShowTimeServers();
     void ShowAllCities();
     void ShowDisplayCities();
     // The city of a list entry, as the model spells it.
@@ -68,6 +70,7 @@ private:
     QCheckBox* m_cbTimeZones = nullptr;
     std::array<QRadioButton*, kUpdateTypes.size()> m_updateButtons{}; // by the row of kUpdateTypes
     QComboBox* m_cbTimeServers = nullptr;
+    QComboBox* m_cbProtocol = nullptr;
     QToolButton* m_btnInfo = nullptr;
     std::array<QRadioButton*, kMapViews.size()> m_mapButtons{}; // by the row of kMapViews
     QCheckBox* m_cbShadow = nullptr;

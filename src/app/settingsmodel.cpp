@@ -40,6 +40,32 @@ void InsertSorted(TStrings& list, const std::string& name)
 
 } // namespace
 
+std::span<const char* const> TimeServerChoices(TimeProtocol protocol)
+{
+    switch (protocol) {
+    case TimeProtocol::Ntp:
+        return kNtpServerList;
+    case TimeProtocol::Nts:
+        return kNtsServerList;
+    case TimeProtocol::Time:
+        break;
+    }
+    return kTimeServerList;
+}
+
+const char* DefaultTimeServer(TimeProtocol protocol)
+{
+    switch (protocol) {
+    case TimeProtocol::Ntp:
+        return settings_file::kDefaultNtpServer;
+    case TimeProtocol::Nts:
+        return settings_file::kDefaultNtsServer;
+    case TimeProtocol::Time:
+        break;
+    }
+    return settings_file::kTimeServer.fallback;
+}
+
 bool CityNameLess(const std::string& a, const std::string& b)
 {
     const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -58,8 +84,8 @@ bool SameCityName(const std::string& a, const std::string& b)
 SettingsModel::SettingsModel(const MainState& state, const TStrings& cityTable, WorldCitySource* worldCities)
     : trayMode(state.TrayMode), showShadow(state.ShowShadow), useTimeZones(state.UseTimeZones),
       timeServer(state.TimeServer), font{state.MapFontName, state.MapFontSize, state.MapFontStyle},
-      m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_allCities(CityChoiceNames(cityTable)),
-      m_worldReading(ReadWorldCities(worldCities, cityTable))
+      m_iniFileName(state.IniFileName), m_citySection(state.CitySection), m_protocol(state.Protocol),
+      m_allCities(CityChoiceNames(cityTable)), m_worldReading(ReadWorldCities(worldCities, cityTable))
 {
     // A table may name a city twice; the list offers it once.
     std::sort(m_allCities.begin(), m_allCities.end(), CityNameLess);
@@ -81,6 +107,18 @@ void SettingsModel::CheckUpdateType(UpdateTypeId type)
     m_updateType = type;
     // "Never" needs no server.
     m_serverEnabled = type != UpdateTypeId::Never;
+}
+
+void SettingsModel::ChooseProtocol(TimeProtocol protocol)
+{
+    const auto offered = [this](TimeProtocol by) {
+        const auto list = TimeServerChoices(by);
+        return std::find(list.begin(), list.end(), timeServer) != list.end();
+    };
+    const bool fromList = offered(m_protocol);
+    m_protocol = protocol;
+    if (fromList && !offered(protocol))
+        timeServer = DefaultTimeServer(protocol);
 }
 
 void SettingsModel::CheckMapView(MapViewId view)
@@ -223,6 +261,7 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
     state.UseTimeZones = useTimeZones;
     // Whatever the update mode: the server is kept for when it is wanted again.
     state.TimeServer = timeServer;
+    state.Protocol = m_protocol;
 
     // One save: every key of the dialog under one lock, off the window's thread.
     inifile::Changes changes = settings_file::ChoiceChanges(state);

@@ -24,6 +24,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,28 @@ inline constexpr std::size_t kMaxTimeServerLength = 31;
 // Sizes the map-font dialog offers, points.
 inline constexpr int kMinMapFontPoints = 5;
 inline constexpr int kMaxMapFontPoints = 10;
-// The drop-down list of the server box, alphabetical: public hosts that answer the Time protocol
-// on TCP port 37.
+// The drop-down lists of the server box, alphabetical. Public hosts that answer the Time protocol
+// on TCP port 37:
 inline constexpr std::array<const char*, 7> kTimeServerList{
     "time-a-g.nist.gov", "time-a-wwv.nist.gov", "time-b-g.nist.gov",    "time-b-wwv.nist.gov",
     "time-c-g.nist.gov", "time.nist.gov",       "utcnist.colorado.edu",
 };
+// ... public NTP services (UDP 123):
+inline constexpr std::array<const char*, 4> kNtpServerList{
+    "pool.ntp.org",
+    "time.cloudflare.com",
+    "time.nist.gov",
+    "time.windows.com",
+};
+// ... and public NTS services (key exchange on TCP 4460), run by national time laboratories and
+// by operators of large networks:
+inline constexpr std::array<const char*, 5> kNtsServerList{
+    "nts.netnod.se", "ntppool1.time.nl", "ptbtime1.ptb.de", "ptbtime2.ptb.de", "time.cloudflare.com",
+};
+
+// The servers offered for a protocol, and the one put in the box when the protocol is chosen.
+std::span<const char* const> TimeServerChoices(TimeProtocol protocol);
+const char* DefaultTimeServer(TimeProtocol protocol);
 
 // The lettering font as the dialog holds it.
 struct MapFontChoice {
@@ -78,6 +95,10 @@ public:
     // none.
     std::optional<UpdateTypeId> UpdateType() const { return m_updateType; }
     std::optional<MapViewId> MapView() const { return m_mapView; }
+    TimeProtocol Protocol() const { return m_protocol; }
+    // Chooses the protocol; a server taken from the old protocol's list that the new one does not
+    // offer becomes the new one's default, while a name the user typed is kept.
+    void ChooseProtocol(TimeProtocol protocol);
 
     // Checking a radio button, with its click event. A type or view with no row in its table does
     // nothing. A new map view reloads the displayed list from the settings file, dropping edits.
@@ -129,6 +150,7 @@ private:
     std::string m_iniFileName;
     std::string m_citySection;
     std::optional<UpdateTypeId> m_updateType;
+    TimeProtocol m_protocol = TimeProtocol::Time;
     std::optional<MapViewId> m_mapView;
     bool m_serverEnabled = true;
     TStrings m_allCities;

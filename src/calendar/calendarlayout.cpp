@@ -41,8 +41,38 @@ CalendarNames ReadCalendarNames(const LocaleFormats& formats)
     for (int month = 1; month <= 12; ++month)
         names.months[static_cast<size_t>(month - 1)] = formats.LongMonthName(month);
     for (int day = 1; day <= 7; ++day)
+    {
+        names.spokenWeekdays[static_cast<size_t>(day - 1)] = formats.ShortDayName(day);
         names.weekdays[static_cast<size_t>(day - 1)] = FirstCharacters(formats.ShortDayName(day), 2);
+    }
     return names;
+}
+
+CalendarDay CalendarDayOf(TDateTime now)
+{
+    const auto date = DecodeDate(now);
+    return {date.year, date.month, date.day};
+}
+
+namespace {
+
+// The column (0 = Sunday) of the month's first day.
+int FirstColumn(int year, int month)
+{
+    return DayOfWeek(EncodeDate(year, month, 1)) - 1;
+}
+
+} // namespace
+
+int WeeksInMonth(int year, int month)
+{
+    return (FirstColumn(year, month) + DaysInMonth(year, month) + 6) / 7;
+}
+
+int DayInCell(int year, int month, int row, int column)
+{
+    const int day = row * 7 + column - FirstColumn(year, month) + 1;
+    return column >= 0 && column < 7 && day >= 1 && day <= DaysInMonth(year, month) ? day : 0;
 }
 
 CalendarGrid GridFromLabels(const CalendarCanvas& canvas)
@@ -52,7 +82,7 @@ CalendarGrid GridFromLabels(const CalendarCanvas& canvas)
             canvas.MonthLabel(5).top - first.top};
 }
 
-void DrawYear(CalendarCanvas& canvas, int year, const CalendarNames& names)
+void DrawYear(CalendarCanvas& canvas, int year, const CalendarNames& names, CalendarDay today)
 {
     canvas.SetYearCaption(std::to_string(year));
     for (int month = 1; month <= 12; ++month)
@@ -62,10 +92,11 @@ void DrawYear(CalendarCanvas& canvas, int year, const CalendarNames& names)
         return;
     const CalendarGrid grid = GridFromLabels(canvas);
     for (int month = 1; month <= 12; ++month)
-        DrawMonth(canvas, grid, month, year, names);
+        DrawMonth(canvas, grid, month, year, names, today);
 }
 
-void DrawMonth(CalendarCanvas& canvas, const CalendarGrid& grid, int month, int year, const CalendarNames& names)
+void DrawMonth(CalendarCanvas& canvas, const CalendarGrid& grid, int month, int year, const CalendarNames& names,
+               CalendarDay today)
 {
     const int left = grid.left + (month - 1) % 4 * grid.columnPitch;
     const int top = grid.top + (month - 1) / 4 * grid.rowPitch;
@@ -92,6 +123,8 @@ void DrawMonth(CalendarCanvas& canvas, const CalendarGrid& grid, int month, int 
             y += cellHeight;
             x = firstX;
         }
+        if (today == CalendarDay{year, month, day})
+            canvas.MarkDay(x - cellWidth / 2, y, cellWidth, cellHeight);
         CentredOut(canvas, x, y, std::to_string(day));
         x += cellWidth;
     }

@@ -1,6 +1,7 @@
 #include "calendar/uCalendar.h"
 
 #include "components/fixeddialog.h"
+#include "calendar/monthtable.h"
 #include "components/picturebutton.h"
 
 #include <QGuiApplication>
@@ -66,8 +67,8 @@ QPixmap ArrowPicture(int direction)
 // The window's own canvas and labels, as the layout asks for them.
 class FormCanvas final : public CalendarCanvas {
 public:
-    FormCanvas(QPainter& painter, const std::array<QLabel*, 12>& months, QLabel* year, QLabel* yearShadow)
-        : m_painter(painter), m_months(months), m_year(year), m_yearShadow(yearShadow)
+    FormCanvas(QPainter& painter, const std::array<QLabel*, 12>& months, QLabel* year)
+        : m_painter(painter), m_months(months), m_year(year)
     {
         m_painter.setPen(Qt::black);
         m_painter.setBackgroundMode(Qt::TransparentMode);
@@ -81,7 +82,12 @@ public:
     void SetYearCaption(const std::string& text) override
     {
         SetCaption(m_year, text);
-        SetCaption(m_yearShadow, text);
+        // Its black shadow, two pixels right and down, is painted under it: a second label would
+        // give a screen reader the year twice.
+        m_painter.save();
+        m_painter.setFont(m_year->font());
+        m_painter.drawText(m_year->geometry().translated(2, 2), Qt::AlignHCenter | Qt::AlignTop, m_year->text());
+        m_painter.restore();
     }
     void SetMonthCaption(int month, const std::string& text) override { SetCaption(Label(month), text); }
     void SetBold(bool bold) override
@@ -98,6 +104,16 @@ public:
     {
         m_painter.drawText(x, y + m_painter.fontMetrics().ascent(), QString::fromStdString(text));
     }
+    void MarkDay(int x, int y, int width, int height) override
+    {
+        // The read-out's aqua behind the number, ringed in dark blue.
+        m_painter.save();
+        m_painter.setRenderHint(QPainter::Antialiasing);
+        m_painter.setPen(QPen(QColor(0, 0, 128), 1.2));
+        m_painter.setBrush(QColor(128, 255, 255));
+        m_painter.drawRoundedRect(QRectF(x + 0.5, y - 0.5, width - 1, height), 4, 4);
+        m_painter.restore();
+    }
 
 private:
     QLabel* Label(int month) const { return m_months[static_cast<size_t>(month - 1)]; }
@@ -112,7 +128,6 @@ private:
     QPainter& m_painter;
     const std::array<QLabel*, 12>& m_months;
     QLabel* m_year;
-    QLabel* m_yearShadow;
 };
 
 } // namespace
@@ -146,10 +161,16 @@ void TcvCalendar::CreateComponents()
         label->setObjectName(QStringLiteral("Label%1").arg(n));
         m_monthLabels[static_cast<size_t>(n - 1)] = label;
     }
+    // The month tables a screen reader reads, over the days the layout paints in cells of 18 × 15
+    // pixels, below each month's label.
+    for (int n = 1; n <= 12; ++n) {
+        const QRect label = m_monthLabels[static_cast<size_t>(n - 1)]->geometry();
+        auto* table = new MonthTable(this, n, m_names, QSize(18, 15));
+        table->move(label.left(), label.bottom() + 1 + 2);
+        m_monthTables[static_cast<size_t>(n - 1)] = table;
+    }
     // The aqua year over its black shadow, two pixels right and down.
     const QFont yearFont = ArialFont(32, true, true);
-    m_lbYear_s = CaptionLabel(this, QRect(240, 0, 110, 32), yearFont, Qt::black);
-    m_lbYear_s->setObjectName(QStringLiteral("lbYear_s"));
     m_lbYear = CaptionLabel(this, QRect(238, -2, 110, 32), yearFont, Qt::cyan);
     m_lbYear->setObjectName(QStringLiteral("lbYear"));
 
@@ -165,7 +186,18 @@ void TcvCalendar::CreateComponents()
 
 void TcvCalendar::FormCreate(const LocalClock& clock)
 {
+    m_today = CalendarDayOf(clock.Now());
     m_calendarYear = CalendarYearOf(clock.Now());
+    YearShown();
+}
+
+void TcvCalendar::YearShown()
+{
+    // At the first and the last year the arrow that would leave them is greyed out and Tab passes it.
+    m_leftBtn->setEnabled(PagedCalendarYear(m_calendarYear, -1) != m_calendarYear);
+    m_rightbtn->setEnabled(PagedCalendarYear(m_calendarYear, +1) != m_calendarYear);
+    for (MonthTable* table : m_monthTables)
+        table->ShowYear(m_calendarYear, m_today);
 }
 
 void TcvCalendar::LeftBtnClick()
@@ -184,6 +216,7 @@ void TcvCalendar::PageYear(int step)
     if (year == m_calendarYear)
         return;
     m_calendarYear = year;
+    YearShown();
     update();
 }
 
@@ -208,6 +241,6 @@ void TcvCalendar::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.setFont(font());
-    FormCanvas canvas(painter, m_monthLabels, m_lbYear, m_lbYear_s);
-    DrawYear(canvas, m_calendarYear, m_names);
+    FormCanvas canvas(painter, m_monthLabels, m_lbYear);
+    DrawYear(canvas, m_calendarYear, m_names, m_today);
 }

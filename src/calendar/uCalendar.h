@@ -10,6 +10,7 @@
 #include <array>
 
 class QLabel;
+class MonthTable;
 class PictureButton;
 
 class TcvCalendar final : public QDialog {
@@ -33,11 +34,14 @@ private:
     void CreateComponents();
     void FormCreate(const LocalClock& clock);
     void PageYear(int step);
+    // The arrows and the month tables follow the year shown.
+    void YearShown();
 
     int m_calendarYear = kFirstCalendarYear;
     CalendarNames m_names;
     std::array<QLabel*, 12> m_monthLabels{};
-    QLabel* m_lbYear_s = nullptr;
+    std::array<MonthTable*, 12> m_monthTables{};
+    CalendarDay m_today; // marked when its year is shown
     QLabel* m_lbYear = nullptr;
     PictureButton* m_leftBtn = nullptr;
     PictureButton* m_rightbtn = nullptr;

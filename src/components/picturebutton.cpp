@@ -48,6 +48,13 @@ void PictureButton::keyPressEvent(QKeyEvent* event)
         animateClick();
         return;
     }
+    // The arrows belong to the window (the calendar pages its years with them), not to moving the
+    // focus between buttons.
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right || event->key() == Qt::Key_Up ||
+        event->key() == Qt::Key_Down) {
+        event->ignore();
+        return;
+    }
     QAbstractButton::keyPressEvent(event);
 }
 

@@ -23,40 +23,40 @@ TTrayIcon::TTrayIcon(NotificationArea& area) : m_area(area)
 
 TTrayIcon::~TTrayIcon()
 {
-    if (FActive)
+    if (m_active)
         SetActive(false);
     m_area.SetReceiver({});
 }
 
 void TTrayIcon::SetActive(bool active)
 {
-    if (active == FActive)
+    if (active == m_active)
         return;
     if (active ? AddIcon() : DeleteIcon())
-        FActive = active;
+        m_active = active;
 }
 
 void TTrayIcon::SetIcon(const TIcon& icon)
 {
-    if (&icon == &FIcon)
+    if (&icon == &m_icon)
         return;
-    FIcon = icon;
-    if (FActive)
+    m_icon = icon;
+    if (m_active)
         ModifyIcon();
 }
 
 void TTrayIcon::SetToolTip(const std::string& tip)
 {
-    if (tip == FToolTip)
+    if (tip == m_toolTip)
         return;
-    FToolTip = tip;
-    if (FActive)
+    m_toolTip = tip;
+    if (m_active)
         ModifyIcon();
 }
 
 void TTrayIcon::WMTrayNotify(std::uint32_t id, std::uint32_t message)
 {
-    if ((id & 0xFFFF) != FIconID || !OnClick)
+    if ((id & 0xFFFF) != m_iconId || !OnClick)
         return;
     const ScreenPoint cursor = m_area.CursorPos();
     // Releases only: a double-click reports its own message, which is no click, and then a release,
@@ -70,16 +70,16 @@ void TTrayIcon::WMTrayNotify(std::uint32_t id, std::uint32_t message)
 NotifyIconData TTrayIcon::FillIconData() const
 {
     NotifyIconData data;
-    data.id = FIconID;
-    data.icon = FIcon;
-    data.tip = FirstCharacters(FToolTip, kNotifyTipLength);
+    data.id = m_iconId;
+    data.icon = m_icon;
+    data.tip = FirstCharacters(m_toolTip, kNotifyTipLength);
     return data;
 }
 
 bool TTrayIcon::AddIcon()
 {
-    FIconData = FillIconData();
-    return m_area.Add(FIconData);
+    m_iconData = FillIconData();
+    return m_area.Add(m_iconData);
 }
 
 bool TTrayIcon::ModifyIcon()
@@ -90,5 +90,5 @@ bool TTrayIcon::ModifyIcon()
 
 bool TTrayIcon::DeleteIcon()
 {
-    return m_area.Delete(FIconData);
+    return m_area.Delete(m_iconData);
 }

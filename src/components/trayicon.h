@@ -26,16 +26,16 @@ public:
 
     // True while the icon is in the area. Becomes true only when the add succeeds and false only
     // when the delete succeeds; a refused call leaves it as it was and a later write tries again.
-    bool Active() const { return FActive; }
+    bool Active() const { return m_active; }
     void SetActive(bool active);
 
     // Writing copies the picture (nothing happens for the owned icon itself); while active the area
     // is updated at once.
-    const TIcon& Icon() const { return FIcon; }
+    const TIcon& Icon() const { return m_icon; }
     void SetIcon(const TIcon& icon);
 
     // The whole text; the area gets its first 63 characters. An equal text changes nothing.
-    const std::string& ToolTip() const { return FToolTip; }
+    const std::string& ToolTip() const { return m_toolTip; }
     void SetToolTip(const std::string& tip);
 
     ClickEvent OnClick;
@@ -51,9 +51,9 @@ private:
     bool DeleteIcon();
 
     NotificationArea& m_area;
-    NotifyIconData FIconData; // as filled for the last add; the delete uses it unchanged
-    bool FActive = false;
-    TIcon FIcon;
-    std::string FToolTip;
-    const std::uint32_t FIconID = 0;
+    NotifyIconData m_iconData; // as filled for the last add; the delete uses it unchanged
+    bool m_active = false;
+    TIcon m_icon;
+    std::string m_toolTip;
+    const std::uint32_t m_iconId = 0;
 };

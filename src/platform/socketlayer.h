@@ -1,15 +1,17 @@
-// Platform service: the stream-socket layer the time query talks through: a counted start and
-// clean-up of the layer, host and service lookups, one-byte receives. The count is the query's own
+// Platform service: the socket layer the time queries talk through: a counted start and clean-up
+// of the layer, host and service lookups, TCP streams read one byte at a time, and UDP datagrams. The count is the query's own
 // rule, not only Windows': its stop releases the layer round by round until the layer says no start
 // is left, so a start leaked anywhere in the process is released too. POSIX has no layer to start and
 // only keeps the count. Addresses and ports travel in network byte order. Implementations report
 // failures through LastError with the codes below, whatever the platform's own codes are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kNoSocket = -1;
@@ -25,11 +27,21 @@ constexpr int kOther = 10022;          // any other failure
 
 // What one receive of a single byte ended with.
 enum class ReceiveResult {
-    Byte,    // one byte arrived
+    Byte,    // one byte arrived (from ReceiveFrom: one datagram)
     Closed,  // the peer has closed its side: no data, no error
     Failed,  // the receive reported an error (in LastError)
     Waiting, // nothing arrived within the wait; the connection is still open
 };
+
+// One UDP datagram as it came, with its sender (address and port in host order).
+struct Datagram {
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+};
+
+// Datagrams longer than this are cut to it when received.
+inline constexpr std::size_t kMaxDatagramBytes = 2048;
 
 class SocketLayer {
 public:
@@ -66,6 +78,21 @@ public:
     virtual void Shutdown(SocketHandle socket) = 0;
     // Closes the socket and releases its handle.
     virtual void Close(SocketHandle socket) = 0;
+
+    // A new IPv4 UDP socket, or kNoSocket (reason in LastError). A layer without datagrams has none.
+    virtual SocketHandle OpenDatagram() { return kNoSocket; }
+    // Sends bytes as one datagram to address:port. 0, or -1 with the reason in LastError.
+    virtual int SendTo(SocketHandle /*socket*/, std::uint32_t /*address*/, std::uint16_t /*port*/,
+                       const std::vector<std::uint8_t>& /*bytes*/)
+    {
+        return -1;
+    }
+    // Receives one datagram from anyone, waiting at most waitMs milliseconds: Byte when one came
+    // (in datagram, at most kMaxDatagramBytes of it), Waiting when none did, Failed on an error.
+    virtual ReceiveResult ReceiveFrom(SocketHandle /*socket*/, Datagram& /*datagram*/, int /*waitMs*/)
+    {
+        return ReceiveResult::Failed;
+    }
 };
 
 // The socket layer of this computer.

@@ -4,6 +4,7 @@
 #include "platform/localclock.h"
 #include "platform/tickcounter.h"
 #include "timesync/nettime.h"
+#include "timesync/ntpclient.h"
 
 #include <algorithm>
 #include <array>
@@ -34,7 +35,28 @@ std::string OutcomeMessage(const UpdateOutcome& outcome)
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
-    return "Unable to access server " + outcome.server;
+    const std::string reason = QueryFailureText(outcome.failure, outcome.detail);
+    return "Unable to access server " + outcome.server + (reason.empty() ? "" : " (" + reason + ")");
+}
+
+QueryAnswer ClockUpdater::Ask(Services& services, const UpdateAsk& ask)
+{
+    QueryAnswer answer;
+    switch (ask.protocol) {
+    case TimeProtocol::Time:
+        answer.serverTime = services.net.NetworkTime(ask.server, services.service);
+        answer.replyTick = services.net.ReplyTick();
+        answer.failure = answer.serverTime == 0.0 ? QueryFailure::NoAnswer : QueryFailure::None;
+        return answer;
+    case TimeProtocol::Ntp:
+        if (services.ntp)
+            return AnswerOf(services.ntp->Query(ask.server, services.ntpService));
+        break;
+    case TimeProtocol::Nts:
+        break;
+    }
+    answer.failure = QueryFailure::Unavailable;
+    return answer;
 }
 
 ClockUpdater::ClockUpdater(Services services, Hooks hooks) : m_services(std::move(services)), m_hooks(std::move(hooks))
@@ -52,13 +74,7 @@ bool ClockUpdater::UpdateSystemClock(const UpdateAsk& ask, TDateTime& lastUpdate
     if (m_hooks.busyCursor)
         m_hooks.busyCursor(true);
 
-    NetTime& net = m_services.net;
-    auto query = [&net, server = ask.server, service = m_services.service] {
-        QueryAnswer answer;
-        answer.serverTime = net.NetworkTime(server, service);
-        answer.replyTick = net.ReplyTick();
-        return answer;
-    };
+    auto query = [services = m_services, ask]() mutable { return Ask(services, ask); };
     auto done = [this, ask](const QueryAnswer& answer) { Finish(ask, answer); };
     if (m_hooks.runQuery)
         m_hooks.runQuery(std::move(query), std::move(done));
@@ -71,8 +87,8 @@ void ClockUpdater::Finish(const UpdateAsk& ask, const QueryAnswer& answer)
 {
     const TDateTime now = m_services.clock.Now();
     using Result = UpdateOutcome::Result;
-    UpdateOutcome outcome{Result::ServerUnreachable, ask.server, {}, now};
-    if (answer.serverTime != 0.0) {
+    UpdateOutcome outcome{Result::ServerUnreachable, ask.server, answer.failure, answer.detail, {}, now};
+    if (answer.failure == QueryFailure::None && answer.serverTime != 0.0) {
         // The reply is as old as the close and the stop that followed it, and the hand-back: the
         // server's time is carried forward by that much, or the clock would be set at least 1.2 s slow.
         const std::int32_t sinceReply = ElapsedMs(answer.replyTick, m_services.ticks.Now());

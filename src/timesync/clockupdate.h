@@ -1,5 +1,5 @@
 // Setting the computer's clock from the time server, and recording how it went. One attempt asks
-// the server (NetworkTime), sets the clock, and writes the outcome to the settings file as a log
+// the server with the protocol chosen (the Time protocol's NetworkTime, NTP or NTS), sets the clock, and writes the outcome to the settings file as a log
 // line and the time of the attempt; only a request from the "Set Clock" button is also reported to
 // the user. The window supplies the wait cursor, the message box and where the query runs through
 // Hooks.
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "base/datetime.h"
+#include "timesync/timequery.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,8 @@
 class ClockSetter;
 class LocalClock;
 class NetTime;
+class NtpClient;
+class NtsClient;
 class TickCounter;
 
 // Who asked for the update.
@@ -47,6 +50,8 @@ struct UpdateOutcome {
     };
     Result result = Result::ServerUnreachable;
     std::string server;     // as asked for
+    QueryFailure failure = QueryFailure::NoAnswer; // with ServerUnreachable: why
+    std::string detail;                            // ... and what QueryFailureText adds
     std::string correction; // CorrectionText of the change, when the clock was set
     TDateTime recorded = 0.0; // the stamp of the log line and the "Last update": the server's time
                               // when the clock was set, else the clock's
@@ -54,15 +59,10 @@ struct UpdateOutcome {
     MessageIcon Icon() const { return result == Result::ClockSet ? MessageIcon::Information : MessageIcon::Exclamation; }
 };
 
-// The outcome in English, as the log keeps it: "Unable to access server <server>", "Clock updated
-// using <server>  (Correction: <correction> seconds)" or "Unable to update system clock".
+// The outcome in English, as the log keeps it: "Unable to access server <server>" (followed by
+// " (<reason>)" when a reply was refused, see QueryFailureText), "Clock updated using <server>
+// (Correction: <correction> seconds)" or "Unable to update system clock".
 std::string OutcomeMessage(const UpdateOutcome& outcome);
-
-// What a query brought back, handed from wherever it ran to the attempt that asked for it.
-struct QueryAnswer {
-    TDateTime serverTime = 0.0;  // local date-time, or 0.0 when no time was obtained
-    std::uint32_t replyTick = 0; // tick count (ms) when the reply's last byte came
-};
 
 // Runs query and hands its answer to done, on the thread that called. The default runs it at once;
 // the program runs it on a worker thread and calls done later from its event loop.
@@ -74,6 +74,7 @@ struct UpdateAsk {
     TDateTime tickTime = 0.0; // the tick that asks
     std::string server;       // host name or dotted IPv4 address
     UpdateRequester requester = UpdateRequester::Timer;
+    TimeProtocol protocol = TimeProtocol::Time;
 };
 
 class ClockUpdater {
@@ -84,6 +85,9 @@ public:
         const LocalClock& clock;
         const TickCounter& ticks;
         std::string service = "37"; // the Time protocol's port
+        NtpClient* ntp = nullptr;   // absent: NTP fails as unavailable
+        NtsClient* nts = nullptr;   // absent (a build without NTS): NTS fails as unavailable
+        std::string ntpService = "123";
     };
     struct Hooks {
         std::function<void(bool busy)> busyCursor;                                // hourglass on, then off
@@ -104,6 +108,8 @@ public:
     bool Busy() const { return m_busy; }
 
 private:
+    // The query of the protocol asked for, run wherever the runner runs it.
+    static QueryAnswer Ask(Services& services, const UpdateAsk& ask);
     void Finish(const UpdateAsk& ask, const QueryAnswer& answer);
 
     Services m_services;

@@ -112,7 +112,7 @@ std::optional<std::uint32_t> NetTime::ResolveAddress(const std::string& host)
     return m_services.sockets.LookupHost(host);
 }
 
-std::optional<std::uint16_t> NetTime::ResolvePort(const std::string& service)
+std::optional<std::uint16_t> NetTime::ResolvePort(const std::string& service, const std::string& protocol)
 {
     int number = 0;
     const char* first = service.data();
@@ -120,7 +120,7 @@ std::optional<std::uint16_t> NetTime::ResolvePort(const std::string& service)
     const auto [end, error] = std::from_chars(first, last, number);
     const bool isNumber = error == std::errc{} && end == last;
     if (!isNumber || number <= 0)
-        return m_services.sockets.ServiceByName(service, "tcp");
+        return m_services.sockets.ServiceByName(service, protocol);
     if (number > 0xFFFF)
         return std::nullopt;
     const auto port = static_cast<std::uint16_t>(number);

@@ -85,6 +85,16 @@ public:
     // TimeZoneBias of this module's zone, days.
     double TimeZoneBias() const;
 
+    // The address of a host: a dotted IPv4 address as it is, else the first one of a name lookup.
+    std::optional<std::uint32_t> ResolveAddress(const std::string& host);
+    // The port of a service text: a port number (checked against the services database), or a
+    // name looked up for protocol ("tcp" or "udp").
+    std::optional<std::uint16_t> ResolvePort(const std::string& service, const std::string& protocol = "tcp");
+
+    // The services, for the other queries that share this module's start of the socket layer.
+    SocketLayer& Sockets() { return m_services.sockets; }
+    const TickCounter& Ticks() const { return m_services.ticks; }
+
     bool SocketsStarted() const { return m_socketsStarted; }
     bool TimedOut() const { return m_timedOut; }
     bool ReadFailed() const { return m_readFailed; }
@@ -92,8 +102,6 @@ public:
     std::uint32_t ReplyTick() const { return m_replyTick; }
 
 private:
-    std::optional<std::uint32_t> ResolveAddress(const std::string& host);
-    std::optional<std::uint16_t> ResolvePort(const std::string& service);
     ReceiveResult ReceiveWithin(SocketHandle socket, std::uint8_t& byte, std::uint32_t start, int timeoutMs);
 
     NetTimeServices m_services;

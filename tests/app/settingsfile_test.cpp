@@ -266,12 +266,33 @@ TEST_F(SettingsFile, ClockSettingsFallBackSoundly)
     EXPECT_EQ(state.LastUpdate, 0.0);
     EXPECT_EQ(state.UpdateType, UpdateTypeId::Manually);
     EXPECT_EQ(state.TimeServer, settings_file::kTimeServer.fallback);
+    // A file from before the protocol could be chosen keeps the Time protocol.
+    EXPECT_EQ(state.Protocol, TimeProtocol::Time);
 
-    dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n");
+    dir.Write("chronivo.ini", "[Clock]\nLast update=46363.5833333333\nUpdate type=3\nTime server=127.0.0.1\n"
+                              "Protocol=1\n");
     settings_file::ReadClockSettings(state);
     EXPECT_DOUBLE_EQ(state.LastUpdate, 46363.5833333333);
     EXPECT_EQ(state.UpdateType, UpdateTypeId::WhileDialUp);
     EXPECT_EQ(state.TimeServer, "127.0.0.1");
+    EXPECT_EQ(state.Protocol, TimeProtocol::Ntp);
+    dir.Write("chronivo.ini", "[Clock]\nProtocol=3\n");
+    settings_file::ReadClockSettings(state);
+    EXPECT_EQ(state.Protocol, TimeProtocol::Time);
+}
+
+TEST_F(SettingsFile, FirstStartTakesItsProtocolAndKeepsItForTheNextStart)
+{
+    MainState state;
+    state.IniFileName = ini;
+    settings_file::ReadClockSettings(state);
+    EXPECT_EQ(state.Protocol, settings_file::kFirstStartProtocol);
+    EXPECT_EQ(state.TimeServer, settings_file::kFirstStartTimeServer);
+    MainState next;
+    next.IniFileName = ini;
+    settings_file::ReadClockSettings(next);
+    EXPECT_EQ(next.Protocol, settings_file::kFirstStartProtocol);
+    EXPECT_EQ(next.TimeServer, settings_file::kFirstStartTimeServer);
 }
 
 TEST_F(SettingsFile, CityListEndsAtTheFirstGapOrTheLimitAndIsTheSectionsOwn)

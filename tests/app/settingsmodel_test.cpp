@@ -178,8 +178,33 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
                                         "Font style=BU\nShow shadow=1\nTime zones=1\n"
-                                        "[Clock]\nUpdate type=1\nTime server=time.nist.gov\n"
+                                        "[Clock]\nUpdate type=1\nTime server=time.nist.gov\nProtocol=0\n"
                                         "[World Cities]\nCity 1=London, England\nCity 2=\n");
+}
+
+// A server picked from one protocol's list follows the protocol; a name the user typed stays.
+TEST_F(SettingsDialogRules, ChoosingAProtocolChangesOnlyAServerTakenFromTheList)
+{
+    struct Case {
+        const char* server;
+        TimeProtocol to;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"time-a-g.nist.gov", TimeProtocol::Nts, "time.cloudflare.com"},
+        {"time.nist.gov", TimeProtocol::Ntp, "time.nist.gov"}, // offered by both
+        {"ntp.example.org", TimeProtocol::Nts, "ntp.example.org"},
+    };
+    for (const Case& c : cases) {
+        state.TimeServer = c.server;
+        SettingsModel model = Open();
+        model.ChooseProtocol(c.to);
+        model.Apply(state);
+        EXPECT_EQ(state.TimeServer, c.expected) << c.server;
+        EXPECT_EQ(state.Protocol, c.to);
+        EXPECT_EQ(ReadIniString(state.IniFileName, "Clock", "Protocol", 16, ""),
+                  std::to_string(static_cast<int>(c.to)));
+    }
 }
 
 TEST_F(SettingsDialogRules, OkCopiesTheChoicesAndSaysWhatTheWindowMustRedo)

@@ -42,6 +42,7 @@ public:
     {
         texts.push_back({x + TextWidth(text) / 2, y, text, m_bold});
     }
+    void MarkDay(int x, int y, int width, int /*height*/) override { marks.push_back({x + width / 2, y, {}, false}); }
 
     // The days drawn (the regular texts), in the order drawn.
     std::vector<Placed> Days() const
@@ -54,6 +55,7 @@ public:
     std::string year;
     std::array<std::string, 12> months;
     std::vector<Placed> texts;
+    std::vector<Placed> marks;
 
 private:
     std::array<LabelPlace, 12> m_labels{};
@@ -191,6 +193,30 @@ TEST(CalendarLayout, AnotherLocaleChangesTheCaptionsNotTheLayout)
     // Two characters of each abbreviation, however many bytes they take.
     EXPECT_EQ(other.texts[0].text, "Κυ");
     EXPECT_EQ(other.texts[1].text, "Mi");
+}
+
+TEST(CalendarLayout, CellsOfTheMonthTablesAndTodaysMark)
+{
+    // February 2028 begins on a Tuesday and has 29 days in five weeks; February 2026 fills four.
+    EXPECT_EQ(WeeksInMonth(2028, 2), 5);
+    EXPECT_EQ(WeeksInMonth(2026, 2), 4);
+    EXPECT_EQ(WeeksInMonth(2026, 8), 6);
+    const struct {
+        int row, column, day;
+    } cells[] = {{0, 1, 0}, {0, 2, 1}, {4, 2, 29}, {4, 3, 0}, {-1, 2, 0}, {0, 7, 0}};
+    for (const auto& cell : cells)
+        EXPECT_EQ(DayInCell(2028, 2, cell.row, cell.column), cell.day) << cell.row << ", " << cell.column;
+
+    RecordingCanvas canvas;
+    DrawYear(canvas, 2028, ReadCalendarNames(FixedLocaleFormats()), {2028, 2, 29});
+    ASSERT_EQ(canvas.marks.size(), 1u);
+    const auto day = std::find_if(canvas.texts.begin(), canvas.texts.end(), [&](const Placed& p) {
+        return p.text == "29" && p.top == canvas.marks[0].top && p.centre == canvas.marks[0].centre;
+    });
+    EXPECT_NE(day, canvas.texts.end()) << "the mark lies under the 29th";
+    RecordingCanvas otherYear;
+    DrawYear(otherYear, 2027, ReadCalendarNames(FixedLocaleFormats()), {2028, 2, 29});
+    EXPECT_TRUE(otherYear.marks.empty());
 }
 
 TEST(CalendarLayout, YearsStayWithinOneTo9999)

@@ -105,4 +105,26 @@ open_calendar
 expect_year "$year"
 picture again
 [ "$(differing_pixels now again)" = 0 ] || fail "the reopened calendar differs in $(differing_pixels now again) pixels"
+# 4. Each month is a table of its days for a screen reader: February 2028 has five weeks under
+#    seven weekday headers and 29 days; today's cell says so. At years 1 and 9999 the arrow that
+#    would leave them is disabled.
+names_of() { timeout 20 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar" "$@" 2>/dev/null; }
+this_month=$(names_of --table "$(date +%B) $year") || fail "no table of this month: $(names_of)"
+grep -qx "cell	$(date +%-d) (today)" <<<"$this_month" || fail "today is not marked: $(tr '\n' ' ' <<<"$this_month")"
+xdotool windowfocus --sync "$calendar"
+steps=$((2028 - year))
+if [ "$steps" -gt 0 ]; then xdotool key --repeat "$steps" --delay 20 Right; elif [ "$steps" -lt 0 ]; then xdotool key --repeat $((-steps)) --delay 20 Left; fi
+expect_year 2028
+february=$(names_of --table "February 2028") || fail "no table of February 2028: $(names_of)"
+grep -qx "size	5	7" <<<"$february" || fail "February 2028: $(head -n 1 <<<"$february")"
+[ "$(grep -cE '^cell	[0-9]+( \(today\))?$' <<<"$february")" = 29 ] || fail "February 2028 does not read 29 days: $february"
+grep -qx "cell	29" <<<"$february" || fail "no 29 February 2028"
+grep -qx "column	Sun" <<<"$february" && grep -qx "row	Week 5" <<<"$february" || fail "headers: $february"
+xdotool key --repeat 2100 --delay 0 Left
+expect_year 1
+[ "$(names_of --insensitive)" = "Previous year" ] || fail "at year 1 the disabled controls are '$(names_of --insensitive)'"
+picture first
+xdotool key --repeat 9998 --delay 0 Right
+expect_year 9999
+[ "$(names_of --insensitive)" = "Next year" ] || fail "at year 9999 the disabled controls are '$(names_of --insensitive)'"
 echo "1 passed, 0 failed"

@@ -137,3 +137,40 @@ ReceiveResult ScriptedSocketLayer::Receive(SocketHandle /*socket*/, std::uint8_t
     m_clock.Advance(waitMs);
     return ReceiveResult::Waiting;
 }
+
+SocketHandle ScriptedSocketLayer::OpenDatagram()
+{
+    calls.push_back("OpenDatagram");
+    m_pending.clear();
+    return 8;
+}
+
+int ScriptedSocketLayer::SendTo(SocketHandle /*socket*/, std::uint32_t /*address*/, std::uint16_t /*port*/,
+                                const std::vector<std::uint8_t>& bytes)
+{
+    calls.push_back("SendTo");
+    sentDatagrams.push_back(bytes);
+    if (datagramServer)
+        for (TimedDatagram& reply : datagramServer(bytes))
+            m_pending.push_back({m_clock.Now() + static_cast<std::uint32_t>(reply.afterMs), std::move(reply.datagram)});
+    return 0;
+}
+
+ReceiveResult ScriptedSocketLayer::ReceiveFrom(SocketHandle /*socket*/, Datagram& datagram, int waitMs)
+{
+    // The earliest one due within the wait comes, at its time.
+    auto next = m_pending.end();
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it)
+        if (next == m_pending.end() || ElapsedMs(it->dueTick, next->dueTick) > 0)
+            next = it;
+    const std::uint32_t now = m_clock.Now();
+    if (next == m_pending.end() || ElapsedMs(now, next->dueTick) > waitMs) {
+        m_clock.Advance(waitMs);
+        return ReceiveResult::Waiting;
+    }
+    if (ElapsedMs(now, next->dueTick) > 0)
+        m_clock.Advance(ElapsedMs(now, next->dueTick));
+    datagram = std::move(next->datagram);
+    m_pending.erase(next);
+    return ReceiveResult::Byte;
+}

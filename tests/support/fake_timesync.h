@@ -99,8 +99,14 @@ struct Arrival {
     std::optional<std::uint8_t> byte; // none: the server closes its side
 };
 
+// A datagram that arrives afterMs after the request that caused it was sent.
+struct TimedDatagram {
+    int afterMs = 0;
+    Datagram datagram;
+};
+
 // A socket layer that keeps the counted start of the real one and plays one connection's reply on
-// the fake clock. Every call is logged by name for tests of the order of calls.
+// the fake clock; datagrams sent are answered by datagramServer, also on the fake clock. Every call is logged by name for tests of the order of calls.
 class ScriptedSocketLayer final : public SocketLayer {
 public:
     explicit ScriptedSocketLayer(TestClock& clock) : m_clock(clock) {}
@@ -113,6 +119,10 @@ public:
     int connectError = 0; // the reason a connect fails with; 0 connects
     std::vector<Arrival> reply;
     std::optional<int> failAtMs; // the receive reports an error from this time on
+
+    // Answers each datagram sent (to address:port) with the datagrams that come back, and when.
+    std::function<std::vector<TimedDatagram>(const std::vector<std::uint8_t>& sent)> datagramServer;
+    std::vector<std::vector<std::uint8_t>> sentDatagrams;
 
     std::vector<std::string> calls;
     std::uint16_t connectedPort = 0;
@@ -131,8 +141,17 @@ public:
     ReceiveResult Receive(SocketHandle socket, std::uint8_t& byte, int waitMs) override;
     void Shutdown(SocketHandle) override { calls.push_back("Shutdown"); }
     void Close(SocketHandle) override { calls.push_back("Close"); }
+    SocketHandle OpenDatagram() override;
+    int SendTo(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+               const std::vector<std::uint8_t>& bytes) override;
+    ReceiveResult ReceiveFrom(SocketHandle socket, Datagram& datagram, int waitMs) override;
 
 private:
+    struct Pending {
+        std::uint32_t dueTick;
+        Datagram datagram;
+    };
+    std::vector<Pending> m_pending;
     TestClock& m_clock;
     int m_starts = 0;
     int m_lastError = 0;

@@ -102,27 +102,49 @@ public:
         return ntohs(static_cast<std::uint16_t>(found->s_port));
     }
 
-    SocketHandle OpenStream() override
+    SocketHandle OpenStream() override { return OpenSocket(SOCK_STREAM); }
+
+    SocketHandle OpenDatagram() override { return OpenSocket(SOCK_DGRAM); }
+
+    int SendTo(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+               const std::vector<std::uint8_t>& bytes) override
     {
-        if (m_starts == 0) {
-            m_lastError = socket_error::kNotInitialised;
-            return kNoSocket;
-        }
-        const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (socket < 0) {
+        const sockaddr_in peer = PeerAddress(address, port);
+        const ssize_t sent = ::sendto(static_cast<int>(socket), bytes.data(), bytes.size(), 0,
+                                      reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        if (sent == static_cast<ssize_t>(bytes.size()))
+            return 0;
+        m_lastError = sent < 0 ? ReasonOf(errno) : socket_error::kOther;
+        return -1;
+    }
+
+    ReceiveResult ReceiveFrom(SocketHandle socket, Datagram& datagram, int waitMs) override
+    {
+        pollfd ready{static_cast<int>(socket), POLLIN, 0};
+        const int polled = ::poll(&ready, 1, waitMs < 0 ? 0 : waitMs);
+        if (polled == 0 || (polled < 0 && errno == EINTR))
+            return ReceiveResult::Waiting;
+        datagram.bytes.resize(kMaxDatagramBytes);
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t received = ::recvfrom(static_cast<int>(socket), datagram.bytes.data(), datagram.bytes.size(), 0,
+                                            reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (received < 0) {
+            datagram.bytes.clear();
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                return ReceiveResult::Waiting;
             m_lastError = ReasonOf(errno);
-            return kNoSocket;
+            return ReceiveResult::Failed;
         }
-        m_open.insert(socket);
-        return socket;
+        datagram.bytes.resize(static_cast<std::size_t>(received));
+        datagram.address = ntohl(from.sin_addr.s_addr);
+        datagram.port = ntohs(from.sin_port);
+        return ReceiveResult::Byte;
     }
 
     int Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) override
     {
-        sockaddr_in peer{};
-        peer.sin_family = AF_INET;
-        peer.sin_port = htons(port);
-        peer.sin_addr.s_addr = htonl(address);
+        const sockaddr_in peer = PeerAddress(address, port);
         if (::connect(static_cast<int>(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
             return 0;
         m_lastError = ReasonOf(errno);
@@ -155,6 +177,30 @@ public:
     }
 
 private:
+    static sockaddr_in PeerAddress(std::uint32_t address, std::uint16_t port)
+    {
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = htons(port);
+        peer.sin_addr.s_addr = htonl(address);
+        return peer;
+    }
+
+    SocketHandle OpenSocket(int type)
+    {
+        if (m_starts == 0) {
+            m_lastError = socket_error::kNotInitialised;
+            return kNoSocket;
+        }
+        const int socket = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (socket < 0) {
+            m_lastError = ReasonOf(errno);
+            return kNoSocket;
+        }
+        m_open.insert(socket);
+        return socket;
+    }
+
     void CloseAll()
     {
         for (const int socket : m_open)

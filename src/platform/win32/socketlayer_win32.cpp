@@ -83,14 +83,53 @@ public:
         return ntohs(static_cast<u_short>(entry->s_port));
     }
 
-    SocketHandle OpenStream() override
+    SocketHandle OpenStream() override { return OpenSocket(SOCK_STREAM); }
+
+    SocketHandle OpenDatagram() override { return OpenSocket(SOCK_DGRAM); }
+
+    int SendTo(SocketHandle socket, std::uint32_t address, std::uint16_t port,
+               const std::vector<std::uint8_t>& bytes) override
     {
-        const SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (socket == INVALID_SOCKET) {
+        const sockaddr_in peer = PeerAddress(address, port);
+        const int sent = sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(bytes.data()),
+                                static_cast<int>(bytes.size()), 0, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        if (sent == static_cast<int>(bytes.size()))
+            return 0;
+        m_lastError = sent == SOCKET_ERROR ? WSAGetLastError() : socket_error::kOther;
+        return -1;
+    }
+
+    ReceiveResult ReceiveFrom(SocketHandle socket, Datagram& datagram, int waitMs) override
+    {
+        const auto handle = static_cast<SOCKET>(socket);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(handle, &readable);
+        timeval wait{waitMs / 1000, (waitMs % 1000) * 1000};
+        const int ready = select(0, &readable, nullptr, nullptr, &wait);
+        if (ready == 0)
+            return ReceiveResult::Waiting;
+        datagram.bytes.resize(kMaxDatagramBytes);
+        sockaddr_in from{};
+        int fromLength = sizeof from;
+        const int received = ready == SOCKET_ERROR
+                                 ? SOCKET_ERROR
+                                 : recvfrom(handle, reinterpret_cast<char*>(datagram.bytes.data()),
+                                            static_cast<int>(datagram.bytes.size()), 0,
+                                            reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (received == SOCKET_ERROR) {
+            datagram.bytes.clear();
             m_lastError = WSAGetLastError();
-            return kNoSocket;
+            // A datagram longer than the buffer comes cut, as on other systems.
+            if (m_lastError != WSAEMSGSIZE)
+                return m_lastError == WSAEWOULDBLOCK ? ReceiveResult::Waiting : ReceiveResult::Failed;
+            datagram.bytes.resize(kMaxDatagramBytes);
+        } else {
+            datagram.bytes.resize(static_cast<std::size_t>(received));
         }
-        return static_cast<SocketHandle>(socket);
+        datagram.address = ntohl(from.sin_addr.s_addr);
+        datagram.port = ntohs(from.sin_port);
+        return ReceiveResult::Byte;
     }
 
     int Connect(SocketHandle socket, std::uint32_t address, std::uint16_t port) override
@@ -99,10 +138,7 @@ public:
         // (and the window) for the system's whole connect time-out. The receives wait for the rest.
         u_long nonBlocking = 1;
         ioctlsocket(static_cast<SOCKET>(socket), FIONBIO, &nonBlocking);
-        sockaddr_in peer{};
-        peer.sin_family = AF_INET;
-        peer.sin_port = htons(port);
-        peer.sin_addr.s_addr = htonl(address);
+        const sockaddr_in peer = PeerAddress(address, port);
         if (connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
             return 0;
         m_lastError = WSAGetLastError();
@@ -146,6 +182,25 @@ public:
     void Close(SocketHandle socket) override { closesocket(static_cast<SOCKET>(socket)); }
 
 private:
+    static sockaddr_in PeerAddress(std::uint32_t address, std::uint16_t port)
+    {
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = htons(port);
+        peer.sin_addr.s_addr = htonl(address);
+        return peer;
+    }
+
+    SocketHandle OpenSocket(int type)
+    {
+        const SOCKET socket = ::socket(AF_INET, type, 0);
+        if (socket == INVALID_SOCKET) {
+            m_lastError = WSAGetLastError();
+            return kNoSocket;
+        }
+        return static_cast<SocketHandle>(socket);
+    }
+
     int m_lastError = 0;
     int m_starts = 0; // WSAStartup calls of this layer not yet released
 };
