@@ -2,6 +2,7 @@
 
 #include "app/utils.h"
 #include "platform/filestore.h"
+#include "worldmap/mapviews.h"
 
 namespace settings_file {
 
@@ -102,11 +103,22 @@ inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string
     return {Change(kLog, FormatShortDateLongTime(recorded, formats) + "  " + message), Change(kLastUpdate, recorded)};
 }
 
-inifile::Changes WindowOnExitChanges(bool minimized, WindowPlace place)
+inifile::Changes FirstStartChanges()
+{
+    return CityListChanges(CitySectionOf(MapViewId::WorldEurope), kFirstStartCities);
+}
+
+inifile::Changes WindowOnExitChanges(bool minimized, std::optional<WindowPlace> place)
 {
     if (minimized)
         return {Change(kMinimized, true)};
-    return {Change(kWindowLeft, place.left), Change(kWindowTop, place.top), Change(kMinimized, false)};
+    inifile::Changes changes;
+    if (place) {
+        changes.push_back(Change(kWindowLeft, place->left));
+        changes.push_back(Change(kWindowTop, place->top));
+    }
+    changes.push_back(Change(kMinimized, false));
+    return changes;
 }
 
 std::string ReadLog(const std::string& fileName)

@@ -39,11 +39,16 @@ std::optional<std::string> SettingsSaver::Pending(const std::string& path, std::
     return std::nullopt;
 }
 
-bool SettingsSaver::Flush(std::chrono::milliseconds timeout, std::string& reason)
+SavesFinished SettingsSaver::Flush(std::chrono::milliseconds timeout, std::string& reason)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_settled.wait_for(lock, timeout, [this] { return m_queue.empty(); }))
-        return true;
+    if (m_settled.wait_for(lock, timeout, [this] { return m_queue.empty(); })) {
+        if (m_failedPath.empty())
+            return SavesFinished::Saved;
+        reason = m_failedPath + " could not be written";
+        m_failedPath.clear();
+        return SavesFinished::Failed;
+    }
     std::size_t keys = 0;
     for (const Transaction& transaction : m_queue)
         keys += transaction.changes.size();
@@ -52,7 +57,7 @@ bool SettingsSaver::Flush(std::chrono::milliseconds timeout, std::string& reason
              (m_waitingForLock ? "another program has held its lock (" + path + ".lock or its folder)"
                                : "the save did not finish") +
              " for the last " + std::to_string(timeout.count()) + " ms";
-    return false;
+    return m_waitingForLock ? SavesFinished::LockHeld : SavesFinished::Failed;
 }
 
 void SettingsSaver::Work()
@@ -77,6 +82,8 @@ void SettingsSaver::Work()
             m_wake.wait_for(lock, inifile::kLockRetry, [this] { return m_stop; });
             continue;
         }
+        if (outcome == inifile::WriteOutcome::Failed)
+            m_failedPath = path;
         m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(taken));
         if (m_queue.empty())
             m_settled.notify_all();

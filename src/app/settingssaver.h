@@ -16,6 +16,12 @@
 #include <string_view>
 #include <thread>
 
+enum class SavesFinished {
+    Saved,
+    LockHeld, // another program held the lock all the while; the saves are still queued
+    Failed,   // a save could not be made (the folder or file refused it); its keys are lost
+};
+
 class SettingsSaver {
 public:
     SettingsSaver() = default;
@@ -29,9 +35,9 @@ public:
     // The value the latest queued, not yet made, change gives key in section of path, as the file
     // will read once it is made; nullopt when no queued change touches it.
     std::optional<std::string> Pending(const std::string& path, std::string_view section, std::string_view key) const;
-    // Waits at most timeout for every queued save to be made (or to fail, which the engine says).
-    // True when none is left; otherwise false with the reason in reason.
-    bool Flush(std::chrono::milliseconds timeout, std::string& reason);
+    // Waits at most timeout for every queued save to be made. Saved when all were made since the
+    // last Flush; otherwise why not, with the reason in reason (a failed save is also said on stderr).
+    SavesFinished Flush(std::chrono::milliseconds timeout, std::string& reason);
 
 private:
     struct Transaction {
@@ -47,5 +53,6 @@ private:
     std::deque<Transaction> m_queue;   // the front ones are under way
     bool m_stop = false;
     bool m_waitingForLock = false;
+    std::string m_failedPath; // the file of a save that failed since the last Flush
     std::thread m_thread; // started by the first save
 };

@@ -43,7 +43,7 @@ void SaveIniStrings(const std::string& fileName, inifile::Changes changes)
     ProgramSaver().Save(fileName, std::move(changes));
 }
 
-bool FinishIniSaves(std::chrono::milliseconds timeout, std::string& reason)
+SavesFinished FinishIniSaves(std::chrono::milliseconds timeout, std::string& reason)
 {
     return ProgramSaver().Flush(timeout, reason);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/inifile.h"
+#include "app/settingssaver.h"
 
 #include <chrono>
 #include <cstddef>
@@ -28,9 +29,9 @@ bool WriteIniString(const std::string& fileName, const std::string& section, con
 // Saves changes to the settings file fileName as one transaction, on the program's save thread, in
 // the order of the calls; returns at once. A save that cannot be made is said once on stderr.
 void SaveIniStrings(const std::string& fileName, inifile::Changes changes);
-// Waits at most timeout for the saves handed to SaveIniStrings: true when all are made, otherwise
-// false with the reason (which keys wait, and for what) in reason.
-bool FinishIniSaves(std::chrono::milliseconds timeout, std::string& reason);
+// Waits at most timeout for the saves handed to SaveIniStrings: Saved when all were made (since the
+// last call), otherwise why not, with the reason (which keys, and what stopped them) in reason.
+SavesFinished FinishIniSaves(std::chrono::milliseconds timeout, std::string& reason);
 
 // Asks the desktop to carry out verb ("open") on file, an existing file or an address; true when
 // the desktop took the request. Callers ignore failures: nothing is reported to the user.

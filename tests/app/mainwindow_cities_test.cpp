@@ -82,7 +82,7 @@ TEST_F(MainWindowCities, AddedCitiesShowAtTheirPlaceWithTheirZonesTime)
         QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("btnOK")->click(); });
         window->ibSettingsClick(); // OK reloads the cities
         std::string unsaved;
-        ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), unsaved)) << unsaved; // before the next round's file
+        ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), unsaved), SavesFinished::Saved) << unsaved; // before the next round's file
         const std::string said = testing::internal::GetCapturedStderr();
         const std::string unknown = "chronivo: Atlantis, Sea is not shown: this system does not know its time zone "
                                     "Atlantis/Nowhere\n";

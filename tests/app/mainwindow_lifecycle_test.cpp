@@ -63,7 +63,7 @@ TEST(MainWindowLife, ClosingDuringAClockUpdateLogsItAsCutShort)
         window.close();
     }
     std::string reason;
-    ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), reason)) << reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     EXPECT_NE(ReadIniString(folder.File("chronivo.ini"), "Clock", "Log", 128).find("the program ended before it answered"),
               std::string::npos);
 }

@@ -41,7 +41,7 @@ TEST(MainWindowTray, IconTipClicksAndCloseWhileHidden)
     window.btnCloseClick();
     EXPECT_EQ(tray.Kinds().back(), "delete");
     std::string reason;
-    ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), reason)) << reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     EXPECT_EQ(folder.Read("chronivo.ini"), "[MainWin]\nLeft=30\nTop=40\nMinimized=1\n[Display]\nTrayIcon=1\n");
 }
 

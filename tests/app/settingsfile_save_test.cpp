@@ -251,12 +251,12 @@ TEST_F(SettingsSave, HeldLockDelaysTheSaveUntilItIsFree)
     saver.Save(ini, {{"MainWin", "Top", "6"}, {"MainWin", "Left", "7"}});
     saver.Save(ini, {{"mainwin", "TOP", " 8 "}});
     std::string reason;
-    EXPECT_FALSE(saver.Flush(std::chrono::milliseconds(300), reason));
+    EXPECT_EQ(saver.Flush(std::chrono::milliseconds(300), reason), SavesFinished::LockHeld);
     EXPECT_NE(reason.find("lock"), std::string::npos) << reason;
     EXPECT_FALSE(std::filesystem::exists(ini));
     EXPECT_EQ(saver.Pending(ini, "MainWin", "Top"), "8");
     ::close(held);
-    ASSERT_TRUE(saver.Flush(std::chrono::seconds(10), reason)) << reason;
+    ASSERT_EQ(saver.Flush(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nTop=8\nLeft=7\n");
     EXPECT_EQ(saver.Pending(ini, "MainWin", "Top"), std::nullopt);
 }

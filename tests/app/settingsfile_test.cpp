@@ -318,11 +318,16 @@ TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
 {
     dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
-    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(true, {300, 400}));
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(true, settings_file::WindowPlace{300, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=1\n");
-    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, {-5, 400}));
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, std::nullopt));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n")
+        << "a place the window system did not tell keeps the stored one";
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, settings_file::WindowPlace{-5, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=-5\nTop=400\nMinimized=0\n");
     EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, -5);
+    EXPECT_FALSE(inifile::WriteValues(dir.File("missing/chronivo.ini"), settings_file::WindowOnExitChanges(false, std::nullopt)))
+        << "a file that cannot be written is told";
 }
 
 } // namespace

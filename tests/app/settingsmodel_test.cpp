@@ -174,7 +174,7 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     EXPECT_FALSE(applied.trayModeChanged);
     EXPECT_FALSE(applied.mapViewChanged);
     std::string reason;
-    ASSERT_TRUE(FinishIniSaves(std::chrono::seconds(10), reason)) << reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
                                         "Font style=BU\nShow shadow=1\nTime zones=1\n"
