@@ -42,7 +42,7 @@ WindowPlace ReadWindowPlace(const std::string& fileName);
 // for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type", "Protocol" (the Time protocol when absent or
-// not 0..2, as files written before it behave). A "Last update" that is not
+// not 0..2, as files written before it behave), "Trusted certificate". A "Last update" that is not
 // a number counts as never (0). With no settings file at all (a first start) the protocol and the
 // server are kFirstStartProtocol and kFirstStartTimeServer, written at once so that the next start
 // keeps them.
