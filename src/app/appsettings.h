@@ -25,8 +25,8 @@ inline constexpr const char* kPortableHelpFileName = "help/index.html";
 inline constexpr const char* kDefaultNtpServer = "pool.ntp.org";
 inline constexpr const char* kDefaultNtsServer = "time.cloudflare.com"; // answers worldwide (anycast)
 // What a first start, without a settings file, asks.
-inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Ntp;
-inline constexpr const char* kFirstStartTimeServer = kDefaultNtpServer;
+inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Nts;
+inline constexpr const char* kFirstStartTimeServer = kDefaultNtsServer;
 // Cities added from the world's cities: one key per city, its list name, holding AddedCityText. Older
 // builds never read the section; the city lists hold the names alone, as they always have.
 inline constexpr const char* kAddedCities = "Added Cities";
