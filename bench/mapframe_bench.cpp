@@ -17,20 +17,7 @@ public:
 };
 
 BENCHMARK(BM_BareFrameCopy);
-
-void BM_FrameNoShadow31CitiesNoLettering(benchmark::State& state)
-{
-    NoLettering text;
-    DrawFrames(state, text);
-}
-BENCHMARK(BM_FrameNoShadow31CitiesNoLettering);
-
-void BM_FrameShadow31CitiesNoLettering(benchmark::State& state)
-{
-    NoLettering text;
-    SunShadow shadow;
-    DrawFrames(state, text, SunShadowStep(shadow));
-}
-BENCHMARK(BM_FrameShadow31CitiesNoLettering);
+BENCHMARK(FramesLetteredBy<NoLettering, false>)->Name("BM_FrameNoShadow31CitiesNoLettering");
+BENCHMARK(FramesLetteredBy<NoLettering, true>)->Name("BM_FrameShadow31CitiesNoLettering");
 
 } // namespace

@@ -9,20 +9,8 @@
 
 namespace {
 
-void BM_FrameNoShadow31CitiesQtLettering(benchmark::State& state)
-{
-    QtTextRenderer text;
-    DrawFrames(state, text);
-}
-BENCHMARK(BM_FrameNoShadow31CitiesQtLettering);
-
-void BM_FrameShadow31CitiesQtLettering(benchmark::State& state)
-{
-    QtTextRenderer text;
-    SunShadow shadow;
-    DrawFrames(state, text, SunShadowStep(shadow));
-}
-BENCHMARK(BM_FrameShadow31CitiesQtLettering);
+BENCHMARK(FramesLetteredBy<QtTextRenderer, false>)->Name("BM_FrameNoShadow31CitiesQtLettering");
+BENCHMARK(FramesLetteredBy<QtTextRenderer, true>)->Name("BM_FrameShadow31CitiesQtLettering");
 BENCHMARK(BM_BareFrameCopy);
 
 } // namespace

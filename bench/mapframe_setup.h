@@ -54,3 +54,12 @@ inline void DrawFrames(benchmark::State& state, TextRenderer& text, ShadowStep s
         benchmark::DoNotOptimize(scene.frame.Data());
     }
 }
+
+// DrawFrames with a Lettering made for the run, without the Sun's shadow or with it.
+template <class Lettering, bool withShadow>
+void FramesLetteredBy(benchmark::State& state)
+{
+    Lettering text;
+    SunShadow shadow;
+    DrawFrames(state, text, withShadow ? SunShadowStep(shadow) : ShadowStep{});
+}

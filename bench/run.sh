@@ -3,7 +3,8 @@
 # change every second), on one virtual X server without a window manager. The program shows the world
 # map centred on Europe with 8 cities and the Sun's shadow, as a user keeps it. Prints one row per
 # figure with the program's value, the bare window's, their ratio (or difference) and the goal:
-#   start      exec to map on screen, ms (median of interleaved rounds; bench/firstpaint_probe)
+#   start      exec to map on screen, ms (median of interleaved rounds; bench/firstpaint_probe), and
+#              the instructions until the window's first picture is on the screen (callgrind)
 #   cpu        processor time at rest, all threads, ms per minute (median of interleaved windows)
 #   instr      instructions per second at rest, all threads (callgrind; independent of the load)
 #   memory     anonymous memory 5 s after the start, MiB
@@ -128,21 +129,34 @@ instructions_at_rest() {
     [ -n "$dump" ] || fail "no callgrind dump for $1"
     awk -v s="$2" '/^summary:/ { printf "%.0f\n", $2 / s }' "$dump"
 }
-# frame_instructions PROGRAM: instructions of the first map frame, drawn and copied to the screen.
-frame_instructions() {
-    local out=$work/callgrind.frame
+# dump_after PROGRAM FUNCTION [CALLGRIND OPTIONS...]: the instructions callgrind counted until FUNCTION
+# (a pattern) returned with a count above 0.
+dump_after() {
+    local out=$work/callgrind.dump
     rm -f "$out".*
-    valgrind --tool=callgrind --collect-atstart=no --toggle-collect='TcvMain::DrawMap(*' \
-        --toggle-collect='TcvMain::MapPaint(*' --callgrind-out-file="$out.%p" "$1" >/dev/null 2>&1 &
+    valgrind --tool=callgrind --dump-after="$2" --callgrind-out-file="$out.%p" "${@:3}" "$1" >/dev/null 2>&1 &
     local running=$!
-    sleep 25
+    local count=""
+    for _ in $(seq 600); do
+        count=$(cat /dev/null "$out".*.* 2>/dev/null | awk '/^summary:/ && $2 > 0 { print $2; exit }')
+        [ -n "$count" ] && break
+        sleep 0.1
+    done
     kill "$running"
     wait "$running" 2>/dev/null
-    awk '/^summary:/ { print $2 }' "$out".*
+    echo "${count:-0}"
 }
-rest_seconds=20
+# Start to the first picture of the whole window on the screen (the program's holds its map).
+start_instructions() { dump_after "$1" 'QWidgetRepaintManager::flush(*'; }
+# The first map frame.
+frame_instructions() {
+    dump_after "$1" 'TcvMain::MapPaint(*' --collect-atstart=no --toggle-collect='TcvMain::DrawMap(*'
+}
+rest_seconds=60  # a whole minute: one map redraw, as at rest
 instr_map=$(instructions_at_rest "$work/app/chronivo" "$rest_seconds")
 instr_bare=$(instructions_at_rest "$bare" "$rest_seconds")
+start_instr_map=$(start_instructions "$work/app/chronivo")
+start_instr_bare=$(start_instructions "$bare")
 frame_map=$(frame_instructions "$work/app/chronivo")
 frame_big=$(frame_instructions "$work/big/chronivo")
 
@@ -159,9 +173,10 @@ awk -v sm="$start_map" -v sb="$start_bare" -v sg="$start_big" \
     -v cm="$cpu_map" -v cb="$cpu_bare" -v im="$instr_map" -v ib="$instr_bare" \
     -v am="$clock_anon" -v ab="$plain_anon" -v fm="$frame_map" -v fg="$frame_big" \
     -v lm="$(p95 late_map)" -v lb="$(p95 late_bare)" -v wm="$clock_wakeups" -v wb="$plain_wakeups" \
-    -v ws="$phase_seconds" 'BEGIN {
+    -v ws="$phase_seconds" -v sim="$start_instr_map" -v sib="$start_instr_bare" 'BEGIN {
     printf "%-46s %12s %12s %10s  %s\n", "figure", "Chronivo", "bare Qt", "ratio", "goal"
     printf "%-46s %9.1f ms %9.1f ms %10.2f  <= 1.15\n", "exec -> map (world, 8 cities, shadow)", sm, sb, sm / sb
+    printf "%-46s %10.1f M %10.1f M %10.2f  (instructions of the row above)\n", "exec -> map, instructions (callgrind)", sim / 1e6, sib / 1e6, sim / sib
     printf "%-46s %12.1f %12.1f %10.2f  <= 1.10\n", "idle CPU, all threads, ms per minute", cm / 1000, cb / 1000, cm / cb
     printf "%-46s %10.0f K %10.0f K %10.2f  <= 1.15\n", "idle instructions per second (callgrind)", im / 1000, ib / 1000, im / ib
     printf "%-46s %8.1f MiB %8.1f MiB %+8.1f MiB  <= +1 MiB\n", "anonymous memory after 5 s", am / 1024, ab / 1024, (am - ab) / 1024

@@ -4,7 +4,6 @@
 include(GNUInstallDirs)
 set(CHRONIVO_APP_ID example.veltrix.Chronivo)
 
-add_subdirectory(${PROJECT_SOURCE_DIR}/tools/icongen ${PROJECT_BINARY_DIR}/tools/icongen)
 set(CHRONIVO_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${CHRONIVO_ICON_DIR}/256x256/apps/${CHRONIVO_APP_ID}.png
                    COMMAND icongen ${CHRONIVO_ICON_DIR} ${CHRONIVO_APP_ID}
@@ -15,7 +14,11 @@ add_custom_target(chronivo_icons ALL DEPENDS ${CHRONIVO_ICON_DIR}/256x256/apps/$
 set(CHRONIVO_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/resources/desktop)
 install(TARGETS chronivo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CHRONIVO_DESKTOP_DIR}/${CHRONIVO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CHRONIVO_DESKTOP_DIR}/${CHRONIVO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The release it names is the project's version, as "--version" and the About page say.
+configure_file(${CHRONIVO_DESKTOP_DIR}/${CHRONIVO_APP_ID}.metainfo.xml.in ${PROJECT_BINARY_DIR}/${CHRONIVO_APP_ID}.metainfo.xml
+               @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/${CHRONIVO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/chronivo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CHRONIVO_DESKTOP_DIR}/${CHRONIVO_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(DIRECTORY ${CHRONIVO_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 # The program finds its help at bin/../share/doc/chronivo/help.

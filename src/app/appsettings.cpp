@@ -2,6 +2,7 @@
 
 #include "app/utils.h"
 #include "platform/filestore.h"
+#include "worldmap/mapviews.h"
 
 namespace settings_file {
 
@@ -105,15 +106,21 @@ void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, co
     Write(fileName, kLastUpdate, recorded);
 }
 
-void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place)
+bool WriteFirstStartSettings(const std::string& fileName)
 {
-    if (minimized) {
-        Write(fileName, kMinimized, true);
-        return;
+    return WriteCityList(fileName, CitySectionOf(MapViewId::WorldEurope), kFirstStartCities);
+}
+
+bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place)
+{
+    if (minimized)
+        return Write(fileName, kMinimized, true);
+    bool saved = true;
+    if (place) {
+        saved = Write(fileName, kWindowLeft, place->left) && saved;
+        saved = Write(fileName, kWindowTop, place->top) && saved;
     }
-    Write(fileName, kWindowLeft, place.left);
-    Write(fileName, kWindowTop, place.top);
-    Write(fileName, kMinimized, false);
+    return Write(fileName, kMinimized, false) && saved;
 }
 
 std::string ReadLog(const std::string& fileName)

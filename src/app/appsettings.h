@@ -18,6 +18,8 @@ namespace settings_file {
 
 inline constexpr const char* kFileName = "chronivo.ini";
 inline constexpr const char* kHelpFileName = "chronivo.chm";
+// A file of this name beside the program makes it keep its settings there (see SettingsFolder).
+inline constexpr const char* kPortableMarkerName = "chronivo.portable";
 // The HTML help, relative to the program's folder: installed (bin/../share) or a portable copy.
 inline constexpr const char* kInstalledHelpFileName = "../share/doc/chronivo/help/index.html";
 inline constexpr const char* kPortableHelpFileName = "help/index.html";
@@ -67,9 +69,14 @@ bool WriteAddedCity(const std::string& fileName, const AddedCity& city);
 void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
                              const LocaleFormats& formats);
 
+// A first start (no settings file yet): writes kFirstStartCities as the world views' list. True when
+// written.
+bool WriteFirstStartSettings(const std::string& fileName);
+
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
-// "Top" and "Minimized" = "0".
-void SaveWindowOnExit(const std::string& fileName, bool minimized, WindowPlace place);
+// "Top" and "Minimized" = "0". Without a place (the window system does not tell it) the stored one
+// stays. True when every write succeeded.
+bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place);
 
 // The settings dialog's keys.
 

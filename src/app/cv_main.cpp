@@ -9,6 +9,7 @@
 #include "calendar/uCalendar.h"
 #include "components/USkinForm.h"
 #include "components/fixeddialog.h"
+#include "components/helpwindow.h"
 #include "components/picturebutton.h"
 #include "platform/localclock.h"
 #include "platform/qt/qtbitmapimage.h"
@@ -16,6 +17,7 @@
 #include "platform/qt/qtnotificationarea.h"
 #include "platform/qt/qttaskbar.h"
 #include "platform/qt/qtwindowmanagerwatch.h"
+#include "platform/qt/qtwindowplacing.h"
 #include "platform/qt/qtworker.h"
 #include "platform/qt/qtzonedatabase.h"
 #include "platform/shellopener.h"
@@ -30,6 +32,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -39,13 +43,38 @@
 #include <QTimer>
 #include <cstdio>
 
-// The skin picture and its stored outline, made by tools/skingen.
-extern const unsigned char kSkinBmp[];
-extern const std::size_t kSkinBmp_size;
-extern const unsigned char kSkinShape[];
-extern const std::size_t kSkinShape_size;
-
 namespace {
+
+// Why the clock was not set, for the message box only: the program lacks the right, and how to grant it.
+QString NoClockRightText()
+{
+#ifdef Q_OS_WIN
+    return QCoreApplication::translate("TcvMain",
+                                       "Chronivo has no right to set this computer's clock. Start it as an "
+                                       "administrator, or give your account the right \"Change the system time\" "
+                                       "in the local security policy. The help says more.");
+#else
+    return QCoreApplication::translate("TcvMain",
+                                       "Chronivo has no right to set this computer's clock.\n\n"
+                                       "To grant it, give the program the capability:\n"
+                                       "    sudo setcap cap_sys_time+ep %1\n"
+                                       "or let polkit allow org.freedesktop.timedate1.set-time for your user. "
+                                       "The help (\"Setting the clock\") says more.")
+        .arg(QCoreApplication::applicationFilePath());
+#endif
+}
+
+// A file built into the program as a Qt resource (resources/skin/, made by tools/skingen), whole.
+QByteArray BuiltInResource(const char* path)
+{
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
 
 // Why no time was taken, in the user's language; empty when the server simply gave no answer.
 QString FailureText(QueryFailure failure, const QString& detail)
@@ -67,7 +96,8 @@ QString OutcomeText(const UpdateOutcome& outcome)
         return QCoreApplication::translate("TcvMain", "Clock updated using %1  (Correction: %2 seconds)")
             .arg(server, QString::fromStdString(outcome.correction));
     case UpdateOutcome::Result::ClockNotSet:
-        return QCoreApplication::translate("TcvMain", "Unable to update system clock");
+        return QCoreApplication::translate("TcvMain", "Unable to update system clock") + QStringLiteral("\n\n") +
+               NoClockRightText();
     case UpdateOutcome::Result::ServerUnreachable:
         break;
     }
@@ -79,7 +109,7 @@ QString OutcomeText(const UpdateOutcome& outcome)
 
 constexpr QSize kClientSize(409, 225);
 constexpr QSize kMapSize(316, 158);
-constexpr QSize kMapBlock(318, 158); // the part of a frame the map area shows
+constexpr QSize kMapBlock(kShownBlockWidth, kShownBlockHeight); // the part of a frame the map area shows
 
 // The paint box of the map: it asks the main window to paint and never erases on its own, so a
 // frame replaces the previous one without flicker. For a screen reader it holds one invisible label
@@ -296,8 +326,10 @@ void TcvMain::CreateComponents()
     m_skinForm = new TSkinForm(this);
     m_skinForm->setObjectName(QStringLiteral("SkinForm"));
     m_skinForm->setAccessibleName(QStringLiteral("Chronivo"));
-    m_skinForm->LoadPicture({kSkinBmp, kSkinBmp_size});
-    m_skinForm->Mask()->ReadData({kSkinShape, kSkinShape_size});
+    const QByteArray skin = BuiltInResource(":/skin/skin.bmp");
+    const QByteArray outline = BuiltInResource(":/skin/skin.shape");
+    m_skinForm->LoadPicture(Bytes(skin));
+    m_skinForm->Mask()->ReadData(Bytes(outline));
     m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());
     m_clockPanel = new ReadoutPanel(this);
@@ -381,12 +413,14 @@ public:
     int WorldMapWidth() const override { return m_window.m_mapPictures.WorldWidth(); }
     int WorldMapHeight() const override { return m_window.m_mapPictures.WorldHeight(); }
 
-    // The frames take the world picture's size, and so does the geometry; the map area keeps its
-    // place and size, so a larger replacement never covers the buttons beside it.
+    // The geometry takes the world picture's size, and so do the frames up to the block the map area
+    // shows; the area keeps its place and size, so a larger replacement never covers the buttons.
     void SizeMap(int width, int height) override
     {
-        m_window.m_frameBitmap = Bitmap(width, height);
-        m_window.m_viewBitmap = Bitmap(width, height);
+        const int shownWidth = std::min(width, kShownBlockWidth);
+        const int shownHeight = std::min(height, kShownBlockHeight);
+        m_window.m_frameBitmap = Bitmap(shownWidth, shownHeight);
+        m_window.m_viewBitmap = Bitmap(shownWidth, shownHeight);
         m_window.m_mapGeometry.width = width;
         m_window.m_mapGeometry.height = height;
     }
@@ -485,6 +519,16 @@ void TcvMain::miRestoreClick()
     m_rules->RestoreToggle();
 }
 
+void TcvMain::BringToFront()
+{
+    if (m_rules->Look().condition != WindowCondition::Shown)
+        m_rules->RestoreToggle();
+    else if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TcvMain::EnterTrayMode()
 {
     m_rules->EnterTrayMode();
@@ -549,8 +593,34 @@ void TcvMain::FormClose()
     m_viewBitmap = Bitmap();
     // Leaves tray mode; the state saved is the one before.
     const bool minimized = m_rules->Close();
-    const QPoint place = ToScreenPixels(pos());
-    settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, {place.x(), place.y()});
+    // Where the window system does not tell the window's place, the one remembered stays.
+    std::optional<settings_file::WindowPlace> place;
+    if (WindowSystemPlacesWindows()) {
+        const QPoint screenPlace = ToScreenPixels(pos());
+        place = settings_file::WindowPlace{screenPlace.x(), screenPlace.y()};
+    }
+    if (!settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, place))
+        ReportUnsavedSettings();
+}
+
+void TcvMain::EndOnRequest()
+{
+    m_endRequested = true;
+    close();
+}
+
+void TcvMain::ReportUnsavedSettings()
+{
+    const QString file = QString::fromStdString(m_state.IniFileName);
+    // An end asked from outside (the session closing) has nobody to answer a message box.
+    if (m_endRequested) {
+        qWarning("The settings could not be saved in %s.", qPrintable(file));
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Veltrix Chronivo"),
+                         tr("The settings could not be saved in %1.\n\nCheck that the folder exists and that "
+                            "you may write to it; the window's place and other changes of this session are lost.")
+                             .arg(QDir::toNativeSeparators(file)));
 }
 
 void TcvMain::ibVeltrixClick()
@@ -560,7 +630,7 @@ void TcvMain::ibVeltrixClick()
 
 void TcvMain::ibHelpClick()
 {
-    ShellExecFile(*m_services.opener, "open", m_state.HelpFileName);
+    ShowHelp(*m_services.opener, m_state.HelpFileName, this);
 }
 
 void TcvMain::ibShowCalClick()
@@ -643,8 +713,6 @@ void TcvMain::ComposeMapView()
 
 void TcvMain::DrawMap(QObject* /*sender*/)
 {
-    m_mapGeometry.width = m_frameBitmap.Width();
-    m_mapGeometry.height = m_frameBitmap.Height();
     m_mapGeometry.view = m_state.MapView;
     MapFrameOptions options;
     options.localTime = m_state.TickTime;

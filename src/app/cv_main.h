@@ -95,6 +95,12 @@ public:
     void UpdateSystemClock(QObject* sender);
     void MapPaint(QPainter& painter);
     void miRestoreClick();
+    // Another start of the program asked for this window: shown, restored from the tray or the
+    // taskbar, and raised.
+    void BringToFront();
+    // Closes the window at a request from outside (the session ending, a polite kill): as any close,
+    // but nothing waits for the user.
+    void EndOnRequest();
 
     // Tray mode on and off: the icon in the notification area and no taskbar entry, or the other
     // way round. The settings dialog switches it with these; each is harmless when repeated.
@@ -114,6 +120,8 @@ private:
     // update) for the local time now; the tick adds the window's first showing and the timer.
     void ShowTime(TDateTime now);
     void CreateTimeSync();
+    // The settings file could not be written at close: said once, naming the file.
+    void ReportUnsavedSettings();
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
 
@@ -172,6 +180,7 @@ private:
     QAction* m_miCal = nullptr;
     QAction* m_miClose = nullptr;
     bool m_closed = false;
+    bool m_endRequested = false;
     // The window manager's ways: the first showing, the minimized state it really holds.
     WindowManagerWatch* m_windowManager = nullptr;
 };

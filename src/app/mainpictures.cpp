@@ -1,5 +1,7 @@
 #include "app/mainpictures.h"
 
+#include "app/programicon.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -127,37 +129,16 @@ QPixmap Logo()
     return pixmap;
 }
 
-void DrawProgramIcon(QPainter& p, int size)
-{
-    // Drawn on a 32-unit grid, scaled: every size is drawn afresh, never scaled from another.
-    p.save();
-    p.scale(size / 32.0, size / 32.0);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kEdgeDark, 2));
-    p.setBrush(QColor(40, 110, 170));
-    p.drawEllipse(QPointF(16, 16), 14, 14);
-    p.setPen(QPen(QColor(90, 170, 90), 5, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(6, 6, 20, 20), 30 * 16, 100 * 16);
-    p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(16, 16), QPointF(16, 8));
-    p.drawLine(QPointF(16, 16), QPointF(22, 19));
-    p.restore();
-}
-
-QImage ProgramIconImage(int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    DrawProgramIcon(p, size);
-    return image;
-}
-
 QIcon ProgramIcon()
 {
+    // Drawn at build time (tools/icongen); a picture is read when first asked for. The window carries
+    // the sizes a window's icon is shown at, which the window system asks for at once; the icon
+    // theme has the larger ones too.
+    constexpr int kLargestWindowIcon = 64;
     QIcon icon;
     for (const int size : kProgramIconSizes)
-        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+        if (size <= kLargestWindowIcon)
+            icon.addFile(QStringLiteral(":/programicon/%1x%1/apps/chronivo.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -25,15 +24,32 @@ QCheckBox* StyleBox(const QString& caption, QWidget* parent)
 
 } // namespace
 
+QString FamilyWithoutFoundry(const QString& family)
+{
+    const qsizetype open = family.lastIndexOf(QStringLiteral(" ["));
+    if (open <= 0 || !family.endsWith(QLatin1Char(']')))
+        return family;
+    return family.left(open);
+}
+
+QStringList PlainFontFamilies()
+{
+    QStringList families;
+    for (const QString& family : QFontDatabase::families())
+        if (const QString plain = FamilyWithoutFoundry(family); !families.contains(plain))
+            families.append(plain);
+    return families;
+}
+
 MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(tr("Font"));
     setObjectName(QStringLiteral("MapFontDialog"));
 
-    m_face = new QFontComboBox(this);
+    m_face = new QComboBox(this);
     m_face->setObjectName(QStringLiteral("cbFontFace"));
     m_face->setAccessibleName(tr("Font"));
-    m_face->setEditable(false);
+    m_face->addItems(PlainFontFamilies());
     m_size = new QComboBox(this);
     m_size->setObjectName(QStringLiteral("cbFontSize"));
     m_size->setAccessibleName(tr("Size"));
@@ -65,7 +81,7 @@ MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    connect(m_face, &QFontComboBox::currentFontChanged, this, &MapFontDialog::ShowSample);
+    connect(m_face, &QComboBox::currentIndexChanged, this, &MapFontDialog::ShowSample);
     connect(m_size, &QComboBox::currentIndexChanged, this, &MapFontDialog::ShowSample);
     for (QCheckBox* box : {m_bold, m_italic, m_underline})
         connect(box, &QCheckBox::toggled, this, &MapFontDialog::ShowSample);
@@ -75,7 +91,7 @@ void MapFontDialog::SetMapFont(const MapFontChoice& font)
 {
     // The face the map draws with: the stored one, or its stand-in where that is not installed.
     const QFont drawn = QtTextRenderer::ResolveFont(::MapFont{font.face, font.points, font.style});
-    m_face->setCurrentFont(QFont(drawn.family()));
+    m_face->setCurrentIndex(std::max(0, m_face->findText(FamilyWithoutFoundry(drawn.family()))));
     m_size->setCurrentIndex(std::clamp(font.points, kMinMapFontPoints, kMaxMapFontPoints) - kMinMapFontPoints);
     m_bold->setChecked(font.style.bold);
     m_italic->setChecked(font.style.italic);
@@ -86,7 +102,7 @@ void MapFontDialog::SetMapFont(const MapFontChoice& font)
 MapFontChoice MapFontDialog::MapFont() const
 {
     MapFontChoice font;
-    font.face = m_face->currentFont().family().toStdString();
+    font.face = m_face->currentText().toStdString();
     font.points = m_size->currentData().toInt();
     font.style = FontStyle{m_bold->isChecked(), m_italic->isChecked(), m_underline->isChecked()};
     return font;

@@ -7,10 +7,12 @@
 // and written with settings_file::Write(file, key, value). Two families of keys are not in the table:
 // the city lists, whose sections are the map views' (worldmap/mapviews.h) and keys "City 1", "City 2",
 // … (ReadCityList / WriteCityList), and the added cities, one key per city name in "Added Cities"
-// (ReadAddedCity / WriteAddedCity).
+// (ReadAddedCity / WriteAddedCity). The city lists' one default is the world views' list of a first
+// start (kFirstStartCities).
 #pragma once
 
 #include "app/utils.h"
+#include "components/Stringhl.h"
 #include "base/datetime.h"
 #include "timesync/timequery.h"
 #include "timesync/updatepolicy.h"
@@ -22,6 +24,12 @@
 #include <string_view>
 
 namespace settings_file {
+
+// The world views' cities of a first start (no settings file yet), spread over the zones so the map
+// shows what it is for. Written once; a file that exists keeps its lists, empty ones included.
+inline const TStrings kFirstStartCities = {"Honolulu, Hawaii", "New York, New York",    "London, England",
+                                           "Cairo, Egypt",     "New Delhi, India",      "Tokyo, Japan",
+                                           "Sydney, Australia", "Rio de Janeiro, Brazil"};
 
 // Integer of the text, or fallback when it is not a plain decimal integer (optional sign, digits,
 // within int range).

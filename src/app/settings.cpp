@@ -1,9 +1,11 @@
 #include "app/settings.h"
 
+#include "app/commandline.h"
 #include "app/mainpictures.h"
 #include "app/mapfontdialog.h"
 #include "app/utils.h"
 #include "components/fixeddialog.h"
+#include "components/helpwindow.h"
 #include "platform/qt/qttextrenderer.h"
 
 #include <QButtonGroup>
@@ -296,7 +298,9 @@ void TcvSettings::CreateCitiesPage()
     Caption(box, "Label3", QPoint(224, 24), tr("Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
     m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
-                       tr("Show only the cities whose name holds this text"));
+                       m_model.HasWorldCities()
+                           ? tr("Show only the cities whose name holds this text, and find more of the world's")
+                           : tr("Show only the cities whose name holds this text"));
     m_edFilter->setPlaceholderText(tr("Filter"));
     m_edFilter->setClearButtonEnabled(true);
     for (QToolButton* clear : m_edFilter->findChildren<QToolButton*>())
@@ -342,7 +346,7 @@ void TcvSettings::CreateAboutPage()
     title->setFont(big);
     title->setStyleSheet(QStringLiteral("color: navy;"));
     title->adjustSize();
-    Caption(page, "lbVersion", QPoint(72, 56), tr("Version 1.3"));
+    Caption(page, "lbVersion", QPoint(72, 56), tr("Version %1").arg(QString::fromLatin1(ProgramVersion())));
 
     const QString address = QString::fromLatin1(kHomePage);
     QLabel* url = Caption(page, "lbURL", QPoint(72, 104),
@@ -452,7 +456,7 @@ void TcvSettings::btnMapFontClick()
 
 void TcvSettings::btnHelpClick()
 {
-    ShellExecFile(m_opener, "open", m_helpFileName);
+    ShowHelp(m_opener, m_helpFileName, this);
 }
 
 void TcvSettings::lbURLClick()

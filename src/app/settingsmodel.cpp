@@ -133,11 +133,14 @@ void SettingsModel::LoadDisplayCities()
     const std::string section = m_mapView ? CitySectionOf(*m_mapView) : m_citySection;
     m_displayCities.clear();
     // The first names the map would show, in the table's spelling, each once.
+    std::size_t addedLookUps = 0;
     for (const std::string& stored : settings_file::ReadCityList(m_iniFileName, section, kStoredListReadLimit)) {
         if (m_displayCities.size() == kMaxDisplayCities)
             break;
         std::optional<std::string> name = TableName(stored);
-        if (!name && KnowAdded(stored))
+        // Each look-up in "Added Cities" reads the file: a hand-made list of a thousand unknown names
+        // is looked up no further than a full list's worth.
+        if (!name && addedLookUps++ < kMaxDisplayCities && KnowAdded(stored))
             name = stored;
         if (!name)
             continue;

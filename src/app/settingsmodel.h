@@ -119,6 +119,8 @@ public:
     // The names of the world's cities beside the table that match filter (WorldCityIndex::Search), at
     // most kMaxWorldMatches; none for an empty filter or without world cities.
     TStrings WorldMatches(const std::string& filter);
+    // True when the world's cities are searched beside the table.
+    bool HasWorldCities() const { return m_worldReading.valid() || m_world; }
     // True when name is a city added from the world's cities rather than a table name.
     bool IsAddedCity(const std::string& name) const;
 

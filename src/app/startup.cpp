@@ -10,9 +10,13 @@
 #include <clocale>
 #include <filesystem>
 
-std::string SettingsFolder(const std::string& appPath, bool appPathWritable, const std::string& userFolder)
+std::string SettingsFolder(const std::string& appPath, const std::string& userFolder)
 {
-    return appPathWritable || userFolder.empty() ? appPath : userFolder;
+    using namespace settings_file;
+    // An installed program's folder may well be writable (a prefix in the home folder, root): only a
+    // copy that says it is portable keeps its settings beside itself.
+    const bool portable = PathExists(appPath + kFileName) || PathExists(appPath + kPortableMarkerName);
+    return portable || userFolder.empty() ? appPath : userFolder;
 }
 
 std::string HelpFile(const std::string& appPath)
@@ -37,6 +41,10 @@ void StartUp(MainState& state, StartUpSteps& steps)
 
     state.IniFileName = state.SettingsPath + kFileName;
     state.HelpFileName = HelpFile(state.AppPath);
+
+    // A settings file that exists keeps its lists as they are, empty ones included.
+    if (!PathExists(state.IniFileName))
+        WriteFirstStartSettings(state.IniFileName);
 
     const WindowPlace place = ReadWindowPlace(state.IniFileName);
     steps.PlaceWindow(place.left, place.top);

@@ -24,17 +24,18 @@ public:
     // The width and height of the world picture now in use, pixels.
     virtual int WorldMapWidth() const = 0;
     virtual int WorldMapHeight() const = 0;
-    // Makes the frame and view bitmaps and the map geometry width × height pixels; the map area on the
-    // window keeps its own place and size.
+    // Makes the map geometry width × height pixels, and the frame and view bitmaps as much of that as
+    // the map area shows; the map area on the window keeps its own place and size.
     virtual void SizeMap(int width, int height) = 0;
     // Builds the picture of view state.MapView.
     virtual void ComposeMapView() = 0;
 };
 
 // The folder, ending in a path separator, of the settings file, "cities.dat" and "map.bmp": the
-// program's own folder when it can be written (a portable copy), otherwise userFolder (the user's
-// configuration folder, ending in a path separator). Chosen once, before StartUp.
-std::string SettingsFolder(const std::string& appPath, bool appPathWritable, const std::string& userFolder);
+// program's own folder when it already holds "chronivo.ini" or the marker "chronivo.portable" (a
+// portable copy), otherwise userFolder (the user's configuration folder, ending in a path separator),
+// whatever the rights on the program's folder. Chosen once, before StartUp.
+std::string SettingsFolder(const std::string& appPath, const std::string& userFolder);
 
 // The help StartUp picks: "chronivo.chm" beside the program when there, else the HTML help installed
 // with the program, else a portable copy's; the ".chm" name when none exists.

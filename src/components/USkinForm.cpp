@@ -1,12 +1,14 @@
 #include "components/USkinForm.h"
 
 #include "components/picturebutton.h"
+#include "platform/qt/qtwindowplacing.h"
 #include "platform/windowregion.h"
 
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QWindow>
 #include <stdexcept>
 
 namespace {
@@ -161,6 +163,7 @@ void TSkinForm::mousePressEvent(QMouseEvent* event)
         OnMouseDown(event);
     const QPoint at = event->position().toPoint();
     m_drag.MouseDown(at.x(), at.y());
+    m_systemMoving = false;
     event->accept();
 }
 
@@ -174,6 +177,15 @@ void TSkinForm::mouseMoveEvent(QMouseEvent* event)
     // The pointer's place against where the form is now, not where it was when the window system
     // made the event: moves sent while the form was still on its way would otherwise count twice.
     const QPoint at = mapFromGlobal(event->globalPosition().toPoint());
-    if (const auto offset = m_drag.MouseMove(SkinShiftOf(*event), at.x(), at.y(), m_moveable))
+    const auto offset = m_drag.MouseMove(SkinShiftOf(*event), at.x(), at.y(), m_moveable);
+    if (!offset)
+        return;
+    if (WindowSystemPlacesWindows()) {
         form->move(form->pos() + QPoint(offset->dx, offset->dy));
+        return;
+    }
+    // Where the compositor alone moves windows, it is handed the drag once; it then follows the
+    // pointer itself until the button is released.
+    if (!m_systemMoving && form->windowHandle())
+        m_systemMoving = form->windowHandle()->startSystemMove();
 }

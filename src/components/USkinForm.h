@@ -73,6 +73,7 @@ private:
     bool m_moveable = true;
     bool m_transparent = true;
     SkinDrag m_drag;
+    bool m_systemMoving = false; // the window system's own move runs for the present press
     std::unique_ptr<TSkinRegion> m_mask = std::make_unique<TSkinRegion>();
     QImage m_picture;
     QImage m_shown;

@@ -1,5 +1,7 @@
 #include "worldmap/mapview.h"
 
+#include <algorithm>
+
 #include "worldmap/raster.h"
 
 #include <cmath>
@@ -8,12 +10,21 @@ namespace {
 
 // The world picture turned right by `shift` columns, the columns pushed off the right edge coming
 // back on the left.
+// Makes viewBitmap the size of picture cut to the shown block.
+void SizeToShownBlock(const Bitmap& picture, Bitmap& viewBitmap)
+{
+    const int w = std::min(picture.Width(), kShownBlockWidth);
+    const int h = std::min(picture.Height(), kShownBlockHeight);
+    if (viewBitmap.Width() != w || viewBitmap.Height() != h)
+        viewBitmap = Bitmap(w, h);
+}
+
+// The world turned right by shift columns, as far as the shown block reaches.
 void TurnWorld(const Bitmap& world, int shift, Bitmap& viewBitmap)
 {
     const int w = world.Width();
     const int h = world.Height();
-    if (viewBitmap.Width() != w || viewBitmap.Height() != h)
-        viewBitmap = Bitmap(w, h);
+    SizeToShownBlock(world, viewBitmap);
     CopyRect(viewBitmap, shift, 0, world, {0, 0, w - shift, h});
     CopyRect(viewBitmap, 0, 0, world, {w - shift, 0, w, h});
 }
@@ -45,14 +56,16 @@ void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBit
     const Bitmap& picture = pictures.Of(info->picture);
     switch (info->projection) {
     case MapProjection::World:
-        viewBitmap = picture;
+        SizeToShownBlock(picture, viewBitmap);
+        CopyRect(viewBitmap, 0, 0, picture, BoundsOf(viewBitmap));
         break;
     case MapProjection::TurnedWorld:
         TurnWorld(picture, picture.Width() * info->turnSixteenths / 16, viewBitmap);
         geometry.lonShift = info->lonShift;
         break;
     case MapProjection::Regional:
-        viewBitmap = picture;
+        SizeToShownBlock(picture, viewBitmap);
+        CopyRect(viewBitmap, 0, 0, picture, BoundsOf(viewBitmap));
         geometry.lonShift = info->lonShift;
         geometry.latShift = info->latShift;
         break;

@@ -37,10 +37,15 @@ private:
     Source m_source;
 };
 
+// The block of a view's picture that the map area shows: its top-left corner, pixels. Of a larger
+// picture only this much is kept and drawn.
+inline constexpr int kShownBlockWidth = 318;
+inline constexpr int kShownBlockHeight = 158;
+
 // Builds the picture of view into viewBitmap and sets the shifts of geometry (degrees) that the view's
 // projection uses, as the view table gives them: a regional view both, a turned world view lonShift,
 // the world view neither. A turned view turns the world picture right, with wrap-around; the others
-// copy their picture. viewBitmap takes the size of the picture used. A view number outside the table
+// copy their picture. viewBitmap takes the size of the picture used, cut to the shown block. A view number outside the table
 // changes nothing.
 void ComposeMapView(MapViewId view, const MapPictures& pictures, Bitmap& viewBitmap, MapGeometry& geometry);
 

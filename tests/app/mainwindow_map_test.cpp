@@ -72,8 +72,8 @@ TEST_F(MainWindowMap, LargerReplacementPictureStaysInsideTheMapArea)
     EXPECT_EQ(window->MapSize(), QSize(316, 158));
     window->TimerTimer();
     const Bitmap& frame = window->FrameBitmap();
-    ASSERT_EQ(frame.Width(), 400);
-    ASSERT_EQ(frame.Height(), 200);
+    ASSERT_EQ(frame.Width(), 318) << "only the block the area shows is kept";
+    ASSERT_EQ(frame.Height(), 158);
     // London on a 400 × 200 map: column 200 + 1, row 100 - Nearest(52 × 100 / 90).
     EXPECT_EQ(frame.Pixel(201, 42), kDotColor);
 

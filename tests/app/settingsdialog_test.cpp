@@ -5,6 +5,7 @@
 #include "app/mapfontdialog.h"
 #include "app/settings.h"
 #include "app/utils.h"
+#include "components/helpwindow.h"
 #include "components/picturebutton.h"
 #include "platform/qt/qttextrenderer.h"
 #include "support/fake_worldcities.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -222,7 +223,23 @@ TEST_F(SettingsDialogWidgets, FontDialogOffersFiveToTenPointsAndStartsFromTheFac
     EXPECT_TRUE(shown.style.italic);
     EXPECT_TRUE(QFontDatabase::hasFamily(QString::fromStdString(shown.face))) << shown.face;
     EXPECT_EQ(QString::fromStdString(shown.face),
-              QtTextRenderer::ResolveFont({"No Such Face Anywhere", 7, {}}).family());
+              FamilyWithoutFoundry(QtTextRenderer::ResolveFont({"No Such Face Anywhere", 7, {}}).family()));
+}
+
+TEST_F(SettingsDialogWidgets, FontFamiliesAreListedOnceWithoutFoundryTags)
+{
+    for (const auto& [family, plain] : std::vector<std::pair<QString, QString>>{
+             {"C059 [UKWN]", "C059"}, {"C059 [urw]", "C059"}, {"DejaVu Sans", "DejaVu Sans"},
+             {"[urw]", "[urw]"}, {"Odd [name] Sans", "Odd [name] Sans"}})
+        EXPECT_EQ(FamilyWithoutFoundry(family), plain) << family.toStdString();
+    MapFontDialog dialog(nullptr);
+    auto* faces = Child<QComboBox>(&dialog, "cbFontFace");
+    QStringList listed;
+    for (int i = 0; i < faces->count(); ++i)
+        listed.append(faces->itemText(i));
+    EXPECT_EQ(listed, PlainFontFamilies());
+    EXPECT_EQ(listed.size(), QSet<QString>(listed.begin(), listed.end()).size()) << "each family once";
+    EXPECT_TRUE(listed.filter(QStringLiteral(" [")).isEmpty()) << listed.join(", ").toStdString();
 }
 
 TEST_F(SettingsDialogWidgets, FontChosenBecomesTheWorkingCopyOnlyWhenConfirmed)
@@ -298,7 +315,7 @@ TEST_F(SettingsDialogWidgets, EveryCaptionAndHintIsTranslated)
     EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join("\n").toStdString();
 }
 
-TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktop)
+TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktopOrTheHelpInAWindowOfItsOwn)
 {
     struct Recorder final : ShellOpener {
         std::vector<std::string> opened;
@@ -308,11 +325,20 @@ TEST_F(SettingsDialogWidgets, HelpAndTheHomePageOpenThroughTheDesktop)
             return false;
         }
     } recorder;
+    dir.Write("index.html", "<html><body><h1>The settings file</h1></body></html>");
+    state.HelpFileName = dir.File("index.html");
     TcvSettings dialog(nullptr, state, table, recorder);
     Child<QPushButton>(&dialog, "btnHelp")->click();
     emit Child<QLabel>(&dialog, "lbURL")->linkActivated(QString::fromLatin1(kHomePage));
     EXPECT_EQ(recorder.opened,
               (std::vector<std::string>{"open " + state.HelpFileName, std::string("open ") + kHomePage}));
+    // The desktop refused the help: it is shown in a window of the program's own.
+    auto* help = dialog.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->findChild<QTextBrowser*>()->toPlainText().trimmed(), "The settings file");
+    Child<QPushButton>(&dialog, "btnHelp")->click();
+    EXPECT_EQ(dialog.findChildren<HelpWindow*>().size(), 1) << "asked again, the same window";
 }
 
 // The exchange through the main window.

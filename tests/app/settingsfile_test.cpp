@@ -318,11 +318,16 @@ TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
 {
     dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
-    settings_file::SaveWindowOnExit(ini, true, {300, 400});
+    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, true, settings_file::WindowPlace{300, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=1\n");
-    settings_file::SaveWindowOnExit(ini, false, {-5, 400});
+    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, false, std::nullopt));
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n")
+        << "a place the window system did not tell keeps the stored one";
+    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, false, settings_file::WindowPlace{-5, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=-5\nTop=400\nMinimized=0\n");
     EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, -5);
+    EXPECT_FALSE(settings_file::SaveWindowOnExit(dir.File("missing/chronivo.ini"), false, std::nullopt))
+        << "a file that cannot be written is told";
 }
 
 } // namespace

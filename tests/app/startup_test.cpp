@@ -1,5 +1,7 @@
 // Start-up's order and reads, with a window that only records what it is asked to do.
 #include "app/startup.h"
+
+#include "app/appsettings.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -65,11 +67,34 @@ TEST(StartUp, StepsInOrderWithTheSettingsReadBeforeTheyAreUsed)
     EXPECT_FALSE(state.MapReady);
 }
 
-TEST(StartUp, SettingsStayBesideAWritableProgramElseGoToTheUserFolder)
+TEST(StartUp, AFirstStartShowsEightCitiesAndAnExistingFileKeepsItsLists)
 {
-    EXPECT_EQ(SettingsFolder("/opt/c/", true, "/home/u/.config/chronivo/"), "/opt/c/");
-    EXPECT_EQ(SettingsFolder("/usr/bin/", false, "/home/u/.config/chronivo/"), "/home/u/.config/chronivo/");
-    EXPECT_EQ(SettingsFolder("/usr/bin/", false, ""), "/usr/bin/") << "no user folder: as before";
+    for (const bool existing : {false, true}) {
+        TempDir folder;
+        if (existing)
+            folder.Write("chronivo.ini", "[World Cities]\nCity 1=\n");
+        MainState state;
+        state.AppPath = state.SettingsPath = folder.Path().string() + '/';
+        RecordingSteps steps(state);
+        StartUp(state, steps);
+        const TStrings cities = settings_file::ReadCityList(state.IniFileName, state.CitySection, 31);
+        EXPECT_EQ(cities, existing ? TStrings{} : settings_file::kFirstStartCities) << "existing file: " << existing;
+        EXPECT_TRUE(state.ShowShadow);
+    }
+}
+
+TEST(StartUp, SettingsStayBesideAPortableProgramElseGoToTheUserFolder)
+{
+    const std::string user = "/home/u/.config/chronivo/";
+    TempDir bin;
+    const std::string app = bin.Path().string() + '/';
+    EXPECT_EQ(SettingsFolder(app, user), user) << "a writable folder alone is no portable copy";
+    EXPECT_EQ(SettingsFolder(app, ""), app) << "no user folder: beside the program";
+    bin.Write("chronivo.portable", "");
+    EXPECT_EQ(SettingsFolder(app, user), app) << "the marker";
+    std::filesystem::remove(bin.Path() / "chronivo.portable");
+    bin.Write("chronivo.ini", "");
+    EXPECT_EQ(SettingsFolder(app, user), app) << "a settings file already there";
 }
 
 TEST(StartUp, HelpBesideTheProgramWinsOverTheInstalledHtmlHelp)

@@ -1,42 +1,49 @@
 // The drag rule of the skin: only the left button alone moves the window, by how far the pointer went
 // from where it was pressed; every button records where it was pressed.
 #include "components/skindrag.h"
+#include "support/casename.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(SkinDrag, OnlyTheLeftButtonAloneDragsAndOnlyWhileMoveable)
+struct ButtonCase {
+    const char* name;
+    SkinShiftState shift;
+    bool moves;
+};
+
+void PrintTo(const ButtonCase& c, std::ostream* out)
 {
-    struct Case {
-        const char* name;
-        SkinShiftState shift;
-        bool moves;
-    };
-    const Case cases[] = {
-        {"left", kLeftButton, true},
-        {"no button", 0, false},
-        {"right", kRightButton, false},
-        {"middle", kMiddleButton, false},
-        {"left and right", kLeftButton | kRightButton, false},
-        {"left and middle", kLeftButton | kMiddleButton, false},
-        {"Shift and left", kShiftKey | kLeftButton, false},
-        {"Ctrl and left", kCtrlKey | kLeftButton, false},
-        {"Alt and left", kAltKey | kLeftButton, false},
-        {"Shift alone", kShiftKey, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SkinDrag drag;
-        drag.MouseDown(20, 100);
-        const auto offset = drag.MouseMove(c.shift, 80, 140, true);
-        EXPECT_EQ(offset.has_value(), c.moves);
-        if (offset) {
-            EXPECT_EQ(*offset, (SkinOffset{60, 40}));
-        }
-        EXPECT_FALSE(drag.MouseMove(c.shift, 80, 140, false).has_value());
-    }
+    *out << c.name;
 }
+
+class SkinDragButtons : public ::testing::TestWithParam<ButtonCase> {};
+
+TEST_P(SkinDragButtons, OnlyTheLeftButtonAloneDragsAndOnlyWhileMoveable)
+{
+    const ButtonCase& c = GetParam();
+    SkinDrag drag;
+    drag.MouseDown(20, 100);
+    const auto offset = drag.MouseMove(c.shift, 80, 140, true);
+    EXPECT_EQ(offset.has_value(), c.moves);
+    if (offset) {
+        EXPECT_EQ(*offset, (SkinOffset{60, 40}));
+    }
+    EXPECT_FALSE(drag.MouseMove(c.shift, 80, 140, false).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(SkinDrag, SkinDragButtons,
+                         ::testing::Values(ButtonCase{"left", kLeftButton, true}, ButtonCase{"no button", 0, false},
+                                           ButtonCase{"right", kRightButton, false},
+                                           ButtonCase{"middle", kMiddleButton, false},
+                                           ButtonCase{"left and right", kLeftButton | kRightButton, false},
+                                           ButtonCase{"left and middle", kLeftButton | kMiddleButton, false},
+                                           ButtonCase{"Shift and left", kShiftKey | kLeftButton, false},
+                                           ButtonCase{"Ctrl and left", kCtrlKey | kLeftButton, false},
+                                           ButtonCase{"Alt and left", kAltKey | kLeftButton, false},
+                                           ButtonCase{"Shift alone", kShiftKey, false}),
+                         NameOfCase{});
 
 TEST(SkinDrag, AnyButtonRecordsThePressAndMovesKeepIt)
 {

@@ -18,10 +18,7 @@ faketime_lib=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 2>/dev/null | head -n 1
 source "$here/xvfb_session.sh"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-poll 5 managed || fail "the window manager did not start"
+start_window_manager
 
 # The desktop's opener, as the help and the home page reach it: it notes what it was asked to open.
 mkdir -p "$work/bin"

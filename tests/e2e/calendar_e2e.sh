@@ -16,13 +16,8 @@ eval "$(${as_user[@]+"${as_user[@]}"} dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
 ${as_user[@]+"${as_user[@]}"} /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
 # The window manager must be up before the program maps its window.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
+start_window_manager
 
 cp "$program" "$work/chronivo"
 printf '[MainWin]\nLeft=10\nTop=10\n' > "$work/chronivo.ini"

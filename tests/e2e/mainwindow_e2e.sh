@@ -7,18 +7,13 @@
 set -uo pipefail
 program=$1
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-poll 5 managed || fail "the window manager did not start"
+start_window_manager
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
 
 start_clock() {
-    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
-    clock=$!
-    wait_clock_window "$work/out.log"
+    start_clock_window
     if [ ${#as_user[@]} -gt 0 ]; then
         [ "$(awk '/^Uid:/ {print $3}' "/proc/$clock/status")" != 0 ] || fail "the program runs as root"
     fi

@@ -2,9 +2,7 @@
 # window manager, screenshots and map pixels, the program started and the dialog opened, clicked and
 # closed. The caller sets mapx and mapy (the map's top-left corner on the screen) and, in start_clock,
 # names a map pixel that turns red once the first frame is up.
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+start_window_manager
 
 screen() { import -window root "$work/screen.png" 2>/dev/null; }
 # "r,g,b" of the screen pixel at x, y.

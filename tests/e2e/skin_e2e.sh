@@ -15,9 +15,7 @@ cp "$program" "$work/chronivo"
 
 start_clock() {
     printf '[MainWin]\nLeft=100\nTop=80\n' > "$work/chronivo.ini"
-    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
-    clock=$!
-    wait_clock_window "$work/out.log"
+    start_clock_window
 }
 
 stop_clock() {

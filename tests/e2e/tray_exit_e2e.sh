@@ -21,11 +21,7 @@ icon_y=$((768 - 13))
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
 
-start_clock() {
-    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
-    clock=$!
-    wait_clock_window "$work/out.log"
-}
+start_clock() { start_clock_window; }
 
 wait_hidden() {
     for _ in $(seq 50); do

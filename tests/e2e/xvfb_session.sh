@@ -1,6 +1,6 @@
 # Sourced by the end-to-end tests: a work folder and a virtual X server of their own, both removed
-# when the test ends. Gives $work, $helpers, $pids (add what you start), fail(), poll(), as_user and
-# DISPLAY.
+# when the test ends. Gives $work, $helpers, $pids (add what you start), fail(), poll(), as_user,
+# DISPLAY, run_program, wait_clock_window, start_window_manager and start_clock_window.
 # Options in the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any
 # user may connect).
 work=$(mktemp -d)
@@ -67,4 +67,18 @@ wait_clock_window() {
         sleep 0.1
     done
     fail "no clock window appeared: $(cat "$1")"
+}
+# start_window_manager: openbox, waited for until it announces itself on the root window.
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    poll 5 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+        fail "the window manager did not start"
+}
+# start_clock_window: starts "$work/chronivo" as the test user, its output in $work/out.log, and
+# waits for its window; sets clock (its process) and window.
+start_clock_window() {
+    run_program "$work/chronivo" >"$work/out.log" 2>&1 &
+    clock=$!
+    wait_clock_window "$work/out.log"
 }

@@ -20,6 +20,12 @@ grep -q '^Categories=.*Utility;.*Clock;' "$desktop" || fail "not in Utility/Cloc
 grep -q "^Icon=$id$" "$desktop" || fail "the menu entry names another icon"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail "the AppStream metadata is not valid"
 grep -q '<image>.*screenshot.png</image>' "$prefix/share/metainfo/$id.metainfo.xml" || fail "no screenshot"
+grep -q "^StartupWMClass=$id$" "$desktop" || fail "the menu entry does not name the window's class"
+# One version everywhere: the program's answer (no display needed) is the AppStream release.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/chronivo" --version) || fail "--version failed"
+grep -q "<release version=\"${version#chronivo }\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
+    fail "AppStream names another release than $version"
+man -l "$prefix/share/man/man1/chronivo.1" 2>/dev/null | grep -q -- '--version' || fail "no man page"
 
 icons="$prefix/share/icons/hicolor"
 grep -q '<svg' "$icons/scalable/apps/$id.svg" || fail "no scalable icon"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# End to end: the installed program, started from a read-only prefix by a user with a fresh home,
-# keeps its settings in "$XDG_CONFIG_HOME/chronivo/chronivo.ini" and comes back at its place after a
-# restart; nothing is written beside it. Its Help picture hands the installed HTML help to the
+# End to end: the installed program, started from a prefix the user owns (as ~/.local is) by a user
+# with a fresh home, keeps its settings in "$XDG_CONFIG_HOME/chronivo/chronivo.ini" and comes back at
+# its place after a restart; nothing is written beside it, and nothing is left in the runtime folder.
+# Its first start shows the eight cities; its Help picture hands the installed HTML help to the
 # desktop's opener. Usage: installed_e2e.sh BUILD_DIR. Exit status 77: skipped.
 set -uo pipefail
 build=$1
 skip() { echo "SKIP: $*"; exit 77; }
 if [ "$(id -u)" = 0 ]; then
-    # Root writes anywhere: the program runs as a user to whom the prefix is read-only.
+    # The program runs as a user who owns the prefix, as one who installed into ~/.local.
     command -v setpriv >/dev/null 2>&1 || skip "setpriv is not installed: no way to run the program unprivileged"
     drop=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 else
@@ -23,11 +24,10 @@ poll 5 managed || fail "the window manager did not start"
 chmod 755 "$work"
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
-chmod -R a-w "$prefix"
-trap 'chmod -R u+w "$prefix"; cleanup' EXIT
 home="$work/home"
-mkdir -p "$home"
-[ ${#drop[@]} -gt 0 ] && chown nobody:nogroup "$home"
+mkdir -p "$home/run"
+chmod 700 "$home/run"
+[ ${#drop[@]} -gt 0 ] && chown -R nobody:nogroup "$home" "$prefix"
 ini="$home/.config/chronivo/chronivo.ini"
 # The desktop's opener, standing in for the user's browser: it notes what it was asked to open.
 mkdir -p "$work/opener"
@@ -35,7 +35,7 @@ printf '#!/bin/sh\necho "$@" >>%s/opened\n' "$home" >"$work/opener/xdg-open"
 chmod 755 "$work/opener" "$work/opener/xdg-open"
 
 start_clock() {
-    "${drop[@]}" env -i PATH="$work/opener:/usr/bin:/bin" HOME="$home" XDG_CONFIG_HOME="$home/.config" DISPLAY="$DISPLAY" \
+    "${drop[@]}" env -i PATH="$work/opener:/usr/bin:/bin" HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
         LANG=C.UTF-8 "$prefix/bin/chronivo" >"$work/out.log" 2>&1 &
     clock=$!
     pids+=($clock)
@@ -57,10 +57,12 @@ xdotool mousemove --window "$window" 389 28 click 1
 wait_exit
 [ -f "$ini" ] || fail "no settings in the user's folder: $(find "$home" "$prefix" -name '*.ini')"
 grep -q '^Left=150' "$ini" && grep -q '^Top=90' "$ini" || fail "place not saved: $(cat "$ini")"
-[ -z "$(find "$prefix" -name '*.ini')" ] || fail "written beside the program"
+[ -z "$(find "$prefix" -name '*.ini*')" ] || fail "written beside the program"
+grep -q '^City 8=Rio de Janeiro, Brazil' "$ini" || fail "the first start had no cities: $(cat "$ini")"
 
 start_clock
 poll 5 placed || fail "not back at its place: $(xdotool getwindowgeometry "$window")"
 kill -TERM "$clock"
 wait_exit
+[ -z "$(ls "$home/run" | grep chronivo)" ] || fail "left in the runtime folder: $(ls "$home/run")"
 echo "1 passed, 0 failed"

@@ -1,5 +1,6 @@
 // The angle helpers: the point at a distance and azimuth from a centre, west-positive longitudes.
 #include "worldmap/greatcircle.h"
+#include "support/casename.h"
 
 #include <gtest/gtest.h>
 
@@ -10,30 +11,42 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 
-TEST(GreatCirclePoint, KnownPoints)
+struct PointCase {
+    const char* name;
+    double rho, beta, lon0, lat0, lat, lon;
+};
+
+void PrintTo(const PointCase& c, std::ostream* out)
 {
-    struct Case {
-        const char* name;
-        double rho, beta, lon0, lat0, lat, lon;
-    };
-    const Case cases[] = {
-        {"a quarter turn east of 0,0 is 90 E", pi / 2, pi / 2, 0, 0, 0, -pi / 2},
-        {"a quarter turn west of 0,0 is 90 W", pi / 2, 3 * pi / 2, 0, 0, 0, pi / 2},
-        {"north along the meridian", pi / 4, 0, 1, 0, pi / 4, 1},
-        // Three quarters of a turn east is a quarter turn west.
-        {"beyond the antipode folds back", 3 * pi / 2, pi / 2, 0, 0, 0, pi / 2},
-        {"the folded azimuth wraps below 2 pi", 3 * pi / 2, 3 * pi / 2, 0, 0, 0, -pi / 2},
-        {"west across 180 wraps to east", pi / 2, 3 * pi / 2, 3.0, 0, 0, 3.0 + pi / 2 - 2 * pi},
-        {"east across 180 wraps to west", pi / 2, pi / 2, -3.0, 0, 0, -3.0 - pi / 2 + 2 * pi},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        double lat = 9, lon = 9;
-        GreatCirclePoint(c.rho, c.beta, c.lon0, c.lat0, lat, lon);
-        // The guard under the root costs about 1e-6 radian next to ±1.
-        EXPECT_NEAR(lat, c.lat, 1e-5);
-        EXPECT_NEAR(lon, c.lon, 1e-5);
-    }
+    *out << c.name;
+}
+
+class GreatCircleKnownPoints : public ::testing::TestWithParam<PointCase> {};
+
+TEST_P(GreatCircleKnownPoints, LieWhereTheyShould)
+{
+    const PointCase& c = GetParam();
+    double lat = 9, lon = 9;
+    GreatCirclePoint(c.rho, c.beta, c.lon0, c.lat0, lat, lon);
+    // The guard under the root costs about 1e-6 radian next to ±1.
+    EXPECT_NEAR(lat, c.lat, 1e-5);
+    EXPECT_NEAR(lon, c.lon, 1e-5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GreatCirclePoint, GreatCircleKnownPoints,
+    ::testing::Values(PointCase{"a quarter turn east of 0,0 is 90 E", pi / 2, pi / 2, 0, 0, 0, -pi / 2},
+                      PointCase{"a quarter turn west of 0,0 is 90 W", pi / 2, 3 * pi / 2, 0, 0, 0, pi / 2},
+                      PointCase{"north along the meridian", pi / 4, 0, 1, 0, pi / 4, 1},
+                      // Three quarters of a turn east is a quarter turn west.
+                      PointCase{"beyond the antipode folds back", 3 * pi / 2, pi / 2, 0, 0, 0, pi / 2},
+                      PointCase{"the folded azimuth wraps below 2 pi", 3 * pi / 2, 3 * pi / 2, 0, 0, 0, -pi / 2},
+                      PointCase{"west across 180 wraps to east", pi / 2, 3 * pi / 2, 3.0, 0, 0, 3.0 + pi / 2 - 2 * pi},
+                      PointCase{"east across 180 wraps to west", pi / 2, pi / 2, -3.0, 0, 0, -3.0 - pi / 2 + 2 * pi}),
+    NameOfCase{});
+
+TEST(GreatCirclePoint, DegreesAndRadians)
+{
     EXPECT_DOUBLE_EQ(DegToRad(180), pi);
     EXPECT_DOUBLE_EQ(RadToDeg(pi / 2), 90);
 }

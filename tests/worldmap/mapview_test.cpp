@@ -45,16 +45,19 @@ TEST(ComposeMapView, TurnedWorldViewsWrapTheColumnsAround)
         int width;
         int shift;
     };
-    for (const Case& c : {Case{1, 316, 79}, Case{2, 316, 177}, Case{1, 100, 25}, Case{2, 100, 56}}) {
+    // A replacement world of another size gives the view its own size, cut to the shown block.
+    for (const Case& c : {Case{1, 316, 79}, Case{2, 316, 177}, Case{1, 100, 25}, Case{2, 100, 56},
+                          Case{1, 2048, 512}, Case{2, 2048, 1152}, Case{0, 2048, 0}}) {
         SCOPED_TRACE(testing::Message() << "view " << c.view << ", width " << c.width);
         const Bitmap world = Numbered(c.width, 4), other(316, 158);
-        Bitmap viewBitmap(316, 158); // a replacement world of another size gives the view its own size
+        Bitmap viewBitmap(316, 158);
         MapGeometry geometry;
         ComposeMapView(MapViewId{c.view}, {world, other, other}, viewBitmap, geometry);
-        ASSERT_EQ(viewBitmap.Width(), c.width);
+        const int kept = std::min(c.width, kShownBlockWidth);
+        ASSERT_EQ(viewBitmap.Width(), kept);
         ASSERT_EQ(viewBitmap.Height(), 4);
         for (int y = 0; y < 4; ++y) {
-            for (int x = 0; x < c.width; ++x) {
+            for (int x = 0; x < kept; ++x) {
                 ASSERT_EQ(ColumnOf(viewBitmap.Pixel(x, y)), (x - c.shift + c.width) % c.width) << x;
                 ASSERT_EQ(BlueOf(viewBitmap.Pixel(x, y)), y);
             }

@@ -1,5 +1,6 @@
 #include "worldmap/raster.h"
 
+#include "support/casename.h"
 #include "support/pixelart.h"
 
 #include <gtest/gtest.h>
@@ -138,38 +139,46 @@ struct CopyCase {
     Rect from;
 };
 
+void PrintTo(const CopyCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const CopyCase kCopyCases[] = {
+    {"inside", 1, 2, {3, 1, 7, 5}},
+    {"source cut left and top", 0, 0, {-2, -3, 4, 3}},
+    {"source cut right and bottom", 2, 2, {6, 5, 14, 12}},
+    {"target cut on all sides", -2, -1, {0, 0, 10, 8}},
+    {"target far away", 1000, 0, {0, 0, 10, 8}},
+    {"empty rectangle", 0, 0, {5, 5, 5, 9}},
+    {"reversed rectangle", 0, 0, {6, 6, 2, 2}},
+    {"extreme offset", INT_MIN, INT_MAX, {0, 0, 10, 8}},
+    {"extreme rectangle", 0, 0, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
+};
+
+class CopyRectCases : public ::testing::TestWithParam<CopyCase> {};
+
 // Every pixel of target either came from the source pixel the offset names, inside both bitmaps,
 // or kept its paper.
-TEST(CopyRect, CopiesExactlyThePixelsInsideBothBitmaps)
+TEST_P(CopyRectCases, CopiesExactlyThePixelsInsideBothBitmaps)
 {
     const Bitmap source = Numbered(10, 8);
-    const CopyCase cases[] = {
-        {"inside", 1, 2, {3, 1, 7, 5}},
-        {"source cut left and top", 0, 0, {-2, -3, 4, 3}},
-        {"source cut right and bottom", 2, 2, {6, 5, 14, 12}},
-        {"target cut on all sides", -2, -1, {0, 0, 10, 8}},
-        {"target far away", 1000, 0, {0, 0, 10, 8}},
-        {"empty rectangle", 0, 0, {5, 5, 5, 9}},
-        {"reversed rectangle", 0, 0, {6, 6, 2, 2}},
-        {"extreme offset", INT_MIN, INT_MAX, {0, 0, 10, 8}},
-        {"extreme rectangle", 0, 0, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
-    };
-    for (const CopyCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bitmap target(6, 5, kPaper);
-        CopyRect(target, c.x, c.y, source, c.from);
-        for (int y = 0; y < target.Height(); ++y) {
-            for (int x = 0; x < target.Width(); ++x) {
-                const long long sx = static_cast<long long>(x) - c.x + c.from.left;
-                const long long sy = static_cast<long long>(y) - c.y + c.from.top;
-                const bool copied = sx >= c.from.left && sx < c.from.right && sy >= c.from.top && sy < c.from.bottom &&
-                                    sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height();
-                const Rgb expected = copied ? source.Pixel(static_cast<int>(sx), static_cast<int>(sy)) : kPaper;
-                ASSERT_EQ(target.Pixel(x, y), expected) << x << "," << y;
-            }
+    const CopyCase& c = GetParam();
+    Bitmap target(6, 5, kPaper);
+    CopyRect(target, c.x, c.y, source, c.from);
+    for (int y = 0; y < target.Height(); ++y) {
+        for (int x = 0; x < target.Width(); ++x) {
+            const long long sx = static_cast<long long>(x) - c.x + c.from.left;
+            const long long sy = static_cast<long long>(y) - c.y + c.from.top;
+            const bool copied = sx >= c.from.left && sx < c.from.right && sy >= c.from.top && sy < c.from.bottom &&
+                                sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height();
+            const Rgb expected = copied ? source.Pixel(static_cast<int>(sx), static_cast<int>(sy)) : kPaper;
+            ASSERT_EQ(target.Pixel(x, y), expected) << x << "," << y;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(CopyRect, CopyRectCases, ::testing::ValuesIn(kCopyCases), NameOfCase{});
 
 TEST(CopyRect, OverlappingCopyWithinOneBitmapReadsEveryPixelBeforeOverwritingIt)
 {

@@ -1,6 +1,7 @@
 // icongen OUTDIR NAME: draws the program's icon at each of its sizes into
-// OUTDIR/<size>x<size>/apps/NAME.png, the hicolor theme's layout, for installing with the program.
-#include "app/mainpictures.h"
+// OUTDIR/<size>x<size>/apps/NAME.png, the hicolor theme's layout: for installing with the program, and
+// for the program itself to carry.
+#include "app/programicon.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -16,10 +17,10 @@ int main(int argc, char* argv[])
     QGuiApplication application(argc, argv);
     const QString outDir = QString::fromLocal8Bit(argv[1]);
     const QString name = QString::fromLocal8Bit(argv[2]);
-    for (const int size : main_pictures::kProgramIconSizes) {
+    for (const int size : kProgramIconSizes) {
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(outDir).arg(size);
         const QString file = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-        if (!QDir().mkpath(folder) || !main_pictures::ProgramIconImage(size).save(file, "PNG")) {
+        if (!QDir().mkpath(folder) || !ProgramIconImage(size).save(file, "PNG")) {
             std::fprintf(stderr, "icongen: cannot write %s\n", qPrintable(file));
             return 1;
         }

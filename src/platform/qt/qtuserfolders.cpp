@@ -2,14 +2,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
-bool IsFolderWritable(const std::string& folder)
-{
-    // Permission bits say nothing of read-only mounts or of root, so a probe file is made and removed.
-    QTemporaryFile probe(QString::fromStdString(folder) + QStringLiteral("/.chronivo-probe-XXXXXX"));
-    return probe.open();
-}
 
 std::string UserConfigFolder()
 {

@@ -3,9 +3,6 @@
 
 #include <string>
 
-// True when a file can be created in folder (tried, not guessed from permission bits).
-bool IsFolderWritable(const std::string& folder);
-
 // The user's configuration folder for the program, ending in '/': "$XDG_CONFIG_HOME/chronivo/" on
 // Linux, the user's application-data folder on Windows. Empty when the platform names none.
 std::string UserConfigFolder();
