@@ -14,7 +14,7 @@ run_packages=(
 # Tests and benchmarks: virtual displays and a window manager, a Wayland compositor, a notification
 # area, a Time server, accessibility, the freedesktop validators and the sanitizers' compiler.
 test_packages=(
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev valgrind
     xvfb xdotool x11-utils imagemagick openbox weston
     xinetd rdate
     trayer faketime python3

@@ -42,6 +42,7 @@
 #include <QWindow>
 #include <QTimer>
 #include <cstdio>
+#include <unordered_map>
 
 namespace {
 
@@ -224,9 +225,64 @@ QPoint OnScreenPlace(QPoint saved)
     return {place.x, place.y};
 }
 
-QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignment)
+// The time read-out: a label, which a screen reader reads, that paints each character from a picture
+// drawn the first time it is needed. Laying the text out anew each second would cost several times
+// the whole rest of a tick.
+class GlyphLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        // The label's own background is already filled; the glyphs are opaque on it.
+        const QString shown = text();
+        int width = 0;
+        for (const QChar c : shown)
+            width += Advance(c);
+        const QFontMetrics metrics(font());
+        int x = (this->width() - width) / 2;
+        const int y = (height() - metrics.height()) / 2;
+        QPainter painter(this);
+        for (const QChar c : shown) {
+            painter.drawPixmap(x, y, Glyph(c));
+            x += Advance(c);
+        }
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+            m_glyphs.clear();
+        QLabel::changeEvent(event);
+    }
+
+private:
+    int Advance(QChar c) const { return QFontMetrics(font()).horizontalAdvance(c); }
+
+    const QPixmap& Glyph(QChar c)
+    {
+        auto found = m_glyphs.find(c.unicode());
+        if (found != m_glyphs.end())
+            return found->second;
+        const QFontMetrics metrics(font());
+        const qreal ratio = devicePixelRatioF();
+        QPixmap glyph(QSize(Advance(c), metrics.height()) * ratio);
+        glyph.setDevicePixelRatio(ratio);
+        glyph.fill(palette().color(QPalette::Window));
+        QPainter painter(&glyph);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(0, metrics.ascent(), QString(c));
+        return m_glyphs.emplace(c.unicode(), std::move(glyph)).first->second;
+    }
+
+    std::unordered_map<char16_t, QPixmap> m_glyphs;
+};
+
+// A label of the read-out, opaque on the panel's black.
+void MakeReadoutLabel(QLabel* label, const QRect& place, Qt::Alignment alignment)
 {
-    auto* label = new QLabel(parent);
     label->setGeometry(place);
     label->setAlignment(alignment | Qt::AlignVCenter);
     // Its own black background makes the label opaque: the panel under it is not repainted.
@@ -240,7 +296,6 @@ QLabel* ReadoutLabel(QWidget* parent, const QRect& place, Qt::Alignment alignmen
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(11);
     label->setFont(font);
-    return label;
 }
 
 } // namespace
@@ -336,9 +391,11 @@ void TcvMain::CreateComponents()
     m_clockPanel->setGeometry(142, 6, 220, 21);
     m_clockPanel->setObjectName(QStringLiteral("ClockPanel"));
     m_clockPanel->setAccessibleName(tr("Time and date"));
-    m_lbTime = ReadoutLabel(m_clockPanel, QRect(2, 4, 48, 13), Qt::AlignHCenter);
+    m_lbTime = new GlyphLabel(m_clockPanel);
+    MakeReadoutLabel(m_lbTime, QRect(2, 4, 48, 13), Qt::AlignHCenter);
     m_lbTime->setText(QStringLiteral("00:00:00"));
-    m_lbDate = ReadoutLabel(m_clockPanel, QRect(54, 4, 162, 13), Qt::AlignLeft);
+    m_lbDate = new QLabel(m_clockPanel);
+    MakeReadoutLabel(m_lbDate, QRect(54, 4, 162, 13), Qt::AlignLeft);
 
     // Each tick sets the wait for the next, so the ticks stay on the wall clock's half seconds.
     m_timer = new QTimer(this);
