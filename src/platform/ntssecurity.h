@@ -16,19 +16,19 @@
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<std::uint8_t>;
+using NtsBytes = std::vector<std::uint8_t>;
 
 // One TLS connection, open until destroyed.
 class TlsConnection {
 public:
     virtual ~TlsConnection() = default;
     // Sends all of bytes within timeoutMs; false on failure or time-out.
-    virtual bool Send(const Bytes& bytes, int timeoutMs) = 0;
+    virtual bool Send(const NtsBytes& bytes, int timeoutMs) = 0;
     // Appends what arrives within waitMs to into: Byte when something came, Closed at the end of the
     // stream, Failed on an error, Waiting when nothing came.
-    virtual ReceiveResult Receive(Bytes& into, int waitMs) = 0;
+    virtual ReceiveResult Receive(NtsBytes& into, int waitMs) = 0;
     // size bytes of keying material exported under label and context (RFC 5705), or nullopt.
-    virtual std::optional<Bytes> ExportKey(const std::string& label, const Bytes& context, std::size_t size) = 0;
+    virtual std::optional<NtsBytes> ExportKey(const std::string& label, const NtsBytes& context, std::size_t size) = 0;
 };
 
 struct TlsRequest {
@@ -52,12 +52,12 @@ public:
     // Connects and completes the handshake, or answers nullptr with failure filled in.
     virtual std::unique_ptr<TlsConnection> Connect(const TlsRequest& request, TlsFailure& failure) = 0;
     // AES-SIV-CMAC-256 (a 32-byte key): the 16-byte tag followed by the ciphertext.
-    virtual Bytes Seal(const Bytes& key, const Bytes& nonce, const Bytes& associated, const Bytes& plain) = 0;
+    virtual NtsBytes Seal(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated, const NtsBytes& plain) = 0;
     // The plaintext, or nullopt when the tag does not verify.
-    virtual std::optional<Bytes> Open(const Bytes& key, const Bytes& nonce, const Bytes& associated,
-                                      const Bytes& sealed) = 0;
+    virtual std::optional<NtsBytes> Open(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated,
+                                      const NtsBytes& sealed) = 0;
     // size bytes from the system's cryptographic random source.
-    virtual Bytes Random(std::size_t size) = 0;
+    virtual NtsBytes Random(std::size_t size) = 0;
 };
 
 // This platform's, or nullptr where it has none.

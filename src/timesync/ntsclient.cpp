@@ -19,22 +19,22 @@ constexpr std::size_t kNonceBytes = 16;
 constexpr std::uint16_t kNtpPort = 123;
 const char* const kExporterLabel = "EXPORTER-network-time-security";
 
-void Put16(Bytes& out, std::size_t value)
+void Put16(NtsBytes& out, std::size_t value)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 8));
     out.push_back(static_cast<std::uint8_t>(value));
 }
 
-void PutPadded(Bytes& out, const Bytes& bytes)
+void PutPadded(NtsBytes& out, const NtsBytes& bytes)
 {
     out.insert(out.end(), bytes.begin(), bytes.end());
     out.resize((out.size() + 3) / 4 * 4, 0);
 }
 
 // The exporter's context: the protocol, the AEAD, and which direction the key protects.
-Bytes KeyContext(std::uint8_t serverToClient)
+NtsBytes KeyContext(std::uint8_t serverToClient)
 {
-    Bytes context;
+    NtsBytes context;
     Put16(context, ntske::kProtocolNtpV4);
     Put16(context, ntske::kAeadAesSivCmac256);
     context.push_back(serverToClient);
@@ -45,9 +45,9 @@ Bytes KeyContext(std::uint8_t serverToClient)
 
 struct NtsClient::Association {
     std::string server; // the host the key exchange was made with
-    Bytes clientToServer;
-    Bytes serverToClient;
-    std::deque<Bytes> cookies;
+    NtsBytes clientToServer;
+    NtsBytes serverToClient;
+    std::deque<NtsBytes> cookies;
     std::uint32_t ntpAddress = 0;
     std::uint16_t ntpPort = kNtpPort;
 };
@@ -65,15 +65,15 @@ public:
 
     bool CanSeal() const override { return !m_association.cookies.empty(); }
 
-    void Seal(Bytes& request) override
+    void Seal(NtsBytes& request) override
     {
         m_uniqueIdentifier = m_security.Random(kUniqueIdentifierBytes);
         AppendExtensionField(request, kUniqueIdentifier, m_uniqueIdentifier);
         AppendExtensionField(request, kCookie, m_association.cookies.front());
         m_association.cookies.pop_front();
-        const Bytes nonce = m_security.Random(kNonceBytes);
-        const Bytes sealed = m_security.Seal(m_association.clientToServer, nonce, request, {});
-        Bytes body;
+        const NtsBytes nonce = m_security.Random(kNonceBytes);
+        const NtsBytes sealed = m_security.Seal(m_association.clientToServer, nonce, request, {});
+        NtsBytes body;
         Put16(body, nonce.size());
         Put16(body, sealed.size());
         PutPadded(body, nonce);
@@ -81,7 +81,7 @@ public:
         AppendExtensionField(request, kAuthenticator, body);
     }
 
-    QueryFailure Check(const Bytes& reply) override
+    QueryFailure Check(const NtsBytes& reply) override
     {
         const auto fields = ParseExtensionFields(reply);
         if (!fields)
@@ -96,7 +96,7 @@ public:
         const auto identifier = field(kUniqueIdentifier);
         if (identifier == fields->end() || identifier->body != m_uniqueIdentifier)
             return QueryFailure::WrongOrigin;
-        const Bytes& body = authenticator->body;
+        const NtsBytes& body = authenticator->body;
         if (body.size() < 4)
             return QueryFailure::Unauthentic;
         const std::size_t nonceBytes = static_cast<std::size_t>(body[0] << 8 | body[1]);
@@ -105,10 +105,10 @@ public:
         if (nonceBytes == 0 || sealedAt > body.size() || sealedBytes > body.size() - sealedAt)
             return QueryFailure::Unauthentic;
         const auto begin = body.begin();
-        const Bytes nonce(begin + 4, begin + 4 + static_cast<std::ptrdiff_t>(nonceBytes));
-        const Bytes sealed(begin + static_cast<std::ptrdiff_t>(sealedAt),
+        const NtsBytes nonce(begin + 4, begin + 4 + static_cast<std::ptrdiff_t>(nonceBytes));
+        const NtsBytes sealed(begin + static_cast<std::ptrdiff_t>(sealedAt),
                            begin + static_cast<std::ptrdiff_t>(sealedAt + sealedBytes));
-        const Bytes covered(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(authenticator->offset));
+        const NtsBytes covered(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(authenticator->offset));
         const auto plain = m_security.Open(m_association.serverToClient, nonce, covered, sealed);
         if (!plain)
             return QueryFailure::Unauthentic;
@@ -122,7 +122,7 @@ public:
 private:
     NtsClient::Association& m_association;
     NtsSecurity& m_security;
-    Bytes m_uniqueIdentifier;
+    NtsBytes m_uniqueIdentifier;
 };
 
 } // namespace
@@ -179,7 +179,7 @@ bool NtsClient::KeyExchange(const std::string& server, std::uint32_t address, Nt
     if (!tls->Send(ntske::Request(), kKeyExchangeTimeoutMs - ElapsedMs(start, ticks.Now())))
         return fail(QueryFailure::KeyExchange, "the request could not be sent");
 
-    Bytes received;
+    NtsBytes received;
     std::optional<ntske::Response> response;
     bool complete = false;
     std::string why;

@@ -44,7 +44,7 @@ public:
     GnutlsConnection(const GnutlsConnection&) = delete;
     GnutlsConnection& operator=(const GnutlsConnection&) = delete;
 
-    bool Send(const Bytes& bytes, int timeoutMs) override
+    bool Send(const NtsBytes& bytes, int timeoutMs) override
     {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         std::size_t sent = 0;
@@ -61,7 +61,7 @@ public:
         return true;
     }
 
-    ReceiveResult Receive(Bytes& into, int waitMs) override
+    ReceiveResult Receive(NtsBytes& into, int waitMs) override
     {
         std::uint8_t buffer[4096];
         ssize_t result = gnutls_record_recv(m_session, buffer, sizeof buffer);
@@ -82,9 +82,9 @@ public:
         return result == GNUTLS_E_PREMATURE_TERMINATION ? ReceiveResult::Closed : ReceiveResult::Failed;
     }
 
-    std::optional<Bytes> ExportKey(const std::string& label, const Bytes& context, std::size_t size) override
+    std::optional<NtsBytes> ExportKey(const std::string& label, const NtsBytes& context, std::size_t size) override
     {
-        Bytes key(size);
+        NtsBytes key(size);
         const int result =
             gnutls_prf_rfc5705(m_session, label.size(), label.data(), context.size(),
                                reinterpret_cast<const char*>(context.data()), size, reinterpret_cast<char*>(key.data()));
@@ -195,35 +195,35 @@ public:
         return connection;
     }
 
-    Bytes Seal(const Bytes& key, const Bytes& nonce, const Bytes& associated, const Bytes& plain) override
+    NtsBytes Seal(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated, const NtsBytes& plain) override
     {
         if (nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
             return {};
         siv_cmac_aes128_ctx context{};
         siv_cmac_aes128_set_key(&context, key.data());
-        Bytes sealed(plain.size() + SIV_DIGEST_SIZE);
+        NtsBytes sealed(plain.size() + SIV_DIGEST_SIZE);
         siv_cmac_aes128_encrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
                                         sealed.size(), sealed.data(), plain.data());
         return sealed;
     }
 
-    std::optional<Bytes> Open(const Bytes& key, const Bytes& nonce, const Bytes& associated,
-                              const Bytes& sealed) override
+    std::optional<NtsBytes> Open(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated,
+                              const NtsBytes& sealed) override
     {
         if (sealed.size() < SIV_DIGEST_SIZE || nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
             return std::nullopt;
         siv_cmac_aes128_ctx context{};
         siv_cmac_aes128_set_key(&context, key.data());
-        Bytes plain(sealed.size() - SIV_DIGEST_SIZE);
+        NtsBytes plain(sealed.size() - SIV_DIGEST_SIZE);
         if (!siv_cmac_aes128_decrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
                                              plain.size(), plain.data(), sealed.data()))
             return std::nullopt;
         return plain;
     }
 
-    Bytes Random(std::size_t size) override
+    NtsBytes Random(std::size_t size) override
     {
-        Bytes bytes(size);
+        NtsBytes bytes(size);
         gnutls_rnd(GNUTLS_RND_RANDOM, bytes.data(), bytes.size());
         return bytes;
     }
