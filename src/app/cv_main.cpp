@@ -494,6 +494,18 @@ void TcvMain::FormCreate()
     StartUp(m_state, steps);
 }
 
+void TcvMain::ShowAtStart()
+{
+    if (settings_file::ReadMinimized(m_state.IniFileName) && m_state.TrayMode && m_services.trayArea->Present()) {
+        // What showing would start, without the showing: the first tick hides the window in the tray.
+        m_startingHidden = true;
+        FormShow();
+        return;
+    }
+    // A window saved minimized to the taskbar is minimized at its first tick, once on screen.
+    show();
+}
+
 void TcvMain::FormShow()
 {
     if (m_state.TrayMode)
@@ -533,6 +545,7 @@ void TcvMain::TimerTimer()
     if (!m_closed)
         m_timer->start(MsToNextTick(now));
     m_rules->FirstTick(m_state.FirstTickDone, [this] { return settings_file::ReadMinimized(m_state.IniFileName); });
+    m_startingHidden = false;
     m_windowManager->Tick(m_rules->Look().condition == WindowCondition::MinimizedToTaskbar);
 
     ShowTime(now);
@@ -605,6 +618,9 @@ void TcvMain::ApplyLook(const WindowLook& look)
         return;
     switch (look.condition) {
     case WindowCondition::Shown:
+        // Entering tray mode at a hidden start looks shown until the first tick hides the window.
+        if (m_startingHidden)
+            break;
         if (isHidden() || isMinimized()) {
             if (isHidden())
                 ClearMinimizedStart(*this);

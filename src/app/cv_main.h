@@ -81,6 +81,11 @@ public:
     const Bitmap& FrameBitmap() const { return m_frameBitmap; }
     QSize MapSize() const;
 
+    // The program's first showing, as the window was closed: hidden in the tray without ever being
+    // mapped (tray mode on and a notification area there), else shown (and minimized to the taskbar
+    // at the first tick when it was closed so).
+    void ShowAtStart();
+
     // Published handlers, named after their components and events.
     void FormCreate();
     void FormShow();
@@ -181,6 +186,7 @@ private:
     QAction* m_miClose = nullptr;
     bool m_closed = false;
     bool m_endRequested = false;
+    bool m_startingHidden = false; // started hidden in the tray, the first tick not yet run
     // The window manager's ways: the first showing, the minimized state it really holds.
     WindowManagerWatch* m_windowManager = nullptr;
 };

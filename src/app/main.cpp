@@ -87,6 +87,6 @@ int main(int argc, char* argv[])
     TcvMain cvMain(appPath, std::move(services), settingsPath);
     QObject::connect(&instance, &SingleInstance::showRequested, &cvMain, &TcvMain::BringToFront);
     CloseOnEndRequest(cvMain);
-    cvMain.show();
+    cvMain.ShowAtStart();
     return QApplication::exec();
 }

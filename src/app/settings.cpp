@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,6 +31,42 @@ namespace {
 constexpr QSize kClientSize(448, 280);
 constexpr QRect kGroupPlace(8, 8, 409, 185);
 
+// A caption as it is read out: without the "&" that marks its mnemonic ("&&" is an "&").
+QString WithoutMnemonic(const QString& caption)
+{
+    QString read;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        read += caption[i];
+    }
+    return read;
+}
+
+// Return and Enter in a list do the list's own action rather than reach the dialog's OK button.
+class ReturnKeyAction final : public QObject {
+public:
+    ReturnKeyAction(QWidget* target, std::function<void()> action) : QObject(target), m_action(std::move(action))
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        m_action();
+        return true;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
 // Names a component, places it and gives it its hint. Its accessible name is its caption, or its
 // hint where it has none.
 template <class Widget>
@@ -40,7 +77,7 @@ Widget* Place(Widget* widget, const char* name, const QRect& place, const QStrin
     widget->setGeometry(place);
     if (!hint.isEmpty())
         widget->setToolTip(hint);
-    widget->setAccessibleName(caption.isEmpty() ? hint : caption);
+    widget->setAccessibleName(caption.isEmpty() ? hint : WithoutMnemonic(caption));
     return widget;
 }
 
@@ -93,17 +130,17 @@ RadioLook UpdateTypeLook(UpdateTypeId type)
 {
     switch (type) {
     case UpdateTypeId::Never:
-        return {"rbNever", QRect(32, 24, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Never"),
+        return {"rbNever", QRect(32, 24, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "&Never"),
                 QT_TRANSLATE_NOOP("TcvSettings", "Select this if your computer doesn't have an Internet connection")};
     case UpdateTypeId::Manually:
-        return {"rbManually", QRect(32, 48, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Manually"),
+        return {"rbManually", QRect(32, 48, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "&Manually"),
                 QT_TRANSLATE_NOOP("TcvSettings", "Set the clock only when you click the \"Set Clock\" button")};
     case UpdateTypeId::Automatically:
-        return {"rbAuto", QRect(32, 72, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "Automatically"),
+        return {"rbAuto", QRect(32, 72, 113, 17), QT_TRANSLATE_NOOP("TcvSettings", "A&utomatically"),
                 QT_TRANSLATE_NOOP("TcvSettings", "Set the clock automatically, at regular intervals")};
     case UpdateTypeId::WhileDialUp:
         return {"rbAutoDUN", QRect(32, 96, 345, 17),
-                QT_TRANSLATE_NOOP("TcvSettings", "Automatically, when dial-up connection active"),
+                QT_TRANSLATE_NOOP("TcvSettings", "Automatically, when &dial-up connection active"),
                 QT_TRANSLATE_NOOP("TcvSettings", "Set the clock at intervals, when a dial-up connection is active")};
     }
     return {};
@@ -114,15 +151,15 @@ RadioLook MapViewLook(MapViewId view)
     const QRect place(32, 44 + 20 * static_cast<int>(view), 240, 17);
     switch (view) {
     case MapViewId::WorldEurope:
-        return {"rbEurope", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Europe")};
+        return {"rbEurope", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Eu&rope")};
     case MapViewId::WorldAmerica:
-        return {"rbAmerica", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on America")};
+        return {"rbAmerica", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on A&merica")};
     case MapViewId::WorldAustralasia:
-        return {"rbAustralasia", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Australasia")};
+        return {"rbAustralasia", place, QT_TRANSLATE_NOOP("TcvSettings", "World, centered on Aus&tralasia")};
     case MapViewId::Europe:
-        return {"rbEuropeOnly", place, QT_TRANSLATE_NOOP("TcvSettings", "Europe and central Asia")};
+        return {"rbEuropeOnly", place, QT_TRANSLATE_NOOP("TcvSettings", "Europe and central &Asia")};
     case MapViewId::NorthAmerica:
-        return {"rbUSAonly", place, QT_TRANSLATE_NOOP("TcvSettings", "North America only")};
+        return {"rbUSAonly", place, QT_TRANSLATE_NOOP("TcvSettings", "&North America only")};
     }
     return {};
 }
@@ -196,18 +233,18 @@ TcvSettings::~TcvSettings() = default;
 
 void TcvSettings::CreateGeneralPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "General", tr("General"), "GroupBox4", tr(" Settings "));
-    m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("Run in system tray?"));
+    QGroupBox* box = GroupPage(m_pageControl, "General", tr("&General"), "GroupBox4", tr(" Settings "));
+    m_cbSysTray = CaptionedButton<QCheckBox>(box, "cbSysTray", QRect(24, 32, 353, 17), tr("&Run in system tray?"));
     connect(m_cbSysTray, &QCheckBox::toggled, this, [this](bool on) { m_model.trayMode = on; });
     m_cbTimeZones = CaptionedButton<QCheckBox>(box, "cbTimeZones", QRect(24, 56, 353, 17),
-                                               tr("Take city times from the system's time zones"),
+                                               tr("&Take city times from the system's time zones"),
                                                tr("Off: the city table's own offsets and rules"));
     connect(m_cbTimeZones, &QCheckBox::toggled, this, [this](bool on) { m_model.useTimeZones = on; });
 }
 
 void TcvSettings::CreateClockPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("Clock"), "GroupBox1", tr(" Update system clock "));
+    QGroupBox* box = GroupPage(m_pageControl, "Clock_settings", tr("C&lock"), "GroupBox1", tr(" Update system clock "));
     auto* group = new QButtonGroup(this);
     for (const UpdateTypeInfo& row : kUpdateTypes) {
         const UpdateTypeId type = row.id;
@@ -224,9 +261,12 @@ void TcvSettings::CreateClockPage()
         });
     }
 
-    Caption(box, "Label1", QPoint(32, 128), tr("Use this time server:"));
+    QLabel* serverCaption = Caption(box, "Label1", QPoint(32, 128), tr("Use this time &server:"));
     m_cbTimeServers =
         Place(new QComboBox(box), "cbTimeServers", QRect(144, 126, 185, 21), tr("Name of the Internet time server"));
+    // Named by its caption, which its mnemonic leads to.
+    serverCaption->setBuddy(m_cbTimeServers);
+    m_cbTimeServers->setAccessibleName(WithoutMnemonic(serverCaption->text()).remove(u':'));
     m_cbTimeServers->setEditable(true);
     m_cbTimeServers->setInsertPolicy(QComboBox::NoInsert);
     // A longer name would be cut when the settings file is read back.
@@ -270,7 +310,7 @@ void TcvSettings::ShowTimeServers()
 
 void TcvSettings::CreateMapPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Map_tab", tr("Map"), "GroupBox3", tr(" Map view "));
+    QGroupBox* box = GroupPage(m_pageControl, "Map_tab", tr("Ma&p"), "GroupBox3", tr(" Map view "));
     box->setToolTip(tr("Choose the map view to appear in the display"));
     Caption(box, "Label7", QPoint(24, 24), tr("Choose a map view to suit your location"));
     auto* group = new QButtonGroup(this);
@@ -285,17 +325,17 @@ void TcvSettings::CreateMapPage()
                 rbMapTypeClick(button);
         });
     }
-    m_cbShadow = CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), tr("Show Sun's shadow"));
+    m_cbShadow = CaptionedButton<QCheckBox>(box, "cbShadow", QRect(24, 152, 201, 17), tr("Show Sun's sha&dow"));
     connect(m_cbShadow, &QCheckBox::toggled, this, [this](bool on) { m_model.showShadow = on; });
-    m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), tr("Font..."));
+    m_btnMapFont = CaptionedButton<QPushButton>(box, "btnMapFont", QRect(320, 148, 72, 24), tr("&Font..."));
     connect(m_btnMapFont, &QPushButton::clicked, this, &TcvSettings::btnMapFontClick);
 }
 
 void TcvSettings::CreateCitiesPage()
 {
-    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", tr("Cities"), "GroupBox2", tr(" Cities to display "));
-    Caption(box, "Label2", QPoint(16, 24), tr("Cities"));
-    Caption(box, "Label3", QPoint(224, 24), tr("Display"));
+    QGroupBox* box = GroupPage(m_pageControl, "Display_settings", tr("Citi&es"), "GroupBox2", tr(" Cities to display "));
+    QLabel* allCaption = Caption(box, "Label2", QPoint(16, 24), tr("&Cities"));
+    QLabel* shownCaption = Caption(box, "Label3", QPoint(224, 24), tr("&Display"));
     // Beside "Cities": narrows the full list to the names holding the text typed.
     m_edFilter = Place(new QLineEdit(box), "edFilter", QRect(64, 19, 121, 19),
                        m_model.HasWorldCities()
@@ -320,22 +360,28 @@ void TcvSettings::CreateCitiesPage()
         button->setAutoDefault(false);
     connect(m_btnAdd, &QPushButton::clicked, this, &TcvSettings::btnAddClick);
     connect(m_btnDel, &QPushButton::clicked, this, &TcvSettings::btnDelClick);
-    // A double-click does what the button between the lists does.
-    connect(m_lbAllCities, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        if (m_model.Add(CityOf(item)))
+    allCaption->setBuddy(m_lbAllCities);
+    shownCaption->setBuddy(m_lbDisplayCities);
+    // A double-click, and Return on the current name, do what the button between the lists does.
+    const auto add = [this](QListWidgetItem* item) {
+        if (item && m_model.Add(CityOf(item)))
             ShowDisplayCities();
-    });
-    connect(m_lbDisplayCities, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        if (m_model.Remove(CityOf(item)))
+    };
+    const auto remove = [this](QListWidgetItem* item) {
+        if (item && m_model.Remove(CityOf(item)))
             ShowDisplayCities();
-    });
+    };
+    connect(m_lbAllCities, &QListWidget::itemDoubleClicked, this, add);
+    connect(m_lbDisplayCities, &QListWidget::itemDoubleClicked, this, remove);
+    new ReturnKeyAction(m_lbAllCities, [this, add] { add(m_lbAllCities->currentItem()); });
+    new ReturnKeyAction(m_lbDisplayCities, [this, remove] { remove(m_lbDisplayCities->currentItem()); });
 }
 
 void TcvSettings::CreateAboutPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("About_tab"));
-    m_pageControl->addTab(page, tr("About"));
+    m_pageControl->addTab(page, tr("A&bout"));
     auto* icon = Place(new QLabel(page), "imgIcon", QRect(24, 24, 32, 32), {}, QStringLiteral("Veltrix Chronivo"));
     icon->setPixmap(main_pictures::ProgramIcon().pixmap(32, 32));
 
@@ -363,7 +409,7 @@ void TcvSettings::CreateButtons()
 {
     m_btnOK = CaptionedButton<QPushButton>(this, "btnOK", QRect(208, 248, 72, 24), tr("OK"));
     m_btnCancel = CaptionedButton<QPushButton>(this, "btnCancel", QRect(288, 248, 72, 24), tr("Cancel"));
-    m_btnHelp = CaptionedButton<QPushButton>(this, "btnHelp", QRect(368, 248, 72, 24), tr("Help"));
+    m_btnHelp = CaptionedButton<QPushButton>(this, "btnHelp", QRect(368, 248, 72, 24), tr("&Help"));
     m_btnOK->setDefault(true);
     m_btnCancel->setAutoDefault(false);
     m_btnHelp->setAutoDefault(false);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/datetime.h"
+#include "base/numberedtable.h"
 
 #include <array>
 #include <cstddef>
@@ -33,21 +34,12 @@ inline constexpr std::array<UpdateTypeInfo, 4> kUpdateTypes{{
     {UpdateTypeId::WhileDialUp, true, true, true},
 }};
 
-// A type's row is found by its number.
-static_assert([] {
-    for (std::size_t i = 0; i < kUpdateTypes.size(); ++i)
-        if (static_cast<std::size_t>(kUpdateTypes[i].id) != i)
-            return false;
-    return true;
-}());
+static_assert(RowsInNumberOrder(kUpdateTypes));
 
 // The row of a type, or nullopt for a number outside 0..3.
 constexpr std::optional<UpdateTypeInfo> FindUpdateType(UpdateTypeId type)
 {
-    const int index = static_cast<int>(type);
-    if (index < 0 || index >= static_cast<int>(kUpdateTypes.size()))
-        return std::nullopt;
-    return kUpdateTypes[static_cast<std::size_t>(index)];
+    return FindNumberedRow(kUpdateTypes, type);
 }
 
 // The row of any update type number (see above for numbers outside the table).

@@ -8,6 +8,8 @@
 // regional geometry above 4 and the turned-world geometry below 0.
 #pragma once
 
+#include "base/numberedtable.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -49,21 +51,12 @@ inline constexpr std::array<MapViewInfo, 5> kMapViews{{
     {MapViewId::NorthAmerica, kAmericaCitiesSection, MapProjection::Regional, BuiltInMap::NorthAmerica, 0, 110, 10},
 }};
 
-// A view's row is found by its number.
-static_assert([] {
-    for (std::size_t i = 0; i < kMapViews.size(); ++i)
-        if (static_cast<std::size_t>(kMapViews[i].id) != i)
-            return false;
-    return true;
-}());
+static_assert(RowsInNumberOrder(kMapViews));
 
 // The row of a view, or nullopt for a number outside 0..4.
 constexpr std::optional<MapViewInfo> FindMapView(MapViewId view)
 {
-    const int index = static_cast<int>(view);
-    if (index < 0 || index >= static_cast<int>(kMapViews.size()))
-        return std::nullopt;
-    return kMapViews[static_cast<std::size_t>(index)];
+    return FindNumberedRow(kMapViews, view);
 }
 
 // The projection of any view number: numbers above 4 are regional, negative ones turned world views.

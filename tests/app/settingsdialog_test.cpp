@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -138,6 +139,37 @@ TEST_F(SettingsDialogWidgets, FilterNarrowsTheFullListAndDoubleClicksAddAndRemov
     EXPECT_EQ(shown->count(), 0);
     Child<QLineEdit>(dialog.get(), "edFilter")->clear();
     EXPECT_EQ(static_cast<std::size_t>(all->count()), CityChoiceNames(table).size());
+}
+
+// A key pressed in widget, going on to its parents when the widget leaves it.
+void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &press);
+}
+
+TEST_F(SettingsDialogWidgets, ReturnInTheListsAddsAndRemovesAndNeverPressesOk)
+{
+    const auto dialog = Open();
+    dialog->show();
+    auto* all = Child<QListWidget>(dialog.get(), "lbAllCities");
+    auto* shown = Child<QListWidget>(dialog.get(), "lbDisplayCities");
+    Child<QLineEdit>(dialog.get(), "edFilter")->setText(QStringLiteral("york"));
+    all->setCurrentRow(0);
+    PressKey(all, Qt::Key_Return);
+    EXPECT_EQ(Texts(shown), QStringList{"New York, New York"});
+    shown->setCurrentRow(0);
+    PressKey(shown, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(shown->count(), 0);
+    EXPECT_TRUE(dialog->isVisible()) << "OK was pressed";
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+
+    // The captions' mnemonics lead to their controls; the server box is named by its caption.
+    auto* server = Child<QComboBox>(dialog.get(), "cbTimeServers");
+    EXPECT_EQ(Child<QLabel>(dialog.get(), "Label1")->buddy(), server);
+    EXPECT_EQ(server->accessibleName(), QStringLiteral("Use this time server"));
+    EXPECT_EQ(Child<QRadioButton>(dialog.get(), "rbAutoDUN")->accessibleName(),
+              QStringLiteral("Automatically, when dial-up connection active"));
 }
 
 // The filter finds the world's cities too, after the table's, marked to the eye and the ear; a
@@ -280,7 +312,7 @@ TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
     QStringList tabs;
     for (int page = 0; page < pages->count(); ++page)
         tabs << pages->tabText(page);
-    EXPECT_EQ(tabs, (QStringList{"General", "Clock", "Map", "Cities", "About"}));
+    EXPECT_EQ(tabs, (QStringList{"&General", "C&lock", "Ma&p", "Citi&es", "A&bout"})) << "each with its mnemonic";
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(dialog->size(), QSize(448, 280));
     EXPECT_EQ(dialog->windowTitle(), "Veltrix Chronivo Settings");

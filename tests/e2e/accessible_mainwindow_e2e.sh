@@ -105,8 +105,8 @@ poll 10 grep -q '^http' "$work/opened" 2>/dev/null || fail "Return on the logo o
 iconic() { xprop -id "$window" WM_STATE | grep -q Iconic; }
 xdotool key ctrl+m
 poll 10 iconic || fail "Ctrl+M did not minimize the window"
-xdotool windowactivate --sync "$window" 2>/dev/null
-poll 10 eval '! iconic' || fail "the window did not come back"
+restored() { xdotool windowactivate "$window" 2>/dev/null; sleep 0.2; ! iconic; }
+poll 10 restored || fail "the window did not come back"
 xdotool windowactivate --sync "$window" 2>/dev/null; xdotool key ctrl+q
 poll 10 eval '! kill -0 $clock 2>/dev/null' || fail "Ctrl+Q did not close the window"
 echo "1 passed, 0 failed"

@@ -1,8 +1,11 @@
 # Sourced after xvfb_session.sh by the tests that drive the settings dialog of the real program: a
-# window manager, screenshots and map pixels, the program started and the dialog opened, clicked and
-# closed. The caller sets mapx and mapy (the map's top-left corner on the screen) and, in start_clock,
-# names a map pixel that turns red once the first frame is up.
+# window manager, the program ($program) copied to "$work/chronivo" with its settings file $ini beside
+# it, screenshots and map pixels, the program started and the dialog opened, clicked and closed. The
+# caller sets mapx and mapy (the map's top-left corner on the screen) and, in start_clock, names a map
+# pixel that turns red once the first frame is up.
 start_window_manager
+cp "$program" "$work/chronivo"
+ini="$work/chronivo.ini"
 
 screen() { import -window root "$work/screen.png" 2>/dev/null; }
 # "r,g,b" of the screen pixel at x, y.

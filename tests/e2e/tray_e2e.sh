@@ -166,8 +166,14 @@ await "closing while hidden did not save Minimized=1: $(cat "$ini")" grep -q '^M
 grep -q '^Left=30$' "$ini" || fail "the old place was not kept: $(cat "$ini")"
 await "the program did not end after a close while hidden" ended
 
-# 5. The next start shows the icon and hides the window at its first tick.
-start_clock
+# 5. The next start shows the icon and keeps the window hidden in the tray: it is never mapped, not
+#    even for a moment (sampled every 50 ms for the first 3 s).
+start_clock_without_icon
+for _ in $(seq 60); do
+    xwininfo -id "$window" 2>/dev/null | grep -q IsViewable && fail "the window hidden in the tray was shown at start: $(cat $work/out.log)"
+    sleep 0.05
+done
+await "no icon in the tray" find_icon
 await "the saved minimized state did not hide the window in the tray" hidden
 
 # 6. The area goes away: the window waits minimized in the taskbar, and goes back when it returns.

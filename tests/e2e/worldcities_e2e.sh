@@ -10,9 +10,6 @@ program=$1
 shots=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
 source "$(dirname "$0")/settings_session.sh"
-
-cp "$program" "$work/chronivo"
-ini="$work/chronivo.ini"
 printf '[MainWin]\r\nLeft=100\r\nTop=60\r\n[Display]\r\nMap view=0\r\nShow shadow=0\r\nTime zones=0\r\n' > "$ini"
 printf '[World Cities]\r\nCity 1=Madrid, Spain\r\nCity 2=\r\n' >> "$ini"
 
