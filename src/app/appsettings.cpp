@@ -33,6 +33,7 @@ void ReadClockSettings(MainState& state)
         SaveIniStrings(file, {Change(kProtocol, kFirstStartProtocol), Change(kTimeServer, kFirstStartTimeServer)});
     state.Protocol = TimeProtocolOf(static_cast<int>(Read(file, kProtocol)));
     state.TimeServer = Read(file, kTimeServer);
+    state.TrustedCertificate = Read(file, kTrustedCertificate);
     state.LastUpdate = Read(file, kLastUpdate);
     state.UpdateType = Read(file, kUpdateType);
 }

@@ -30,8 +30,8 @@ inline constexpr const char* kPortableHelpFileName = "help/index.html";
 inline constexpr const char* kDefaultNtpServer = "pool.ntp.org";
 inline constexpr const char* kDefaultNtsServer = "time.cloudflare.com"; // answers worldwide (anycast)
 // What a first start, without a settings file, asks.
-inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Ntp;
-inline constexpr const char* kFirstStartTimeServer = kDefaultNtpServer;
+inline constexpr TimeProtocol kFirstStartProtocol = TimeProtocol::Nts;
+inline constexpr const char* kFirstStartTimeServer = kDefaultNtsServer;
 // Cities added from the world's cities: one key per city, its list name, holding AddedCityText. Older
 // builds never read the section; the city lists hold the names alone, as they always have.
 inline constexpr const char* kAddedCities = "Added Cities";
@@ -47,7 +47,7 @@ WindowPlace ReadWindowPlace(const std::string& fileName);
 // for "0"); sets CitySection.
 void ReadDisplaySettings(MainState& state);
 // "Clock" "Time server", "Last update", "Update type", "Protocol" (the Time protocol when absent or
-// not 0..2, as files written before it behave). A "Last update" that is not
+// not 0..2, as files written before it behave), "Trusted certificate". A "Last update" that is not
 // a number counts as never (0). With no settings file at all (a first start) the protocol and the
 // server are kFirstStartProtocol and kFirstStartTimeServer, written at once so that the next start
 // keeps them.

@@ -24,6 +24,7 @@
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
 #include "timesync/ntpclient.h"
+#include "timesync/ntsclient.h"
 #include "timesync/testras.h"
 #include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
@@ -350,6 +351,7 @@ void TcvMain::CreateTimeSync()
     m_queryPump = MakeSystemMessagePump();
     m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
     m_ntpClient = std::make_unique<NtpClient>(*m_netTime, *m_services.clock);
+    m_ntsClient = std::make_unique<NtsClient>(*m_netTime, *m_ntpClient, sync.nts.get());
     m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
     hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
@@ -371,6 +373,7 @@ void TcvMain::CreateTimeSync()
     };
     ClockUpdater::Services services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks};
     services.ntp = m_ntpClient.get();
+    services.nts = m_ntsClient.get();
     m_clockUpdater = std::make_unique<ClockUpdater>(std::move(services), std::move(hooks));
 }
 
@@ -756,6 +759,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
+    if (!m_clockUpdater->Busy())
+        m_ntsClient->SetTrustedCertificate(m_state.TrustedCertificate);
     m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester, m_state.Protocol},
                                       m_state.LastUpdate);
 }

@@ -35,6 +35,7 @@ class LocalClock;
 class LocaleFormats;
 class NetTime;
 class NtpClient;
+class NtsClient;
 class NotificationArea;
 class PictureButton;
 class QtWorker;
@@ -148,6 +149,7 @@ private:
     std::unique_ptr<MessagePump> m_queryPump; // the waits of the query, on its worker thread
     std::unique_ptr<NetTime> m_netTime;
     std::unique_ptr<NtpClient> m_ntpClient;
+    std::unique_ptr<NtsClient> m_ntsClient;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
     std::unique_ptr<MainWindowRules> m_rules;

@@ -134,6 +134,7 @@ inline constexpr Setting<DecimalKind>                kLastUpdate{kClock,   "Last
 inline constexpr Setting<NumberedKind<UpdateTypeId>> kUpdateType{kClock,   "Update type", 16,  UpdateTypeId::Manually};
 inline constexpr Setting<TextKind>                   kLog       {kClock,   "Log",         128, "No information available"};
 inline constexpr Setting<NumberedKind<TimeProtocol>> kProtocol  {kClock,   "Protocol",    16,  TimeProtocol::Time};
+inline constexpr Setting<TextKind>                   kTrustedCertificate{kClock, "Trusted certificate", 1024, ""};
 // clang-format on
 
 // The key's value in fileName, or its default when the key is absent or unreadable as its kind.

@@ -29,6 +29,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -323,6 +324,8 @@ TEST_F(SettingsDialogWidgets, EveryControlHasAnAccessibleName)
     EXPECT_EQ(tabs, (QStringList{"&General", "C&lock", "Ma&p", "Citi&es", "A&bout"})) << "each with its mnemonic";
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(dialog->size(), QSize(448, 280));
+    EXPECT_EQ(dialog->geometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center())
+        << "centred on the screen, as the calendar is";
     EXPECT_EQ(dialog->windowTitle(), "Veltrix Chronivo Settings");
 }
 
