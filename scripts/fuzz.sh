@@ -16,7 +16,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         -DCHRONIVO_BUILD_FUZZ=ON -DCHRONIVO_BUILD_UI=OFF -DCHRONIVO_BUILD_TESTS=OFF \
         -DCHRONIVO_BUILD_BENCH=OFF -DCHRONIVO_BUILD_TOOLS=OFF >/dev/null
 fi
-targets=(settings cities bmp skinregion timeclient)
+targets=(settings cities bmp skinregion timeclient ntpreply)
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

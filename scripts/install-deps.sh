@@ -21,6 +21,7 @@ test_packages=(
     at-spi2-core python3-pyatspi dbus-x11
     desktop-file-utils appstream man-db
     clang libclang-rt-14-dev
+    libgnutls28-dev nettle-dev openssl
     libgweather-4-dev
 )
 

@@ -24,6 +24,7 @@
 #include "timesync/clockupdate.h"
 #include "timesync/nettime.h"
 #include "timesync/ntpclient.h"
+#include "timesync/ntsclient.h"
 #include "timesync/testras.h"
 #include "worldmap/addedcity.h"
 #include "worldmap/citytable.h"
@@ -44,6 +45,9 @@
 #include <unordered_map>
 
 namespace {
+
+// How long the close waits for the last saves, with the window already gone.
+constexpr std::chrono::seconds kExitSaveWait{5};
 
 // Why the clock was not set, for the message box only: the program lacks the right, and how to grant it.
 QString NoClockRightText()
@@ -347,6 +351,7 @@ void TcvMain::CreateTimeSync()
     m_queryPump = MakeSystemMessagePump();
     m_netTime = std::make_unique<NetTime>(NetTimeServices{*sync.sockets, *sync.ticks, *m_queryPump, *sync.zone});
     m_ntpClient = std::make_unique<NtpClient>(*m_netTime, *m_services.clock);
+    m_ntsClient = std::make_unique<NtsClient>(*m_netTime, *m_ntpClient, sync.nts.get());
     m_queryWorker = std::make_unique<QtWorker>();
     ClockUpdater::Hooks hooks;
     hooks.runQuery = [this](std::function<QueryAnswer()> query, std::function<void(const QueryAnswer&)> done) {
@@ -355,19 +360,20 @@ void TcvMain::CreateTimeSync()
                            [answer, done = std::move(done)] { done(*answer); });
     };
     hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
-        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, outcome.recorded, OutcomeMessage(outcome),
-                                               *m_services.formats);
+        SaveIniStrings(m_state.IniFileName, settings_file::ClockUpdateOutcomeChanges(
+                                                outcome.recorded, OutcomeMessage(outcome), *m_services.formats));
     };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const UpdateOutcome& outcome) {
         if (m_closed)
-            return; // the answer came after the window closed: it is in the log
+            return; // the answer came after the window closed (while the event loop still ran): it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         RunDialog(box);
     };
     ClockUpdater::Services services{*m_netTime, *sync.setter, *m_services.clock, *sync.ticks};
     services.ntp = m_ntpClient.get();
+    services.nts = m_ntsClient.get();
     m_clockUpdater = std::make_unique<ClockUpdater>(std::move(services), std::move(hooks));
 }
 
@@ -669,8 +675,21 @@ void TcvMain::FormClose()
         const QPoint screenPlace = ToScreenPixels(pos());
         place = settings_file::WindowPlace{screenPlace.x(), screenPlace.y()};
     }
-    if (!settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, place))
-        ReportUnsavedSettings();
+    SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, place));
+    // A query still under way is cut short by the program's end: its answer would come to an event
+    // loop that no longer runs, so the log says so now (an answer that still comes replaces it).
+    if (m_clockUpdater && m_clockUpdater->Busy())
+        SaveIniStrings(m_state.IniFileName,
+                       settings_file::ClockUpdateOutcomeChanges(
+                           m_state.LastUpdate,
+                           "Unable to access server " + m_state.TimeServer + ": the program ended before it answered",
+                           *m_services.formats));
+    // The saves run on their own thread; the last ones may wait for a lock another program holds.
+    // The window goes first, so that the bounded wait freezes nothing on screen.
+    hide();
+    std::string reason;
+    if (const SavesFinished finished = FinishIniSaves(kExitSaveWait, reason); finished != SavesFinished::Saved)
+        ReportUnsavedSettings(finished, reason);
 }
 
 void TcvMain::EndOnRequest()
@@ -679,18 +698,23 @@ void TcvMain::EndOnRequest()
     close();
 }
 
-void TcvMain::ReportUnsavedSettings()
+void TcvMain::ReportUnsavedSettings(SavesFinished finished, const std::string& reason)
 {
     const QString file = QString::fromStdString(m_state.IniFileName);
     // An end asked from outside (the session closing) has nobody to answer a message box.
     if (m_endRequested) {
-        qWarning("The settings could not be saved in %s.", qPrintable(file));
+        qWarning("The settings could not be saved in %s: %s", qPrintable(file), reason.c_str());
         return;
     }
+    const QString why = finished == SavesFinished::LockHeld
+                            ? tr("Another program has held the file's lock (%1.lock) for the last %2 seconds.")
+                                  .arg(QDir::toNativeSeparators(file))
+                                  .arg(std::chrono::duration_cast<std::chrono::seconds>(kExitSaveWait).count())
+                            : tr("Check that the folder exists and that you may write to it.");
     QMessageBox::warning(this, QStringLiteral("Veltrix Chronivo"),
-                         tr("The settings could not be saved in %1.\n\nCheck that the folder exists and that "
-                            "you may write to it; the window's place and other changes of this session are lost.")
-                             .arg(QDir::toNativeSeparators(file)));
+                         tr("The settings could not be saved in %1.\n\n%2 The window's place and other changes of "
+                            "this session are lost.")
+                             .arg(QDir::toNativeSeparators(file), why));
 }
 
 void TcvMain::ibVeltrixClick()
@@ -735,6 +759,8 @@ void TcvMain::UpdateSystemClock(QObject* sender)
         requester = UpdateRequester::SetClockButton;
     else if (sender == m_miSync)
         requester = UpdateRequester::SyncMenu;
+    if (!m_clockUpdater->Busy())
+        m_ntsClient->SetTrustedCertificate(m_state.TrustedCertificate);
     m_clockUpdater->UpdateSystemClock({m_state.TickTime, m_state.TimeServer, requester, m_state.Protocol},
                                       m_state.LastUpdate);
 }

@@ -8,6 +8,7 @@
 #include "app/clocktick.h"
 #include "app/mainstate.h"
 #include "app/mainwindowrules.h"
+#include "app/utils.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
 #include "platform/worldcities.h"
@@ -34,6 +35,7 @@ class LocalClock;
 class LocaleFormats;
 class NetTime;
 class NtpClient;
+class NtsClient;
 class NotificationArea;
 class PictureButton;
 class QtWorker;
@@ -125,7 +127,7 @@ private:
     void ShowTime(TDateTime now);
     void CreateTimeSync();
     // The settings file could not be written at close: said once, naming the file.
-    void ReportUnsavedSettings();
+    void ReportUnsavedSettings(SavesFinished finished, const std::string& reason);
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
 
@@ -147,6 +149,7 @@ private:
     std::unique_ptr<MessagePump> m_queryPump; // the waits of the query, on its worker thread
     std::unique_ptr<NetTime> m_netTime;
     std::unique_ptr<NtpClient> m_ntpClient;
+    std::unique_ptr<NtsClient> m_ntsClient;
     std::unique_ptr<ClockUpdater> m_clockUpdater;
     std::unique_ptr<QtWorker> m_queryWorker;
     std::unique_ptr<MainWindowRules> m_rules;

@@ -24,6 +24,7 @@ struct MainState {
 
     std::string TimeServer = settings_file::kTimeServer.fallback;
     TimeProtocol Protocol = TimeProtocol::Time; // how TimeServer is asked
+    std::string TrustedCertificate; // a PEM file trusted for NTS besides the system's authorities
     UpdateTypeId UpdateType = settings_file::kUpdateType.fallback; // any stored number; see timesync/updatepolicy.h
     TDateTime LastUpdate = settings_file::kLastUpdate.fallback; // TickTime of the last clock-update attempt; 0 = never
     bool TrayMode = settings_file::kTrayIcon.fallback;

@@ -210,6 +210,7 @@ TcvSettings::TcvSettings(QWidget* owner, const MainState& state, const TStrings&
     setObjectName(QStringLiteral("cvSettings"));
     setWindowTitle(tr("Veltrix Chronivo Settings"));
     MakeFixedDialog(*this, kClientSize);
+    CentreOnScreen(*this);
     // The places below are made for a narrow 8-point face at 96 dots per inch, whatever the screen's
     // scaling; a wide face would run captions into the controls beside them.
     QFont face = font();

@@ -4,12 +4,10 @@
 #include "calendar/monthtable.h"
 #include "components/picturebutton.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 namespace {
 
@@ -146,9 +144,7 @@ TcvCalendar::TcvCalendar(const LocalClock& clock, const LocaleFormats& formats, 
     CreateComponents();
     FormCreate(clock);
 
-    // Centred on the screen, not on the main window, which may be hidden in the notification area.
-    if (const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 }
 
 void TcvCalendar::CreateComponents()

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -42,6 +44,13 @@ void MakeFixedDialog(QDialog& dialog, QSize size)
 {
     dialog.setWindowFlags(kDialogFrame | Qt::MSWindowsFixedSizeDialogHint);
     dialog.setFixedSize(size);
+}
+
+void CentreOnScreen(QDialog& dialog)
+{
+    const QWidget* parent = dialog.parentWidget();
+    if (const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
 }
 
 int RunDialog(QDialog& dialog)

@@ -14,6 +14,9 @@ class QWidget;
 void MakeDialogFrame(QDialog& dialog);
 // The frame, and a size the user cannot change.
 void MakeFixedDialog(QDialog& dialog, QSize size);
+// Places dialog in the middle of its parent's screen (the primary one without a parent): the main
+// window may be hidden in the notification area, or at an edge of the screen.
+void CentreOnScreen(QDialog& dialog);
 // Shows dialog (given the frame) modal for its parent window and waits until it closes; answers
 // QDialog::exec's result.
 int RunDialog(QDialog& dialog);

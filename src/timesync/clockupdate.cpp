@@ -5,6 +5,7 @@
 #include "platform/tickcounter.h"
 #include "timesync/nettime.h"
 #include "timesync/ntpclient.h"
+#include "timesync/ntsclient.h"
 
 #include <algorithm>
 #include <array>
@@ -53,6 +54,8 @@ QueryAnswer ClockUpdater::Ask(Services& services, const UpdateAsk& ask)
             return AnswerOf(services.ntp->Query(ask.server, services.ntpService));
         break;
     case TimeProtocol::Nts:
+        if (services.nts)
+            return AnswerOf(services.nts->Query(ask.server));
         break;
     }
     answer.failure = QueryFailure::Unavailable;

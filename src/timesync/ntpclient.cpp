@@ -10,7 +10,6 @@
 namespace {
 
 constexpr std::uint8_t kVersion = 4;
-constexpr double kMSecsPerDayDouble = static_cast<double>(kMSecsPerDay);
 
 NtpTime RandomTimestamp()
 {

@@ -86,10 +86,11 @@ void AppendExtensionField(std::vector<std::uint8_t>& packet, std::uint16_t type,
     packet.resize(packet.size() + padded - body.size(), 0);
 }
 
-std::optional<std::vector<NtpExtensionField>> ParseExtensionFields(const std::vector<std::uint8_t>& packet)
+std::optional<std::vector<NtpExtensionField>> ParseExtensionFields(const std::vector<std::uint8_t>& packet,
+                                                                   std::size_t from)
 {
     std::vector<NtpExtensionField> fields;
-    std::size_t at = kNtpHeaderBytes;
+    std::size_t at = from;
     if (packet.size() < at)
         return std::nullopt;
     while (at < packet.size()) {

@@ -61,6 +61,7 @@ struct NtpExtensionField {
 
 // Appends a field: type, length (header included, padded to four bytes), body, zero padding.
 void AppendExtensionField(std::vector<std::uint8_t>& packet, std::uint16_t type, const std::vector<std::uint8_t>& body);
-// The extension fields after the header, or nullopt when they do not tile the rest of the packet
-// exactly (a length below 4, not a multiple of 4, or past the end).
-std::optional<std::vector<NtpExtensionField>> ParseExtensionFields(const std::vector<std::uint8_t>& packet);
+// The extension fields from offset from on (the header's end by default), or nullopt when they do
+// not tile the rest of the packet exactly (a length below 4, not a multiple of 4, or past the end).
+std::optional<std::vector<NtpExtensionField>> ParseExtensionFields(const std::vector<std::uint8_t>& packet,
+                                                                   std::size_t from = kNtpHeaderBytes);

@@ -26,4 +26,5 @@ void CompleteTimeSyncServices(TimeSyncServices& services)
     fill(services.zone, MakeSystemTimeZoneSource);
     fill(services.setter, MakeRefusingClockSetter);
     fill(services.dialUp, MakeSystemDialUpStatus);
+    fill(services.nts, MakeSystemNtsSecurity);
 }
