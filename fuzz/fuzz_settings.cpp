@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [s, k] : others)
         before.push_back(inifile::ReadValue(path, s, k));
 
-    FUZZ_CHECK(inifile::WriteValue(path, section, key, value));
+    FUZZ_CHECK(inifile::WriteValues(path, {{std::string(section), std::string(key), std::string(value)}}));
     std::string expected(Trim(value));
     for (char& c : expected)
         if (c == '\r' || c == '\n')
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(inifile::ReadValue(path, others[i].first, others[i].second) == before[i]);
 
     const std::string once = Slurp(path);
-    FUZZ_CHECK(inifile::WriteValue(path, section, key, value));
+    FUZZ_CHECK(inifile::WriteValues(path, {{std::string(section), std::string(key), std::string(value)}}));
     FUZZ_CHECK(Slurp(path) == once);
     return 0;
 }

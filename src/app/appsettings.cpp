@@ -29,10 +29,8 @@ void ReadDisplaySettings(MainState& state)
 void ReadClockSettings(MainState& state)
 {
     const std::string& file = state.IniFileName;
-    if (!PathExists(file)) {
-        Write(file, kProtocol, kFirstStartProtocol);
-        Write(file, kTimeServer, kFirstStartTimeServer);
-    }
+    if (!PathExists(file))
+        SaveIniStrings(file, {Change(kProtocol, kFirstStartProtocol), Change(kTimeServer, kFirstStartTimeServer)});
     state.Protocol = TimeProtocolOf(static_cast<int>(Read(file, kProtocol)));
     state.TimeServer = Read(file, kTimeServer);
     state.TrustedCertificate = Read(file, kTrustedCertificate);
@@ -74,12 +72,13 @@ TStrings ReadCityList(const std::string& fileName, const std::string& section, s
     return names;
 }
 
-bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names)
+inifile::Changes CityListChanges(const std::string& section, const TStrings& names)
 {
+    inifile::Changes changes;
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (!WriteIniString(fileName, section, CityKey(i + 1), names[i]))
-            return false;
-    return WriteIniString(fileName, section, CityKey(names.size() + 1), "");
+        changes.push_back({section, CityKey(i + 1), names[i]});
+    changes.push_back({section, CityKey(names.size() + 1), ""});
+    return changes;
 }
 
 namespace {
@@ -94,33 +93,33 @@ std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::s
     return ParseAddedCity(name, ReadIniString(fileName, kAddedCities, name, kAddedCityBuffer));
 }
 
-bool WriteAddedCity(const std::string& fileName, const AddedCity& city)
+inifile::Change AddedCityChange(const AddedCity& city)
 {
-    return WriteIniString(fileName, kAddedCities, city.Name, AddedCityText(city));
+    return {kAddedCities, city.Name, AddedCityText(city)};
 }
 
-void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
-                             const LocaleFormats& formats)
+inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,
+                                           const LocaleFormats& formats)
 {
-    Write(fileName, kLog, FormatShortDateLongTime(recorded, formats) + "  " + message);
-    Write(fileName, kLastUpdate, recorded);
+    return {Change(kLog, FormatShortDateLongTime(recorded, formats) + "  " + message), Change(kLastUpdate, recorded)};
 }
 
-bool WriteFirstStartSettings(const std::string& fileName)
+inifile::Changes FirstStartChanges()
 {
-    return WriteCityList(fileName, CitySectionOf(MapViewId::WorldEurope), kFirstStartCities);
+    return CityListChanges(CitySectionOf(MapViewId::WorldEurope), kFirstStartCities);
 }
 
-bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place)
+inifile::Changes WindowOnExitChanges(bool minimized, std::optional<WindowPlace> place)
 {
     if (minimized)
-        return Write(fileName, kMinimized, true);
-    bool saved = true;
+        return {Change(kMinimized, true)};
+    inifile::Changes changes;
     if (place) {
-        saved = Write(fileName, kWindowLeft, place->left) && saved;
-        saved = Write(fileName, kWindowTop, place->top) && saved;
+        changes.push_back(Change(kWindowLeft, place->left));
+        changes.push_back(Change(kWindowTop, place->top));
     }
-    return Write(fileName, kMinimized, false) && saved;
+    changes.push_back(Change(kMinimized, false));
+    return changes;
 }
 
 std::string ReadLog(const std::string& fileName)
@@ -128,19 +127,13 @@ std::string ReadLog(const std::string& fileName)
     return Read(fileName, kLog);
 }
 
-void WriteChoices(const MainState& state)
+inifile::Changes ChoiceChanges(const MainState& state)
 {
-    const std::string& file = state.IniFileName;
-    Write(file, kTrayIcon, state.TrayMode);
-    Write(file, kUpdateType, state.UpdateType);
-    Write(file, kMapView, state.MapView);
-    Write(file, kFontFace, state.MapFontName);
-    Write(file, kFontSize, state.MapFontSize);
-    Write(file, kFontStyle, state.MapFontStyle);
-    Write(file, kShowShadow, state.ShowShadow);
-    Write(file, kTimeZones, state.UseTimeZones);
-    Write(file, kTimeServer, state.TimeServer);
-    Write(file, kProtocol, state.Protocol);
+    return {Change(kTrayIcon, state.TrayMode),       Change(kUpdateType, state.UpdateType),
+            Change(kMapView, state.MapView),         Change(kFontFace, state.MapFontName),
+            Change(kFontSize, state.MapFontSize),    Change(kFontStyle, state.MapFontStyle),
+            Change(kShowShadow, state.ShowShadow),   Change(kTimeZones, state.UseTimeZones),
+            Change(kTimeServer, state.TimeServer),   Change(kProtocol, state.Protocol)};
 }
 
 } // namespace settings_file

@@ -1,8 +1,11 @@
 // The settings file "chronivo.ini": the reads and writes the main window and the settings dialog
 // make at start, at the first tick, on OK and on exit, each key as the settings table (settingkeys.h)
-// describes it. Every read goes to the file; every change is written at once.
+// describes it. Every read goes to the file (or to a save not yet landed). The writers give the keys
+// of one save (an OK, a clock update, a close) as one list of changes, which the caller saves as one
+// transaction (SaveIniStrings).
 #pragma once
 
+#include "app/inifile.h"
 #include "app/mainstate.h"
 #include "app/settingkeys.h"
 #include "components/Stringhl.h"
@@ -57,35 +60,34 @@ bool ReadMinimized(const std::string& fileName);
 // The city list of a map view's section: "City 1", "City 2", … up to the first empty or absent one,
 // and no more than maxNames names.
 TStrings ReadCityList(const std::string& fileName, const std::string& section, std::size_t maxNames);
-// Writes names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys
-// above it from a longer list stay in the file, unread). True when every write succeeded.
-bool WriteCityList(const std::string& fileName, const std::string& section, const TStrings& names);
+// names as "City 1" … "City n" of section, then an empty "City n+1" that ends the list (keys above
+// it from a longer list stay in the file, unread).
+inifile::Changes CityListChanges(const std::string& section, const TStrings& names);
 // The added city stored under name in "Added Cities", or nullopt when none is or its value is no such city.
 std::optional<AddedCity> ReadAddedCity(const std::string& fileName, const std::string& name);
-// Stores city under its name in "Added Cities"; true when the write succeeded.
-bool WriteAddedCity(const std::string& fileName, const AddedCity& city);
+// city under its name in "Added Cities".
+inifile::Change AddedCityChange(const AddedCity& city);
 // After a clock-update attempt: "Clock" "Log" = the recorded time as "c" (the short date and long time),
 // two blanks and the message; then "Last update" = the recorded time, days.
-void WriteClockUpdateOutcome(const std::string& fileName, TDateTime recorded, const std::string& message,
-                             const LocaleFormats& formats);
+inifile::Changes ClockUpdateOutcomeChanges(TDateTime recorded, const std::string& message,
+                                           const LocaleFormats& formats);
 
-// A first start (no settings file yet): writes kFirstStartCities as the world views' list. True when
-// written.
-bool WriteFirstStartSettings(const std::string& fileName);
+// A first start (no settings file yet): kFirstStartCities as the world views' list.
+inifile::Changes FirstStartChanges();
 
 // At exit: "Minimized" = "1" alone when the window was hidden to the tray; otherwise "Left",
 // "Top" and "Minimized" = "0". Without a place (the window system does not tell it) the stored one
-// stays. True when every write succeeded.
-bool SaveWindowOnExit(const std::string& fileName, bool minimized, std::optional<WindowPlace> place);
+// stays.
+inifile::Changes WindowOnExitChanges(bool minimized, std::optional<WindowPlace> place);
 
 // The settings dialog's keys.
 
 // "Clock" "Log" as the log button shows it: at most 127 characters, "No information available" when
 // absent.
 std::string ReadLog(const std::string& fileName);
-// The dialog's choices in state, key by key: "Display" "TrayIcon"; "Clock" "Update type"; "Display"
-// "Map view", "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server",
+// The dialog's choices in state: "Display" "TrayIcon"; "Clock" "Update type"; "Display" "Map view",
+// "Font face", "Font size", "Font style", "Show shadow", "Time zones"; "Clock" "Time server",
 // "Protocol".
-void WriteChoices(const MainState& state);
+inifile::Changes ChoiceChanges(const MainState& state);
 
 } // namespace settings_file

@@ -46,6 +46,9 @@
 
 namespace {
 
+// How long the close waits for the last saves, with the window already gone.
+constexpr std::chrono::seconds kExitSaveWait{5};
+
 // Why the clock was not set, for the message box only: the program lacks the right, and how to grant it.
 QString NoClockRightText()
 {
@@ -357,13 +360,13 @@ void TcvMain::CreateTimeSync()
                            [answer, done = std::move(done)] { done(*answer); });
     };
     hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
-        settings_file::WriteClockUpdateOutcome(m_state.IniFileName, outcome.recorded, OutcomeMessage(outcome),
-                                               *m_services.formats);
+        SaveIniStrings(m_state.IniFileName, settings_file::ClockUpdateOutcomeChanges(
+                                                outcome.recorded, OutcomeMessage(outcome), *m_services.formats));
     };
     hooks.busyCursor = [this](bool busy) { busy ? setCursor(Qt::WaitCursor) : unsetCursor(); };
     hooks.report = [this](const UpdateOutcome& outcome) {
         if (m_closed)
-            return; // the answer came after the window closed: it is in the log
+            return; // the answer came after the window closed (while the event loop still ran): it is in the log
         QMessageBox box(outcome.Icon() == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         QStringLiteral("Veltrix Chronivo"), OutcomeText(outcome), QMessageBox::Ok, this);
         RunDialog(box);
@@ -679,8 +682,21 @@ void TcvMain::FormClose()
         const QPoint screenPlace = ToScreenPixels(pos());
         place = settings_file::WindowPlace{screenPlace.x(), screenPlace.y()};
     }
-    if (!settings_file::SaveWindowOnExit(m_state.IniFileName, minimized, place))
-        ReportUnsavedSettings();
+    SaveIniStrings(m_state.IniFileName, settings_file::WindowOnExitChanges(minimized, place));
+    // A query still under way is cut short by the program's end: its answer would come to an event
+    // loop that no longer runs, so the log says so now (an answer that still comes replaces it).
+    if (m_clockUpdater && m_clockUpdater->Busy())
+        SaveIniStrings(m_state.IniFileName,
+                       settings_file::ClockUpdateOutcomeChanges(
+                           m_state.LastUpdate,
+                           "Unable to access server " + m_state.TimeServer + ": the program ended before it answered",
+                           *m_services.formats));
+    // The saves run on their own thread; the last ones may wait for a lock another program holds.
+    // The window goes first, so that the bounded wait freezes nothing on screen.
+    hide();
+    std::string reason;
+    if (const SavesFinished finished = FinishIniSaves(kExitSaveWait, reason); finished != SavesFinished::Saved)
+        ReportUnsavedSettings(finished, reason);
 }
 
 void TcvMain::EndOnRequest()
@@ -689,18 +705,23 @@ void TcvMain::EndOnRequest()
     close();
 }
 
-void TcvMain::ReportUnsavedSettings()
+void TcvMain::ReportUnsavedSettings(SavesFinished finished, const std::string& reason)
 {
     const QString file = QString::fromStdString(m_state.IniFileName);
     // An end asked from outside (the session closing) has nobody to answer a message box.
     if (m_endRequested) {
-        qWarning("The settings could not be saved in %s.", qPrintable(file));
+        qWarning("The settings could not be saved in %s: %s", qPrintable(file), reason.c_str());
         return;
     }
+    const QString why = finished == SavesFinished::LockHeld
+                            ? tr("Another program has held the file's lock (%1.lock) for the last %2 seconds.")
+                                  .arg(QDir::toNativeSeparators(file))
+                                  .arg(std::chrono::duration_cast<std::chrono::seconds>(kExitSaveWait).count())
+                            : tr("Check that the folder exists and that you may write to it.");
     QMessageBox::warning(this, QStringLiteral("Veltrix Chronivo"),
-                         tr("The settings could not be saved in %1.\n\nCheck that the folder exists and that "
-                            "you may write to it; the window's place and other changes of this session are lost.")
-                             .arg(QDir::toNativeSeparators(file)));
+                         tr("The settings could not be saved in %1.\n\n%2 The window's place and other changes of "
+                            "this session are lost.")
+                             .arg(QDir::toNativeSeparators(file), why));
 }
 
 void TcvMain::ibVeltrixClick()
@@ -789,6 +810,7 @@ void TcvMain::ComposeMapView()
     ::ComposeMapView(m_state.MapView,
                      MapPictures([this](BuiltInMap which) -> const Bitmap& { return m_mapPictures.Picture(which); }),
                      m_viewBitmap, m_mapGeometry);
+    m_mapPictures.ReleaseBuiltIn();
 }
 
 void TcvMain::DrawMap(QObject* /*sender*/)

@@ -8,6 +8,7 @@
 #include "app/clocktick.h"
 #include "app/mainstate.h"
 #include "app/mainwindowrules.h"
+#include "app/utils.h"
 #include "components/Stringhl.h"
 #include "platform/qt/qttextrenderer.h"
 #include "platform/worldcities.h"
@@ -126,7 +127,7 @@ private:
     void ShowTime(TDateTime now);
     void CreateTimeSync();
     // The settings file could not be written at close: said once, naming the file.
-    void ReportUnsavedSettings();
+    void ReportUnsavedSettings(SavesFinished finished, const std::string& reason);
     // Makes the window look as the window rules say; the tray icon's clicks go to the rules.
     void ApplyLook(const WindowLook& look);
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <thread>
 
 namespace inifile {
 namespace {
@@ -164,6 +165,11 @@ void ReportTooLarge(const std::string& path)
 
 } // namespace
 
+bool SameName(std::string_view a, std::string_view b)
+{
+    return EqualsNoCase(Trim(a), Trim(b));
+}
+
 std::optional<std::string> ReadValue(const std::string& path, std::string_view section, std::string_view key)
 {
     const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
@@ -177,27 +183,19 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
     return std::string(Unquoted(found.value));
 }
 
-bool WriteValue(const std::string& path, std::string_view section, std::string_view key, std::string_view value)
+std::string ValueAsRead(std::string_view value)
 {
-    // Another instance may be saving the same file: the read, the change and the write go together.
-    const FileLock lock(path);
-    if (lock.held())
-        RemoveStaleTemporaries(path);
-    // A file that exists but cannot be read whole is not replaced: its settings would be lost.
-    const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
-    if (contents.state == FileReadState::TooLarge)
-        ReportTooLarge(path);
-    if (contents.state == FileReadState::Unreadable) {
-        ReportOnce(g_toldUnsaved, path + " cannot be read, so it is not replaced");
-        return false;
-    }
-    if (contents.state == FileReadState::TooLarge)
-        return false;
-    const std::string_view old = contents.bytes;
+    return std::string(Trim(OneLine(value)));
+}
+
+std::string WithChange(std::string_view old, const Change& change)
+{
+    const std::string_view section = Trim(change.section);
+    const std::string_view key = Trim(change.key);
     const std::string_view lineBreak = LineBreakOf(old);
-    const std::string written = ReadableAsWritten(std::string(Trim(OneLine(value))));
-    const std::string keyText = std::string(Trim(key)) + '=' + written;
-    const Location found = Locate(old, Trim(section), Trim(key));
+    const std::string written = ReadableAsWritten(ValueAsRead(change.value));
+    const std::string keyText = std::string(key) + '=' + written;
+    const Location found = Locate(old, section, key);
 
     std::string updated;
     updated.reserve(old.size() + keyText.size() + section.size() + 8);
@@ -215,14 +213,48 @@ bool WriteValue(const std::string& path, std::string_view section, std::string_v
         updated.append(old.substr(*found.sectionEnd));
     } else {
         updated.append(old).append(MissingLineEnd(old, lineBreak));
-        updated.append("[").append(Trim(section)).append("]").append(lineBreak);
+        updated.append("[").append(section).append("]").append(lineBreak);
         updated.append(keyText).append(lineBreak);
     }
+    return updated;
+}
+
+WriteOutcome TryWriteValues(const std::string& path, const Changes& changes)
+{
+    // Another instance may be saving the same file: the read, the changes and the write go together.
+    const FileLock lock(path);
+    if (lock.state() == LockState::Busy)
+        return WriteOutcome::Busy;
+    // Where no lock can be had at all, saving unlocked risks a key only if another writer runs at
+    // that moment; not saving would lose every key for certain.
+    if (lock.state() == LockState::Held)
+        RemoveStaleTemporaries(path);
+    // A file that exists but cannot be read whole is not replaced: its settings would be lost.
+    const FileRead contents = ReadSmallFile(path, kMaxIniFileBytes);
+    if (contents.state == FileReadState::TooLarge) {
+        ReportTooLarge(path);
+        return WriteOutcome::Failed;
+    }
+    if (contents.state == FileReadState::Unreadable) {
+        ReportOnce(g_toldUnsaved, path + " cannot be read, so it is not replaced");
+        return WriteOutcome::Failed;
+    }
+    std::string updated = contents.bytes;
+    for (const Change& change : changes)
+        updated = WithChange(updated, change);
     std::string problem;
     if (SaveSmallFile(path, updated, problem))
-        return true;
+        return WriteOutcome::Saved;
     ReportOnce(g_toldUnsaved, problem);
-    return false;
+    return WriteOutcome::Failed;
+}
+
+bool WriteValues(const std::string& path, const Changes& changes)
+{
+    WriteOutcome outcome;
+    while ((outcome = TryWriteValues(path, changes)) == WriteOutcome::Busy)
+        std::this_thread::sleep_for(kLockRetry);
+    return outcome == WriteOutcome::Saved;
 }
 
 } // namespace inifile

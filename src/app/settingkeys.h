@@ -4,11 +4,11 @@
 // defaults are all taken from here, so a key's name, buffer and default have no other home.
 //
 // Adding a key is one line in the table below; it is then read with settings_file::Read(file, key)
-// and written with settings_file::Write(file, key, value). Two families of keys are not in the table:
-// the city lists, whose sections are the map views' (worldmap/mapviews.h) and keys "City 1", "City 2",
-// … (ReadCityList / WriteCityList), and the added cities, one key per city name in "Added Cities"
-// (ReadAddedCity / WriteAddedCity). The city lists' one default is the world views' list of a first
-// start (kFirstStartCities).
+// and written as settings_file::Change(key, value) among the changes of its save. Two families of
+// keys are not in the table: the city lists, whose sections are the map views' (worldmap/mapviews.h)
+// and keys "City 1", "City 2", … (ReadCityList / CityListChanges), and the added cities, one key per
+// city name in "Added Cities" (ReadAddedCity / AddedCityChange). The city lists' one default is the world views' list of a first start
+// (kFirstStartCities).
 #pragma once
 
 #include "app/utils.h"
@@ -146,11 +146,11 @@ typename Kind::Value Read(const std::string& fileName, const Setting<Kind>& sett
     return Kind::Parse(text, setting.fallback);
 }
 
-// Stores value under the key; true when the file now holds it.
+// The change that stores value under the key, for a save (see SaveIniStrings).
 template <typename Kind>
-bool Write(const std::string& fileName, const Setting<Kind>& setting, const typename Kind::Value& value)
+inifile::Change Change(const Setting<Kind>& setting, const typename Kind::Value& value)
 {
-    return WriteIniString(fileName, setting.section, setting.key, Kind::Format(value));
+    return {setting.section, setting.key, Kind::Format(value)};
 }
 
 } // namespace settings_file

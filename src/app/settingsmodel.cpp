@@ -1,6 +1,7 @@
 #include "app/settingsmodel.h"
 
 #include "app/appsettings.h"
+#include "app/utils.h"
 #include "platform/worldcities.h"
 #include "worldmap/citytable.h"
 
@@ -265,14 +266,17 @@ SettingsApplied SettingsModel::Apply(MainState& state) const
     state.TimeServer = timeServer;
     state.Protocol = m_protocol;
 
-    settings_file::WriteChoices(state);
+    // One save: every key of the dialog under one lock, off the window's thread.
+    inifile::Changes changes = settings_file::ChoiceChanges(state);
     // The table's cities first: an older build ends a list at the first name it does not know, and so
     // still shows all of them.
     TStrings list = m_displayCities;
     std::stable_partition(list.begin(), list.end(), [this](const std::string& name) { return !Added(name); });
     for (const std::string& name : list)
         if (const AddedCity* city = Added(name))
-            settings_file::WriteAddedCity(state.IniFileName, *city);
-    settings_file::WriteCityList(state.IniFileName, state.CitySection, list);
+            changes.push_back(settings_file::AddedCityChange(*city));
+    for (inifile::Change& change : settings_file::CityListChanges(state.CitySection, list))
+        changes.push_back(std::move(change));
+    SaveIniStrings(state.IniFileName, std::move(changes));
     return applied;
 }

@@ -44,7 +44,7 @@ void StartUp(MainState& state, StartUpSteps& steps)
 
     // A settings file that exists keeps its lists as they are, empty ones included.
     if (!PathExists(state.IniFileName))
-        WriteFirstStartSettings(state.IniFileName);
+        SaveIniStrings(state.IniFileName, FirstStartChanges());
 
     const WindowPlace place = ReadWindowPlace(state.IniFileName);
     steps.PlaceWindow(place.left, place.top);

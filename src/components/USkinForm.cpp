@@ -73,6 +73,7 @@ void TSkinForm::SetParent(QWidget* parent)
 void TSkinForm::LoadPicture(std::span<const std::uint8_t> bmp)
 {
     m_picture = QImage();
+    m_keyCleared = false;
     if (!bmp.empty())
         m_picture.loadFromData(bmp.data(), static_cast<int>(bmp.size()), "BMP");
     SkinPictureChanged();
@@ -80,7 +81,7 @@ void TSkinForm::LoadPicture(std::span<const std::uint8_t> bmp)
 
 void TSkinForm::SkinPictureChanged()
 {
-    UpdateShownPicture();
+    ApplyTransparency();
     update();
     if (m_picture.isNull())
         return;
@@ -95,24 +96,28 @@ void TSkinForm::SetTransparent(bool transparent)
     if (transparent == m_transparent)
         return;
     m_transparent = transparent;
-    UpdateShownPicture();
+    ApplyTransparency();
     update();
 }
 
-void TSkinForm::UpdateShownPicture()
+void TSkinForm::ApplyTransparency()
 {
-    if (m_picture.isNull() || !m_transparent) {
-        m_shown = m_picture;
+    if (m_picture.isNull() || m_keyCleared == m_transparent)
         return;
+    if (!m_keyCleared) {
+        m_picture.convertTo(QImage::Format_ARGB32);
+        m_key = m_picture.pixel(0, m_picture.height() - 1) | 0xFF000000u;
     }
-    m_shown = m_picture.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = m_shown.pixel(0, m_shown.height() - 1) | 0xFF000000u;
-    for (int y = 0; y < m_shown.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(m_shown.scanLine(y));
-        for (int x = 0; x < m_shown.width(); ++x)
-            if (row[x] == key)
-                row[x] = 0;
+    const QRgb cleared = m_key & 0x00FFFFFFu;
+    const QRgb from = m_keyCleared ? cleared : m_key;
+    const QRgb to = m_keyCleared ? m_key : cleared;
+    for (int y = 0; y < m_picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
+        for (int x = 0; x < m_picture.width(); ++x)
+            if (row[x] == from)
+                row[x] = to;
     }
+    m_keyCleared = m_transparent;
 }
 
 void TSkinForm::SetMask(std::unique_ptr<TSkinRegion> mask)
@@ -150,11 +155,11 @@ bool TSkinForm::eventFilter(QObject* watched, QEvent* event)
 
 void TSkinForm::paintEvent(QPaintEvent* /*event*/)
 {
-    if (m_shown.isNull())
+    if (m_picture.isNull())
         return;
     QPainter painter(this);
     SmoothAtFractionalScale(painter, devicePixelRatioF());
-    painter.drawImage(0, 0, m_shown);
+    painter.drawImage(0, 0, m_picture);
 }
 
 void TSkinForm::mousePressEvent(QMouseEvent* event)

@@ -33,6 +33,7 @@ public:
     // Takes the picture from the bytes of a BMP file. Anything else leaves an empty picture; an empty
     // picture leaves the form's size as it is, any other gives the form's client area its size.
     void LoadPicture(std::span<const std::uint8_t> bmp);
+    // The picture as drawn: when transparent, its pixels of the key colour have alpha 0.
     const QImage& Picture() const { return m_picture; }
 
     // When set, the pixels of the colour of the picture's bottom-left pixel are not drawn.
@@ -67,7 +68,7 @@ protected:
 
 private:
     void SkinPictureChanged();
-    void UpdateShownPicture();
+    void ApplyTransparency();
     void FillParent();
 
     bool m_moveable = true;
@@ -75,8 +76,11 @@ private:
     SkinDrag m_drag;
     bool m_systemMoving = false; // the window system's own move runs for the present press
     std::unique_ptr<TSkinRegion> m_mask = std::make_unique<TSkinRegion>();
+    // One picture only (it is the window's size): the key colour's pixels are cleared in it and put
+    // back when transparency is turned off.
     QImage m_picture;
-    QImage m_shown;
+    bool m_keyCleared = false;
+    QRgb m_key = 0; // opaque; a cleared pixel holds its colour with alpha 0
 };
 
 // The buttons and modifiers of a Qt mouse event, as the drag rule takes them.

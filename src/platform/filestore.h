@@ -23,17 +23,28 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes);
 
 // Saves bytes as the contents of the file at path, creating it when absent. A link is followed to
 // the file it names; the file keeps its owner, group and permission bits, except set-user-ID,
-// set-group-ID and sticky, which are never kept. Where the folder allows it and nothing would be
-// lost by it (no hard link broken, no owner or group changed), a temporary file beside it is flushed
-// and renamed over it, so a crash leaves the old file or the new one; otherwise the file is
-// rewritten in place and flushed. A file the user may not write, a file that is not a regular file
-// and, in a privileged process, a file or link owned by another user are never written. False, with
-// the old file untouched and a one-line reason in problem, when the save is refused or fails.
+// set-group-ID and sticky, which are never kept. Where the folder allows it, a temporary file beside
+// it is flushed and renamed over it, so a crash leaves the old file or the new one; that gives the
+// file to the saving user when another owned it, and where its group cannot be kept, the saving
+// user's group, whose permission bits are then no wider than those of others. A file with several
+// hard links, or in a folder the user may not write, is rewritten in place and flushed instead. A
+// file the user may not write and a file that is not a regular file are never written. A privileged
+// process writes only its own files, follows no link that another user owns anywhere in the path,
+// and creates nothing in a folder another user owns. False, with the old file untouched and a
+// one-line reason in problem, when the save is refused or fails.
 bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string& problem);
 
-// An advisory lock between processes on the file at path, held while the object lives: it lives in
-// a file named path + ".lock" beside it (created when absent). Waits at most about five seconds for
-// another holder; a lock that cannot be had leaves held() false and nothing else changes.
+enum class LockState {
+    Held,       // this object holds the lock
+    Busy,       // another holder has it; nothing is held, try again later
+    Unavailable // no lock can be taken here (see the platform's note); nothing is held
+};
+
+// An advisory lock between processes on the file at path, held while the object lives. It is tried
+// once and never waited for: a holder that must wait tries again. Whatever sits at path + ".lock"
+// (a link, a FIFO, a folder, another user's file), writers of path exclude each other: on POSIX the
+// lock is the folder's, plus path + ".lock" when that is a regular file the lock can be taken on
+// (other programs lock that name); the lock file is created only where the process may leave it.
 class FileLock {
 public:
     explicit FileLock(const std::string& path);
@@ -41,10 +52,12 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool held() const { return m_handle >= 0; }
+    LockState state() const { return m_state; }
 
 private:
-    long long m_handle = -1;
+    LockState m_state = LockState::Unavailable;
+    long long m_folderHandle = -1;
+    long long m_fileHandle = -1;
 };
 
 // Removes the temporaries a save of path left behind when it was interrupted, if they are older than

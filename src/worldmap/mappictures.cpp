@@ -41,9 +41,18 @@ BmpStatus MapPictureStore::ReplaceWorld(const std::string& path)
 {
     Bitmap world;
     const BmpStatus status = LoadReplacementWorldMap(path, world);
-    if (status == BmpStatus::Ok)
+    if (status == BmpStatus::Ok) {
         m_pictures[static_cast<int>(BuiltInMap::World)] = std::move(world);
+        m_worldReplaced = true;
+    }
     return status;
+}
+
+void MapPictureStore::ReleaseBuiltIn()
+{
+    for (int which = 0; which < 3; ++which)
+        if (!(m_worldReplaced && which == static_cast<int>(BuiltInMap::World)))
+            m_pictures[which].reset();
 }
 
 int MapPictureStore::WorldWidth() const

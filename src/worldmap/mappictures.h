@@ -24,11 +24,15 @@ inline constexpr int kBuiltInMapHeight = 158;
 // A built-in picture, kBuiltInMapWidth × kBuiltInMapHeight.
 Bitmap BuiltInMapPicture(BuiltInMap which);
 
-// The pictures of the views as the window keeps them: each built-in one decoded when a view first
-// needs it, and the world picture replaced by the user's when there is one.
+// The pictures of the views as the window keeps them: each built-in one decoded when a view needs
+// it, and the world picture replaced by the user's when there is one.
 class MapPictureStore {
 public:
     const Bitmap& Picture(BuiltInMap which);
+    // Frees the decoded built-in pictures once a view is composed from them (a view change decodes
+    // them again, in well under a millisecond); the user's world picture stays, as its file may be
+    // gone by then.
+    void ReleaseBuiltIn();
     // As LoadReplacementWorldMap, into the world picture's place.
     BmpStatus ReplaceWorld(const std::string& path);
     // The world picture's size, pixels, without decoding the built-in one.
@@ -37,6 +41,7 @@ public:
 
 private:
     std::optional<Bitmap> m_pictures[3]; // by BuiltInMap
+    bool m_worldReplaced = false;
 };
 
 // Reads the replacement world picture at path into picture and answers Ok, or leaves picture as it

@@ -21,8 +21,8 @@ TEST(IniFileProfileReading, QuotesBrokenHeadersAndLoneCrLinesReadAsTheProfileFun
     EXPECT_EQ(inifile::ReadValue(ini, "Display] x", "Font face"), "Arial'x");
 
     // A write keeps the file's lone-CR line ends.
-    ASSERT_TRUE(inifile::WriteValue(ini, "MainWin", "Width", "3"));
-    ASSERT_TRUE(inifile::WriteValue(ini, "New", "Key", "4"));
+    ASSERT_TRUE(inifile::WriteValues(ini, {{"MainWin", "Width", "3"}}));
+    ASSERT_TRUE(inifile::WriteValues(ini, {{"New", "Key", "4"}}));
     EXPECT_EQ(inifile::ReadValue(ini, "MainWin", "Width"), "3");
     EXPECT_EQ(inifile::ReadValue(ini, "New", "Key"), "4");
     EXPECT_EQ(dir.Read("chronivo.ini").find('\n'), std::string::npos);

@@ -1,5 +1,6 @@
 // The main window's part in the city table: the table it starts with and the slots it loads.
 #include "app/cv_main.h"
+#include "app/utils.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
 #include "worldmap/citytable.h"
@@ -80,6 +81,8 @@ TEST_F(MainWindowCities, AddedCitiesShowAtTheirPlaceWithTheirZonesTime)
         window->TimerTimer(); // noon UTC on 15 July 2026: summer in Tromsø, winter in Hobart
         QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("btnOK")->click(); });
         window->ibSettingsClick(); // OK reloads the cities
+        std::string unsaved;
+        ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), unsaved), SavesFinished::Saved) << unsaved; // before the next round's file
         const std::string said = testing::internal::GetCapturedStderr();
         const std::string unknown = "chronivo: Atlantis, Sea is not shown: this system does not know its time zone "
                                     "Atlantis/Nowhere\n";

@@ -1,6 +1,7 @@
 // The main window's life: its first tick comes as soon as it is shown, not 500 ms later, and
 // closing it ends the program's event loop whatever its state, hidden in the tray included.
 #include "app/cv_main.h"
+#include "app/utils.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
 
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <chrono>
 
 namespace {
 
@@ -45,6 +47,25 @@ TEST(MainWindowLife, ClosingEndsTheEventLoopEvenWhenTheWindowIsHidden)
         guard.start(3000);
         EXPECT_EQ(QApplication::exec(), 0);
     }
+}
+
+// The program's end cuts a clock update short: its answer never reaches the window, so the log
+// says the attempt ended with the program.
+TEST(MainWindowLife, ClosingDuringAClockUpdateLogsItAsCutShort)
+{
+    TempDir folder;
+    MainServices services = TestMainServices();
+    services.timeSync.sockets = std::make_unique<NoSockets>(std::chrono::milliseconds(300));
+    {
+        TcvMain window(folder.Path().string() + '/', std::move(services));
+        window.TimerTimer();
+        window.UpdateSystemClock(nullptr);
+        window.close();
+    }
+    std::string reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
+    EXPECT_NE(ReadIniString(folder.File("chronivo.ini"), "Clock", "Log", 128).find("the program ended before it answered"),
+              std::string::npos);
 }
 
 } // namespace

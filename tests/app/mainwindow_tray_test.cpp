@@ -1,6 +1,7 @@
 // The main window bound to its tray rules: the icon, its tip, its clicks and the state saved on close,
 // with a recording notification area on Qt's off-screen platform.
 #include "app/cv_main.h"
+#include "app/utils.h"
 #include "support/fake_notificationarea.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
@@ -39,6 +40,8 @@ TEST(MainWindowTray, IconTipClicksAndCloseWhileHidden)
 
     window.btnCloseClick();
     EXPECT_EQ(tray.Kinds().back(), "delete");
+    std::string reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     EXPECT_EQ(folder.Read("chronivo.ini"), "[MainWin]\nLeft=30\nTop=40\nMinimized=1\n[Display]\nTrayIcon=1\n");
 }
 

@@ -19,6 +19,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,8 +36,13 @@
 #include <QToolButton>
 #include <QTranslator>
 #include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
 #include <functional>
+#include <iostream>
 #include <limits>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -102,8 +109,9 @@ TEST_F(SettingsDialogWidgets, RadioButtonsCheckedFromCodeSetTheServerBox)
 TEST_F(SettingsDialogWidgets, ButtonsFollowTheDisplayedListAndTheViewChosen)
 {
     const TStrings names = CityChoiceNames(table);
-    settings_file::WriteCityList(state.IniFileName, "World Cities", TStrings(names.begin(), names.begin() + 30));
-    settings_file::WriteCityList(state.IniFileName, "EU Cities", {"Paris, France"});
+    inifile::WriteValues(state.IniFileName,
+                         settings_file::CityListChanges("World Cities", TStrings(names.begin(), names.begin() + 30)));
+    inifile::WriteValues(state.IniFileName, settings_file::CityListChanges("EU Cities", {"Paris, France"}));
     const auto dialog = Open();
     auto* all = Child<QListWidget>(dialog.get(), "lbAllCities");
     auto* shown = Child<QListWidget>(dialog.get(), "lbDisplayCities");
@@ -441,6 +449,41 @@ TEST_F(SettingsExchange, OkAppliesTheChoicesAndCancelChangesNothing)
     EXPECT_TRUE(window->State().MapReady) << "the map is redrawn after OK";
     EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "EU Cities", "City 1", 64), "Paris, France");
     EXPECT_EQ(ReadIniString(dir.File("chronivo.ini"), "World Cities", "City 1", 64), "London, England");
+}
+
+// Another program holding the settings lock (as `flock chronivo.ini.lock sleep 400` does) neither
+// stops the window during OK nor loses a key: the event loop keeps its beat, the choices read back at
+// once, and they reach the file when the lock is free.
+TEST_F(SettingsExchange, OkWithTheLockHeldElsewhereNeverStopsTheWindow)
+{
+    const std::string ini = dir.File("chronivo.ini");
+    const int held = ::open((ini + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto window = OpenWindow();
+    QElapsedTimer sinceBeat;
+    qint64 longestPause = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] { longestPause = std::max(longestPause, sinceBeat.restart()); });
+    sinceBeat.start();
+    beat.start(10);
+    OnNextModal([](QWidget* modal) {
+        Child<QRadioButton>(modal, "rbEuropeOnly")->setChecked(true);
+        Child<QPushButton>(modal, "btnOK")->click();
+    });
+    window->ibSettingsClick();
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
+    std::cout << "longest pause of the event loop during OK with the lock held: " << longestPause << " ms\n";
+    EXPECT_LT(longestPause, 1000);
+    EXPECT_FALSE(std::filesystem::exists(ini));
+    EXPECT_EQ(ReadIniString(ini, "Display", "Map view", 16), "3");
+
+    ::close(held);
+    std::string reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
+    EXPECT_EQ(inifile::ReadValue(ini, "Display", "Map view"), "3");
+    EXPECT_EQ(inifile::ReadValue(ini, "Clock", "Time server"), window->State().TimeServer);
 }
 
 // The cities' times come from the time-zone database unless the General page's box is cleared: an old

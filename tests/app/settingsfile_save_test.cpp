@@ -1,6 +1,7 @@
 // How a settings save treats what the user set up around the file: links, owner and permissions,
 // folders it may not write, odd files, another instance saving at the same moment, and leftovers.
 #include "app/inifile.h"
+#include "app/settingssaver.h"
 #include "app/utils.h"
 #include "support/tempdir.h"
 
@@ -10,6 +11,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,22 @@ TEST_F(SettingsSave, OwnerGroupAndModeStayButNeverSetIdBits)
     EXPECT_EQ(after.st_gid, group);
 }
 
+// A user saving their own file whose group they are not in: the file is replaced whole, with the
+// user's group, which gets no more than others have.
+TEST_F(SettingsSave, GroupThatCannotBeKeptGainsNothingOverOthers)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the file a group the user is not in";
+    dir.Write("chronivo.ini", "[MainWin]\nTop=5\n");
+    ::chmod(ini.c_str(), 0664);
+    GiveToUser({"chronivo.ini"});
+    ::chown(ini.c_str(), kNobody, 0);
+    EXPECT_EQ(AsUser([&] { return WriteIniString(ini, "MainWin", "Top", "6"); }), 0);
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nTop=6\n");
+    EXPECT_EQ(StatOf(ini).st_gid, kNobody);
+    EXPECT_EQ(StatOf(ini).st_mode & 0777, 0644u);
+}
+
 TEST_F(SettingsSave, FileTheUserMayNotWriteIsNotReplacedAndThatIsSaidOnce)
 {
     dir.Write("chronivo.ini", "[MainWin]\nTop=5\n");
@@ -132,6 +150,26 @@ TEST_F(SettingsSave, PrivilegedSaveNeitherWritesNorFollowsWhatAnotherUserOwns)
     GiveToUser({"chronivo.ini"});
     EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
     EXPECT_EQ(dir.Read("mine.ini"), "[MainWin]\nTop=5\n");
+
+    // A link to a folder, in the middle of the path.
+    ::mkdir(dir.File("root's").c_str(), 0700);
+    ::symlink("root's", dir.File("through").c_str());
+    GiveToUser({"through"});
+    EXPECT_FALSE(WriteIniString(dir.File("through") + "/chronivo.ini", "MainWin", "Top", "6"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("root's") + "/chronivo.ini"));
+}
+
+// Root saving in a user's folder leaves nothing there (no settings file, no lock) that would stop
+// the user's own saves later.
+TEST_F(SettingsSave, PrivilegedSaveCreatesNothingInAnotherUsersFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    GiveToUser();
+    EXPECT_FALSE(WriteIniString(ini, "MainWin", "Top", "6"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    EXPECT_EQ(AsUser([&] { return WriteIniString(ini, "MainWin", "Top", "7"); }), 0);
+    EXPECT_EQ(Read("MainWin", "Top"), "7");
 }
 
 TEST_F(SettingsSave, LoneCarriageReturnAtTheEndKeepsTheLastValue)
@@ -155,26 +193,72 @@ TEST_F(SettingsSave, FifoReadsAsAbsentAndIsNeverWaitedOn)
     EXPECT_TRUE(S_ISFIFO(StatOf(ini).st_mode));
 }
 
-TEST_F(SettingsSave, TwoInstancesSavingAtOnceLoseNoKey)
+// Whatever sits where the lock file goes, writers of the file exclude each other: five of them,
+// one key per save, keep every key.
+class SettingsLockPath : public SettingsSave, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SettingsLockPath, FiveWritersLoseNoKey)
 {
-    constexpr int kKeys = 40;
-    auto writer = [&](const std::string& section) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            for (int i = 0; i < kKeys; ++i)
-                WriteIniString(ini, section, "Key " + std::to_string(i), std::to_string(i));
-            ::_exit(0);
-        }
-        return child;
-    };
-    const pid_t first = writer("One");
-    const pid_t second = writer("Two");
-    ::waitpid(first, nullptr, 0);
-    ::waitpid(second, nullptr, 0);
-    for (int i = 0; i < kKeys; ++i) {
-        EXPECT_EQ(Read("One", "Key " + std::to_string(i)), std::to_string(i));
-        EXPECT_EQ(Read("Two", "Key " + std::to_string(i)), std::to_string(i));
+    constexpr int kWriters = 5;
+    constexpr int kKeys = 60;
+    const std::string lock = ini + ".lock";
+    const std::string kind = GetParam();
+    if (kind == "link")
+        ::symlink("chronivo.ini", lock.c_str());
+    else if (kind == "fifo")
+        ::mkfifo(lock.c_str(), 0666);
+    else if (kind == "folder")
+        ::mkdir(lock.c_str(), 0777);
+    else if (kind == "another user's file" && ::geteuid() == 0)
+    {
+        dir.Write("chronivo.ini.lock", "");
+        ::chmod(lock.c_str(), 0600); // root's: the writers cannot open it
     }
+    GiveToUser();
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.push_back(::fork());
+        if (writers.back() == 0)
+            ::_exit(AsUser([&] {
+                for (int i = 0; i < kKeys; ++i)
+                    WriteIniString(ini, "Writer " + std::to_string(w), "Key " + std::to_string(i), std::to_string(i));
+                return true;
+            }));
+    }
+    for (const pid_t writer : writers)
+        ::waitpid(writer, nullptr, 0);
+    int lost = 0;
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kKeys; ++i)
+            lost += Read("Writer " + std::to_string(w), "Key " + std::to_string(i)) != std::to_string(i);
+    EXPECT_EQ(lost, 0) << "of " << kWriters * kKeys;
+}
+
+INSTANTIATE_TEST_SUITE_P(WhatSitsThere, SettingsLockPath,
+                         ::testing::Values("nothing", "link", "fifo", "folder", "another user's file"));
+
+// A lock another program holds makes a save wait its turn, never fail: one try says Busy at once,
+// the saver keeps the keys readable meanwhile and lands them all, in one write, once it is free.
+TEST_F(SettingsSave, HeldLockDelaysTheSaveUntilItIsFree)
+{
+    const int held = ::open((ini + ".lock").c_str(), O_RDONLY | O_CREAT, 0644);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(inifile::TryWriteValues(ini, {{"MainWin", "Top", "1"}}), inifile::WriteOutcome::Busy);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+
+    SettingsSaver saver;
+    saver.Save(ini, {{"MainWin", "Top", "6"}, {"MainWin", "Left", "7"}});
+    saver.Save(ini, {{"mainwin", "TOP", " 8 "}});
+    std::string reason;
+    EXPECT_EQ(saver.Flush(std::chrono::milliseconds(300), reason), SavesFinished::LockHeld);
+    EXPECT_NE(reason.find("lock"), std::string::npos) << reason;
+    EXPECT_FALSE(std::filesystem::exists(ini));
+    EXPECT_EQ(saver.Pending(ini, "MainWin", "Top"), "8");
+    ::close(held);
+    ASSERT_EQ(saver.Flush(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
+    EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nTop=8\nLeft=7\n");
+    EXPECT_EQ(saver.Pending(ini, "MainWin", "Top"), std::nullopt);
 }
 
 TEST_F(SettingsSave, StaleTemporariesOfOurOwnAreRemovedAtTheNextSave)

@@ -244,16 +244,16 @@ TEST_F(SettingsFile, EveryKeyReadsItsDefaultWhenAbsentAndWhatWasWrittenOnceStore
     auto check = [this](const auto& key) {
         const auto fallback = settings_file::Read(ini, key);
         EXPECT_TRUE(fallback == decltype(fallback)(key.fallback)) << key.key;
-        ASSERT_TRUE(settings_file::Write(ini, key, fallback));
+        ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(key, fallback)}));
         EXPECT_TRUE(settings_file::Read(ini, key) == fallback) << key.key;
     };
     auto checkAll = [&check](const auto&... keys) { (check(keys), ...); };
     checkAll(kWindowLeft, kWindowTop, kMinimized, kTrayIcon, kMapView, kFontFace, kFontSize, kFontStyle, kShowShadow,
              kTimeZones, kTimeServer, kLastUpdate, kUpdateType, kLog);
     // A value other than the default survives its kind's text as well.
-    ASSERT_TRUE(settings_file::Write(ini, kLastUpdate, 46363.5833333333));
+    ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(kLastUpdate, 46363.5833333333)}));
     EXPECT_DOUBLE_EQ(settings_file::Read(ini, kLastUpdate), 46363.5833333333);
-    ASSERT_TRUE(settings_file::Write(ini, kFontStyle, FontStyle{true, false, true}));
+    ASSERT_TRUE(inifile::WriteValues(ini, {settings_file::Change(kFontStyle, FontStyle{true, false, true})}));
     EXPECT_EQ(settings_file::Read(ini, kFontStyle), (FontStyle{true, false, true}));
 }
 
@@ -309,8 +309,8 @@ TEST_F(SettingsFile, CityListEndsAtTheFirstGapOrTheLimitAndIsTheSectionsOwn)
 TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 {
     using namespace settings_file;
-    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"}));
-    ASSERT_TRUE(WriteCityList(ini, "USA Cities", {"Austin, TX"}));
+    ASSERT_TRUE(inifile::WriteValues(ini, CityListChanges("USA Cities", {"Boston, MA", "Denver, CO", "Miami, FL"})));
+    ASSERT_TRUE(inifile::WriteValues(ini, CityListChanges("USA Cities", {"Austin, TX"})));
     EXPECT_EQ(ReadCityList(ini, "USA Cities", 31), TStrings{"Austin, TX"});
     EXPECT_EQ(Read("USA Cities", "City 3"), "Miami, FL");
 }
@@ -318,15 +318,15 @@ TEST_F(SettingsFile, WrittenCityListReadsBackAsWritten)
 TEST_F(SettingsFile, ExitSavesPlaceOrOnlyTheMinimizedState)
 {
     dir.Write("chronivo.ini", "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n");
-    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, true, settings_file::WindowPlace{300, 400}));
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(true, settings_file::WindowPlace{300, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=1\n");
-    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, false, std::nullopt));
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, std::nullopt));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=10\nTop=20\nMinimized=0\n")
         << "a place the window system did not tell keeps the stored one";
-    EXPECT_TRUE(settings_file::SaveWindowOnExit(ini, false, settings_file::WindowPlace{-5, 400}));
+    inifile::WriteValues(ini, settings_file::WindowOnExitChanges(false, settings_file::WindowPlace{-5, 400}));
     EXPECT_EQ(dir.Read("chronivo.ini"), "[MainWin]\nLeft=-5\nTop=400\nMinimized=0\n");
     EXPECT_EQ(settings_file::ReadWindowPlace(ini).left, -5);
-    EXPECT_FALSE(settings_file::SaveWindowOnExit(dir.File("missing/chronivo.ini"), false, std::nullopt))
+    EXPECT_FALSE(inifile::WriteValues(dir.File("missing/chronivo.ini"), settings_file::WindowOnExitChanges(false, std::nullopt)))
         << "a file that cannot be written is told";
 }
 

@@ -32,7 +32,7 @@ protected:
     TStrings Stored(const std::string& section) { return settings_file::ReadCityList(state.IniFileName, section, 100); }
     void Store(const std::string& section, const TStrings& list)
     {
-        settings_file::WriteCityList(state.IniFileName, section, list);
+        inifile::WriteValues(state.IniFileName, settings_file::CityListChanges(section, list));
     }
 };
 
@@ -173,6 +173,8 @@ TEST_F(SettingsDialogRules, OkWritesEveryKeyInOrderEvenUnchanged)
     const SettingsApplied applied = model.Apply(state);
     EXPECT_FALSE(applied.trayModeChanged);
     EXPECT_FALSE(applied.mapViewChanged);
+    std::string reason;
+    ASSERT_EQ(FinishIniSaves(std::chrono::seconds(10), reason), SavesFinished::Saved) << reason;
     // A fresh file holds its keys in the order they were written.
     EXPECT_EQ(dir.Read("chronivo.ini"), "[Display]\nTrayIcon=0\nMap view=0\nFont face=Small Fonts\nFont size=7\n"
                                         "Font style=BU\nShow shadow=1\nTime zones=1\n"

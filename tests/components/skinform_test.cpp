@@ -96,6 +96,11 @@ TEST(SkinForm, LeavesOutThePixelsOfTheBottomLeftColourWhenTransparent)
     skin.SetTransparent(false);
     skin.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(128, 128, 64));
+    skin.SetTransparent(true);
+    shown.fill(Qt::transparent);
+    skin.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(shown.pixelColor(0, 0).alpha(), 0) << "left out again after being put back";
+    EXPECT_EQ(shown.pixelColor(1, 0), QColor(Qt::blue));
 }
 
 class SkinDragging : public ::testing::Test {

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 class FixedClock final : public LocalClock {
 public:
@@ -44,11 +45,17 @@ public:
     }
 };
 
-// Refuses to start, so the time query gives up before it looks anything up.
+// Refuses to start, so the time query gives up before it looks anything up; after startDelay, to
+// keep a query under way that long.
 class NoSockets final : public SocketLayer {
 public:
     static constexpr int kUnavailable = 10091; // the layer is not ready
-    int Startup(std::uint16_t) override { return kUnavailable; }
+    explicit NoSockets(std::chrono::milliseconds startDelay = {}) : m_startDelay(startDelay) {}
+    int Startup(std::uint16_t) override
+    {
+        std::this_thread::sleep_for(m_startDelay);
+        return kUnavailable;
+    }
     int Cleanup() override { return -1; }
     int LastError() const override { return socket_error::kNotInitialised; }
     void CancelBlockingCall() override {}
@@ -61,6 +68,9 @@ public:
     ReceiveResult Receive(SocketHandle, std::uint8_t&, int) override { return ReceiveResult::Failed; }
     void Shutdown(SocketHandle) override {}
     void Close(SocketHandle) override {}
+
+private:
+    std::chrono::milliseconds m_startDelay;
 };
 
 inline MainServices TestMainServices()

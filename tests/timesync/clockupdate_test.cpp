@@ -44,7 +44,8 @@ protected:
         };
         hooks.runQuery = runner;
         hooks.recordOutcome = [this](const UpdateOutcome& outcome) {
-            settings_file::WriteClockUpdateOutcome(settingsFile, outcome.recorded, OutcomeMessage(outcome), formats);
+            inifile::WriteValues(settingsFile,
+                                 settings_file::ClockUpdateOutcomeChanges(outcome.recorded, OutcomeMessage(outcome), formats));
         };
         m_updater.emplace(ClockUpdater::Services{net, setter, clock ? *clock : world, ticks, std::to_string(port)},
                           std::move(hooks));

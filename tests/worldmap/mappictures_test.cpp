@@ -62,4 +62,22 @@ TEST(LoadReplacementWorldMap, ReplacesOnlyWithAReadablePictureOfSensibleSize)
     }
 }
 
+// Released pictures come back as they were; the user's world picture is never released, as its
+// file may be gone by then.
+TEST(MapPictureStore, ReleasedBuiltInPicturesComeBackAndTheUsersWorldPictureStays)
+{
+    MapPictureStore store;
+    const Bitmap europe = store.Picture(BuiltInMap::Europe);
+    store.ReleaseBuiltIn();
+    EXPECT_EQ(store.Picture(BuiltInMap::Europe), europe);
+    TempDir dir;
+    const Bytes file = PlainBmp(400, 200, 0x00FF00);
+    dir.Write(kReplacementMapFileName, std::string(file.begin(), file.end()));
+    ASSERT_EQ(store.ReplaceWorld(dir.File(kReplacementMapFileName)), BmpStatus::Ok);
+    dir.Write(kReplacementMapFileName, "");
+    store.ReleaseBuiltIn();
+    EXPECT_EQ(store.Picture(BuiltInMap::World).Width(), 400);
+    EXPECT_EQ(store.Picture(BuiltInMap::World).Pixel(0, 0), 0x00FF00u);
+}
+
 } // namespace

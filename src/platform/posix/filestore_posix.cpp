@@ -3,6 +3,7 @@
 #include "platform/savetemporary.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <ctime>
@@ -15,9 +16,7 @@
 
 namespace {
 
-constexpr int kMaxLinkHops = 16;
-constexpr int kLockWaitMs = 5000;
-constexpr int kLockPollMs = 10;
+constexpr int kMaxLinkHops = 40;
 constexpr time_t kStaleTemporarySeconds = 60;
 
 bool WriteAll(int fd, std::string_view bytes)
@@ -91,29 +90,73 @@ private:
     int m_fd;
 };
 
-// The name a chain of links at path ends on (path itself when it is no link). Links owned by another
-// user are not followed by a privileged process. Empty, with problem set, when refused.
-std::string FollowLinks(std::string path, bool privileged, std::string& problem)
+// Links another user could have placed: a privileged process follows only its own and root's.
+bool TrustedLink(const struct stat& link)
 {
-    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
-        if (privileged && info.st_uid != ::geteuid()) {
-            problem = path + " is a link owned by another user";
-            return {};
-        }
-        std::vector<char> target(static_cast<std::size_t>(PATH_MAX) + 1);
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size() - 1);
-        if (length <= 0) {
+    return link.st_uid == ::geteuid() || link.st_uid == 0;
+}
+
+// The absolute path with every link in it resolved, walked one name at a time so that a privileged
+// process can refuse a link another user owns anywhere on the way, not only at the end. Names that do
+// not exist yet are kept as they are. Empty, with problem set, when refused.
+std::string ResolveLinks(const std::string& path, bool privileged, std::string& problem)
+{
+    std::string pending = path;
+    if (pending.empty() || pending.front() != '/') {
+        std::vector<char> cwd(static_cast<std::size_t>(PATH_MAX) + 1);
+        if (::getcwd(cwd.data(), cwd.size()) == nullptr) {
             problem = path + ": " + std::strerror(errno);
             return {};
         }
-        std::string next(target.data(), static_cast<std::size_t>(length));
-        path = next.front() == '/' ? next : FolderOf(path) + "/" + next;
+        pending = std::string(cwd.data()) + "/" + pending;
     }
-    problem = path + ": too many levels of links";
-    return {};
+    std::string resolved; // holds no link; empty stands for "/"
+    int hops = 0;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t start = pending.find_first_not_of('/', pos);
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = std::min(pending.find('/', start), pending.size());
+        const std::string name = pending.substr(start, end - start);
+        pos = end;
+        if (name == ".")
+            continue;
+        if (name == "..") {
+            resolved.resize(resolved.rfind('/') == std::string::npos ? 0 : resolved.rfind('/'));
+            continue;
+        }
+        const std::string candidate = resolved + "/" + name;
+        struct stat info {};
+        if (::lstat(candidate.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            resolved = candidate;
+            continue;
+        }
+        if (privileged && !TrustedLink(info)) {
+            problem = candidate + " is a link owned by another user";
+            return {};
+        }
+        std::vector<char> target(static_cast<std::size_t>(PATH_MAX) + 1);
+        const ssize_t length = ::readlink(candidate.c_str(), target.data(), target.size() - 1);
+        if (length <= 0 || ++hops > kMaxLinkHops) {
+            problem = candidate + ": " + (length <= 0 ? std::strerror(errno) : "too many levels of links");
+            return {};
+        }
+        // The link's text takes its place; an absolute one starts again from the root.
+        pending = std::string(target.data(), static_cast<std::size_t>(length)) + pending.substr(pos);
+        pos = 0;
+        if (pending.front() == '/')
+            resolved.clear();
+    }
+    return resolved.empty() ? "/" : resolved;
+}
+
+// Whether this process may leave new files in folder: a privileged one only in its own folders, so
+// that nothing it makes there stands in the way of the folder's owner.
+bool MayCreateIn(const std::string& folder, bool privileged)
+{
+    struct stat info {};
+    return !privileged || (::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid());
 }
 
 // The temporary's name pattern for mkstemps: beside the file, recognisable as ours.
@@ -131,16 +174,26 @@ void SyncFolder(const std::string& path)
     }
 }
 
-// Writes a new file beside target and renames it over target. False when the folder does not allow
-// it or the old owner, group or mode cannot be given to the new file; target is then untouched.
-bool ReplaceByRename(const std::string& target, std::string_view bytes, const struct stat* old, mode_t mode)
+// Permission bits for a file whose group had to change: the new group gets no more than others
+// have, so that nobody gains access through it.
+mode_t WithGroupNarrowed(mode_t mode)
+{
+    return (mode & ~static_cast<mode_t>(070)) | (mode & 070 & ((mode & 07) << 3));
+}
+
+// Writes a new file beside target and renames it over target, keeping old's group where the process
+// may give it (see SaveSmallFile for where it cannot). False when the folder does not allow it;
+// target is then untouched.
+bool ReplaceByRename(const std::string& target, std::string_view bytes, const struct stat* old)
 {
     std::string temp = TemporaryPattern(target);
     Fd fd(::mkstemps(temp.data(), static_cast<int>(save_temporary::kSuffix.size())));
     if (fd.get() < 0)
         return false;
-    const bool kept = old == nullptr || ::fchown(fd.get(), old->st_uid, old->st_gid) == 0;
-    const bool written = kept && WriteAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
+    mode_t mode = old == nullptr ? 0644 : old->st_mode & 0777;
+    if (old != nullptr && ::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid) != 0)
+        mode = WithGroupNarrowed(mode);
+    const bool written = WriteAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
     const bool closed = ::close(fd.release()) == 0;
     if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
@@ -208,13 +261,18 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes)
 bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string& problem)
 {
     const bool privileged = Privileged();
-    const std::string target = FollowLinks(path, privileged, problem);
+    const std::string target = ResolveLinks(path, privileged, problem);
     if (target.empty())
         return false;
+    const bool mayCreate = MayCreateIn(FolderOf(target), privileged);
 
     Fd fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0 && errno == ENOENT) {
-        if (ReplaceByRename(target, bytes, nullptr, 0644))
+        if (!mayCreate) {
+            problem = target + ": a privileged process creates no file in a folder another user owns";
+            return false;
+        }
+        if (ReplaceByRename(target, bytes, nullptr))
             return true;
         problem = target + ": cannot create the file (" + std::strerror(errno) + ")";
         return false;
@@ -232,12 +290,10 @@ bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string&
         problem = target + " is owned by another user";
         return false;
     }
-    const mode_t mode = old.st_mode & 0777;
-    // A rename would break a hard link, and only a privileged process could give the file back to
-    // another owner; such files, and those in a folder we may not write, are rewritten in place.
-    if (old.st_nlink == 1 && old.st_uid == ::geteuid() && ReplaceByRename(target, bytes, &old, mode))
+    // A rename would break a hard link; where no temporary can be made, the file is rewritten in place.
+    if (old.st_nlink == 1 && mayCreate && ReplaceByRename(target, bytes, &old))
         return true;
-    if (RewriteInPlace(fd.get(), bytes, mode))
+    if (RewriteInPlace(fd.get(), bytes, old.st_mode & 0777))
         return true;
     problem = target + ": " + std::strerror(errno);
     return false;
@@ -245,32 +301,45 @@ bool SaveSmallFile(const std::string& path, std::string_view bytes, std::string&
 
 FileLock::FileLock(const std::string& path)
 {
-    const std::string name = path + ".lock";
-    Fd fd(::open(name.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644));
-    // Where no lock file can be made (a folder we may not write), the file itself carries the lock.
-    if (fd.get() < 0)
-        fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return;
-    // A privileged process takes no lock on what another user could have put there.
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_uid != ::geteuid() && Privileged()))
-        return;
-    for (int waited = 0; waited < kLockWaitMs; waited += kLockPollMs) {
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
-            m_handle = fd.release();
+    // Our writers exclude each other through the folder, which no save replaces and nothing placed
+    // at the lock file's name can stand in for. A folder that takes no lock (some network file
+    // systems) leaves the lock file alone to do it.
+    Fd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0 && ::flock(folder.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            m_state = LockState::Busy;
             return;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return;
-        ::usleep(kLockPollMs * 1000);
+        folder.reset(-1);
     }
+    // Other programs, and our older versions, lock the lock file; a privileged process neither
+    // creates it in another user's folder nor opens one that another user could have put there.
+    const bool privileged = Privileged();
+    const int create = MayCreateIn(FolderOf(path), privileged) ? O_CREAT : 0;
+    Fd file(::open((path + ".lock").c_str(), O_RDONLY | create | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644));
+    struct stat info {};
+    if (file.get() >= 0 &&
+        (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || (privileged && info.st_uid != ::geteuid())))
+        file.reset(-1);
+    if (file.get() >= 0 && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            m_state = LockState::Busy;
+            return;
+        }
+        file.reset(-1);
+    }
+    if (folder.get() < 0 && file.get() < 0)
+        return;
+    m_state = LockState::Held;
+    m_folderHandle = folder.release();
+    m_fileHandle = file.release();
 }
 
 FileLock::~FileLock()
 {
-    if (m_handle >= 0)
-        ::close(static_cast<int>(m_handle));
+    for (const long long handle : {m_fileHandle, m_folderHandle})
+        if (handle >= 0)
+            ::close(static_cast<int>(handle));
 }
 
 void RemoveStaleTemporaries(const std::string& path)

@@ -22,8 +22,6 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
-constexpr DWORD kLockWaitMs = 5000;
-constexpr DWORD kLockPollMs = 10;
 constexpr unsigned long long kStaleTemporaryTicks = 60ULL * 10'000'000; // a minute in 100 ns ticks
 constexpr int kTemporaryTries = 100;
 
@@ -208,22 +206,21 @@ FileLock::FileLock(const std::string& path)
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
-    for (DWORD waited = 0; waited < kLockWaitMs; waited += kLockPollMs) {
-        OVERLAPPED whole{};
-        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
-            m_handle = static_cast<long long>(reinterpret_cast<INT_PTR>(file));
-            return;
-        }
-        Sleep(kLockPollMs);
+    OVERLAPPED whole{};
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+        m_fileHandle = static_cast<long long>(reinterpret_cast<INT_PTR>(file));
+        m_state = LockState::Held;
+        return;
     }
+    m_state = GetLastError() == ERROR_LOCK_VIOLATION ? LockState::Busy : LockState::Unavailable;
     CloseHandle(file);
 }
 
 FileLock::~FileLock()
 {
     // Closing the handle releases the lock.
-    if (m_handle >= 0)
-        CloseHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_handle)));
+    if (m_fileHandle >= 0)
+        CloseHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_fileHandle)));
 }
 
 void RemoveStaleTemporaries(const std::string& path)
