@@ -499,14 +499,19 @@ void TcvMain::FormCreate()
 
 void TcvMain::ShowAtStart()
 {
-    if (settings_file::ReadMinimized(m_state.IniFileName) && m_state.TrayMode && m_services.trayArea->Present()) {
+    if (!settings_file::ReadMinimized(m_state.IniFileName)) {
+        show();
+        return;
+    }
+    if (m_state.TrayMode && m_services.trayArea->Present()) {
         // What showing would start, without the showing: the first tick hides the window in the tray.
         m_startingHidden = true;
         FormShow();
         return;
     }
-    // A window saved minimized to the taskbar is minimized at its first tick, once on screen.
-    show();
+    // Minimized to the taskbar from the start (without a tray area to hide in, tray mode too): the
+    // window is mapped minimized and never shown first. Without a window manager the server shows it.
+    m_rules->Minimize();
 }
 
 void TcvMain::FormShow()
@@ -616,7 +621,8 @@ void TcvMain::ApplyLook(const WindowLook& look)
 {
     m_miRestore->setText(tr(look.restoreCaption.c_str()));
     // The state changes the window system reports before the window is on screen would read as the
-    // user's. The first tick comes right then when the saved state is minimized.
+    // user's: a change asked meanwhile (a tray that appears while a minimized start is being mapped)
+    // waits for it.
     if (m_windowManager->HoldUntilOnScreen([this, look] { ApplyLook(look); }))
         return;
     switch (look.condition) {
@@ -667,8 +673,9 @@ void TcvMain::FormClose()
     m_state.MapReady = false;
     m_frameBitmap = Bitmap();
     m_viewBitmap = Bitmap();
-    // Leaves tray mode; the state saved is the one before.
-    const bool minimized = m_rules->Close();
+    // Leaves tray mode; the state saved is the one before. A start hidden in the tray that ends before
+    // its first tick hid the window is hidden all the same.
+    const bool minimized = m_rules->Close() || m_startingHidden;
     // Where the window system does not tell the window's place, the one remembered stays.
     std::optional<settings_file::WindowPlace> place;
     if (WindowSystemPlacesWindows()) {

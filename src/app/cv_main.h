@@ -83,8 +83,8 @@ public:
     QSize MapSize() const;
 
     // The program's first showing, as the window was closed: hidden in the tray without ever being
-    // mapped (tray mode on and a notification area there), else shown (and minimized to the taskbar
-    // at the first tick when it was closed so).
+    // mapped (tray mode on and a notification area there), mapped minimized to the taskbar when it was
+    // closed so otherwise, else shown.
     void ShowAtStart();
 
     // Published handlers, named after their components and events.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real program under a virtual X server with a window manager. It must open a
 # 409 × 225 window at the saved place (moved onto the screen when it would be off it), tick its
-# title every second, save its place when its close button is clicked, and start minimized when the
-# settings file says so.
+# title every second, save its place when its close button is clicked, and start minimized, never
+# shown first, when the settings file says so.
 # Usage: mainwindow_e2e.sh <path of the built chronivo program>
 set -uo pipefail
 program=$1
@@ -71,9 +71,10 @@ done <<'PLACES'
 800,600|2|206,318
 PLACES
 
-# 3. "Minimized" = "1" without tray mode: minimized at the first tick; a polite kill still saves.
+# 3. "Minimized" = "1" without tray mode: mapped minimized, never shown first; a polite kill still saves.
 printf '[MainWin]\nLeft=10\nTop=20\nMinimized=1\n' > "$ini"
 start_clock
+never_shown_normal
 iconic() { xprop -id "$window" WM_STATE | grep -q "Iconic"; }
 poll 5 iconic || fail "not minimized: $(xprop -id "$window" WM_STATE)"
 kill -TERM "$clock"

@@ -94,11 +94,12 @@ unload() {
     xdotool mousemove $((menux + menuw / 2)) $((menuy + menuh - 12)) click 1
 }
 
-# 1. No area yet: a window saved as hidden waits minimized in the taskbar; when the area appears,
-#    the icon comes and the window goes into it.
+# 1. No area yet: a window saved as hidden waits minimized in the taskbar, never shown first; when the
+#    area appears, the icon comes and the window goes into it.
 printf '[MainWin]\nLeft=580\nTop=480\nMinimized=1\n[Display]\nTrayIcon=1\n' > "$ini"
 panel=""
 start_clock_without_icon
+never_shown_normal
 await "without an area the window did not go to the taskbar" iconic
 taskbar_entry || fail "without an area the window has no taskbar entry"
 start_tray

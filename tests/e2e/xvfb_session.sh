@@ -1,6 +1,7 @@
 # Sourced by the end-to-end tests: a work folder and a virtual X server of their own, both removed
 # when the test ends. Gives $work, $helpers, $pids (add what you start), fail(), poll(), as_user,
-# DISPLAY, run_program, wait_clock_window, start_window_manager and start_clock_window.
+# DISPLAY, run_program, wait_clock_window, start_window_manager, start_clock_window and
+# never_shown_normal.
 # Options in the array xvfb_options, set before sourcing, go to the X server (-ac: clients of any
 # user may connect).
 work=$(mktemp -d)
@@ -67,6 +68,14 @@ wait_clock_window() {
         sleep 0.1
     done
     fail "no clock window appeared: $(cat "$1")"
+}
+# never_shown_normal: the window's WM_STATE, sampled every 50 ms for 2 s, never reads Normal (the
+# window manager never showed it); fails otherwise.
+never_shown_normal() {
+    for _ in $(seq 40); do
+        xprop -id "$window" WM_STATE 2>/dev/null | grep -q "state: Normal" && fail "shown before it was minimized"
+        sleep 0.05
+    done
 }
 # start_window_manager: openbox, waited for until it announces itself on the root window.
 start_window_manager() {

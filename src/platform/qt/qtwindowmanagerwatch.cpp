@@ -32,6 +32,9 @@ void WindowManagerWatch::StateChanged()
 {
     if (!m_window.isVisible())
         return;
+    // The window manager's WM_STATE reaches the toolkit as a state change: a window mapped minimized
+    // is on screen from then.
+    ReachScreen();
     // Just after a minimize is asked for, the toolkit can report the window normal again, from the
     // window manager's state before it took the request; only a window the manager really minimized
     // comes back from the taskbar.
@@ -45,11 +48,13 @@ void WindowManagerWatch::StateChanged()
 void WindowManagerWatch::Tick(bool wantMinimized)
 {
     // Once a second until the window first reaches the screen: a window manager starting up along with
-    // the program may have lost its map request.
+    // the program may have lost its map request. Not once it is there: mapping a window the manager
+    // holds minimized would show it.
     if (!m_onScreen && m_window.isVisible()) {
-        if (++m_ticksUnseen % 2 == 0)
-            m_calls.mapAgain();
+        ++m_ticksUnseen;
         ReachScreen();
+        if (!m_onScreen && m_ticksUnseen % 2 == 0)
+            m_calls.mapAgain();
     }
 
     // The window manager may minimize the window after the toolkit reported it so, without a report.
@@ -82,11 +87,17 @@ bool WindowManagerWatch::eventFilter(QObject* watched, QEvent* event)
 void WindowManagerWatch::ReachScreen()
 {
     QWindow* handle = m_window.windowHandle();
-    if (m_onScreen || !m_window.isVisible() || !handle || !handle->isExposed())
+    if (m_onScreen || !m_window.isVisible() || !handle)
+        return;
+    // A window mapped minimized is the window manager's without ever being exposed. Without a manager
+    // no window is minimized: the server shows it whatever it asked for.
+    const bool managed = m_calls.managed();
+    const bool iconic = managed && m_calls.iconic();
+    if (!iconic && !handle->isExposed())
         return;
     // A window mapped before the window manager started is exposed at once, and the manager, when it
     // takes the window over, shows it normally whatever was asked of it before.
-    if (!m_calls.managed() && m_ticksUnseen < kTicksWithoutManager)
+    if (!managed && m_ticksUnseen < kTicksWithoutManager)
         return;
     m_onScreen = true;
     handle->removeEventFilter(this);

@@ -40,8 +40,9 @@ public:
     // taskbar; the window manager is asked again when it shows the window normally.
     void Tick(bool wantMinimized);
 
-    // The window's first showing reached the screen: exposed and taken by the window manager, or
-    // exposed and kTicksWithoutManager ticks shown with no manager taking it.
+    // The window's first showing reached the screen: exposed and taken by the window manager, taken
+    // and minimized by it (mapped minimized), or exposed and kTicksWithoutManager ticks shown with no
+    // manager taking it.
     bool OnScreen() const { return m_onScreen; }
     static constexpr int kTicksWithoutManager = 5;
 
