@@ -104,11 +104,13 @@ void TSkinForm::ApplyTransparency()
 {
     if (m_picture.isNull() || m_keyCleared == m_transparent)
         return;
+    // Premultiplied, the format the window's back buffer blends from directly: the other ARGB format
+    // costs a conversion of every pixel at every paint.
     if (!m_keyCleared) {
-        m_picture.convertTo(QImage::Format_ARGB32);
+        m_picture.convertTo(QImage::Format_ARGB32_Premultiplied);
         m_key = m_picture.pixel(0, m_picture.height() - 1) | 0xFF000000u;
     }
-    const QRgb cleared = m_key & 0x00FFFFFFu;
+    const QRgb cleared = 0;
     const QRgb from = m_keyCleared ? cleared : m_key;
     const QRgb to = m_keyCleared ? m_key : cleared;
     for (int y = 0; y < m_picture.height(); ++y) {

@@ -77,10 +77,11 @@ private:
     bool m_systemMoving = false; // the window system's own move runs for the present press
     std::unique_ptr<TSkinRegion> m_mask = std::make_unique<TSkinRegion>();
     // One picture only (it is the window's size): the key colour's pixels are cleared in it and put
-    // back when transparency is turned off.
+    // back when transparency is turned off (so are pixels the picture itself left fully transparent;
+    // a BMP skin has none).
     QImage m_picture;
     bool m_keyCleared = false;
-    QRgb m_key = 0; // opaque; a cleared pixel holds its colour with alpha 0
+    QRgb m_key = 0; // opaque
 };
 
 // The buttons and modifiers of a Qt mouse event, as the drag rule takes them.
