@@ -1,6 +1,6 @@
-// The small pictures of the main window, drawn in code: the minimize and close buttons, the four
-// buttons beside the map, the maker's logo; and the program's icon, drawn at build time. The window's
-// skin is a resource.
+// The small pictures of the main window, all drawn at build time (tools/icongen) and carried as
+// resources: the minimize and close buttons, the four buttons beside the map, the maker's logo
+// (app/buttonpictures) and the program's icon. The window's skin is a resource too.
 #pragma once
 
 #include <QIcon>

@@ -1,6 +1,8 @@
 // The main window's life: its first tick comes as soon as it is shown, not 500 ms later, and
 // closing it ends the program's event loop whatever its state, hidden in the tray included.
+#include "app/buttonpictures.h"
 #include "app/cv_main.h"
+#include "app/mainpictures.h"
 #include "app/utils.h"
 #include "support/mainwindowfakes.h"
 #include "support/tempdir.h"
@@ -13,6 +15,25 @@
 #include <chrono>
 
 namespace {
+
+// The button pictures are drawn at build time and carried as resources: each is there, at its size,
+// and not blank.
+TEST(MainWindowLife, CarriesEachButtonPictureDrawnAtBuildTime)
+{
+    using namespace main_pictures;
+    const std::pair<ButtonPicture, QPixmap> carried[] = {
+        {ButtonPicture::Minimize, Minimize()}, {ButtonPicture::Close, Close()}, {ButtonPicture::SetClock, SetClock()},
+        {ButtonPicture::ShowCal, ShowCal()},   {ButtonPicture::Settings, Settings()}, {ButtonPicture::Help, Help()},
+        {ButtonPicture::Logo, Logo()},
+    };
+    for (const auto& [which, picture] : carried) {
+        SCOPED_TRACE(ButtonPictureOf(which).name);
+        ASSERT_EQ(picture.size(), ButtonPictureOf(which).size);
+        const QImage image = picture.toImage();
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a corner is left out";
+        EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).alpha(), 255);
+    }
+}
 
 TEST(MainWindowLife, FirstTickDrawsTheMapAsSoonAsTheWindowIsShown)
 {
