@@ -45,8 +45,18 @@ start_clock
 sleep 0.5
 xdotool mousemove --window "$window" 376 16 click 1
 wait_hidden
-xdotool mousemove "$icon_x" "$icon_y" click 3
-sleep 0.5
+# A right click until the menu is open: the release can land on the menu just opened and close it.
+menu_open() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname chronivo 2>/dev/null); do
+        [[ "$(xdotool getwindowgeometry "$id")" =~ Geometry:\ [0-9]+x([0-9]+) ]] && [ "${BASH_REMATCH[1]}" -gt 60 ] && return 0
+    done
+    return 1
+}
+for _ in 1 2 3; do
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    poll 1 menu_open && break
+done
 import -window root "$work/menu.png" 2>/dev/null
 xdotool key Up Return
 wait_exit "Unload"
