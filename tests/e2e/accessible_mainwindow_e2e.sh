@@ -59,7 +59,7 @@ poll 25 next_minute || fail "London's time did not follow the minute: $(grep Lon
 grep -qxP 'label\t12:01' "$work/names" || fail "the time label did not follow the minute"
 
 # 2. The focus starts on Set Clock; Tab walks the buttons in order, wrapping round; each hint names its shortcut.
-focused() { timeout 10 /usr/bin/python3 "$here/accessible_names.py" "$title" --focused 2>/dev/null; }
+focused() { timeout 10 /usr/bin/python3 "$helpers/accessible_names.py" "$title" --focused 2>/dev/null; }
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 expected=("Show Calendar	Show Calendar (Ctrl+D)" "Settings	Settings (Ctrl+,)"
           "Help	Help (F1)" "Open Veltrix home page	Open Veltrix home page" "Minimize	Minimize (Ctrl+M)"

@@ -103,7 +103,7 @@ picture again
 # 4. Each month is a table of its days for a screen reader: February 2028 has five weeks under
 #    seven weekday headers and 29 days; today's cell says so. At years 1 and 9999 the arrow that
 #    would leave them is disabled.
-names_of() { timeout 20 ${as_user[@]+"${as_user[@]}"} "$python" "$here/accessible_names.py" "Chronivo - Calendar" "$@" 2>/dev/null; }
+names_of() { timeout 20 ${as_user[@]+"${as_user[@]}"} "$python" "$helpers/accessible_names.py" "Chronivo - Calendar" "$@" 2>/dev/null; }
 this_month=$(names_of --table "$(date +%B) $year") || fail "no table of this month: $(names_of)"
 grep -qx "cell	$(date +%-d) (today)" <<<"$this_month" || fail "today is not marked: $(tr '\n' ' ' <<<"$this_month")"
 xdotool windowfocus --sync "$calendar"
