@@ -17,6 +17,11 @@ run() {
     local label=$1 zone=$2 moment=${3:-} fake=()
     echo "== unit tests $label"
     for program in "${programs[@]}"; do
+        # The kill test reads no date, and its SIGKILLs can land while a writer holds libfaketime's
+        # lock shared between processes, which then never opens: it runs in the zone, never faked.
+        if [ -n "$moment" ] && [ "$(basename "$program")" = settingsfile_crash_test ]; then
+            continue
+        fi
         if [ -n "$moment" ]; then
             fake=(FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -m -f "+$(($(date -d "$moment" +%s) - 1 - $(date +%s)))")
         fi
