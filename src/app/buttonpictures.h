@@ -9,13 +9,13 @@
 
 enum class ButtonPicture { Minimize, Close, SetClock, ShowCal, Settings, Help, Logo };
 
-struct ButtonPictureSpec {
+struct ButtonPictureFile {
     ButtonPicture which;
     const char* name; // the resource's file name, without a folder
     QSize size;       // pixels
 };
 
-inline constexpr ButtonPictureSpec kButtonPictures[] = {
+inline constexpr ButtonPictureFile kButtonPictures[] = {
     {ButtonPicture::Minimize, "minimize.rgba", {11, 11}}, {ButtonPicture::Close, "close.rgba", {11, 11}},
     {ButtonPicture::SetClock, "setclock.rgba", {19, 19}}, {ButtonPicture::ShowCal, "showcal.rgba", {19, 19}},
     {ButtonPicture::Settings, "settings.rgba", {19, 19}}, {ButtonPicture::Help, "help.rgba", {19, 19}},
@@ -23,7 +23,7 @@ inline constexpr ButtonPictureSpec kButtonPictures[] = {
 };
 
 // The entry of kButtonPictures for which.
-constexpr const ButtonPictureSpec& ButtonPictureOf(ButtonPicture which)
+constexpr const ButtonPictureFile& ButtonPictureOf(ButtonPicture which)
 {
     return kButtonPictures[static_cast<int>(which)];
 }

@@ -11,12 +11,12 @@ namespace {
 // A button's picture as icongen drew it at build time; an empty one should the resource be missing.
 QPixmap Carried(ButtonPicture which)
 {
-    const ButtonPictureSpec& spec = ButtonPictureOf(which);
-    QFile file(QStringLiteral(":/buttons/") + QLatin1String(spec.name));
+    const ButtonPictureFile& picture = ButtonPictureOf(which);
+    QFile file(QStringLiteral(":/buttons/") + QLatin1String(picture.name));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
-    const QSize size = spec.size;
+    const QSize size = picture.size;
     if (bytes.size() != qsizetype{4} * size.width() * size.height())
         return {};
     const QImage image(reinterpret_cast<const uchar*>(bytes.constData()), size.width(), size.height(),

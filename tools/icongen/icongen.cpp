@@ -29,14 +29,14 @@ bool WriteIcons(const QString& outDir, const QString& name)
 
 bool WriteButtons(const QString& outDir)
 {
-    for (const ButtonPictureSpec& spec : kButtonPictures) {
-        const QImage image = ButtonPictureImage(spec.which);
-        QFile file(outDir + QLatin1Char('/') + QLatin1String(spec.name));
+    for (const ButtonPictureFile& picture : kButtonPictures) {
+        const QImage image = ButtonPictureImage(picture.which);
+        QFile file(outDir + QLatin1Char('/') + QLatin1String(picture.name));
         bool written = QDir().mkpath(outDir) && file.open(QIODevice::WriteOnly);
         for (int y = 0; written && y < image.height(); ++y)
             written = file.write(reinterpret_cast<const char*>(image.constScanLine(y)), qint64{4} * image.width()) ==
                       qint64{4} * image.width();
-        if (!written || image.size() != spec.size) {
+        if (!written || image.size() != picture.size) {
             std::fprintf(stderr, "icongen: cannot write %s\n", qPrintable(file.fileName()));
             return false;
         }
