@@ -1,6 +1,7 @@
 // The time zone as the C library's zone data gives it, for zones with and without daylight time.
 #include "platform/posix/timezoneinfo_posix.h"
 #include "support/casename.h"
+#include "support/zonefortest.h"
 #include "timesync/nettime.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +10,6 @@
 #include <string>
 
 namespace {
-
-// Sets TZ for one test and puts the old value back.
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (m_old.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-
-private:
-    std::string m_old;
-};
 
 class FixedZone final : public TimeZoneSource {
 public:
@@ -58,7 +36,7 @@ class PosixZoneOffsets : public ::testing::TestWithParam<ZoneCase> {};
 TEST_P(PosixZoneOffsets, ReadsStandardAndDaylightOffsets)
 {
     const ZoneCase& c = GetParam();
-    ZoneOverride zone(c.zone);
+    const ZoneForTest zone(c.zone);
     const TimeZoneInformation info = PosixTimeZoneInformation(c.at);
     EXPECT_EQ(info.state, c.state);
     EXPECT_EQ(info.bias, c.bias);
@@ -89,7 +67,7 @@ TEST(PosixTimeZone, BiasIsUtcMinusLocalTime)
     for (const char* name : {"Europe/London", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata"}) {
         for (const std::time_t at : {kJanuary2024, kJuly2024}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(at));
-            ZoneOverride zone(name);
+            const ZoneForTest zone(name);
             std::tm local{};
             ::localtime_r(&at, &local);
             EXPECT_DOUBLE_EQ(TimeZoneBias(FixedZone(at)), -local.tm_gmtoff / 60 / 1440.0);
