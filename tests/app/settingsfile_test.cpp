@@ -215,39 +215,23 @@ TEST_P(TypedReaders, ApplyTheirDefaultsAndConversions)
     EXPECT_EQ(state.UseTimeZones, c.timeZones);
 }
 
+// clang-format off
 const TypedCase kTypedCases[] = {
     {"empty file", "", true, {}, false, 0, "World Cities"},
     {"words where numbers belong",
      "[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\nTime zones=yes\n",
-     true,
-     {},
-     false,
-     0,
-     "World Cities"},
+     true, {}, false, 0, "World Cities"},
     {"a shadow flag of 2 and a view out of range",
      "[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n",
-     false,
-     {true, false, true},
-     true,
-     7,
-     "World Cities",
-     true},
+     false, {true, false, true}, true, 7, "World Cities", true},
     {"shadow and zones off, every style, the European view",
      "[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\nTime zones=0\n",
-     false,
-     {true, true, true},
-     true,
-     3,
-     "EU Cities",
-     false},
+     false, {true, true, true}, true, 3, "EU Cities", false},
     {"a tray flag with a leading zero, the American view",
      "[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n",
-     true,
-     {},
-     false,
-     4,
-     "USA Cities"},
+     true, {}, false, 4, "USA Cities"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(SettingsFile, TypedReaders, ::testing::ValuesIn(kTypedCases), NameOfCase{});
 

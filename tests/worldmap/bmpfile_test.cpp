@@ -207,56 +207,50 @@ TEST_P(MalformedFiles, AreRefusedWithTheirReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
-std::function<void(Bytes&)> Set16(std::size_t at, std::uint32_t v)
+std::vector<Malformed> MalformedCases()
 {
-    return [=](Bytes& b) { Put16(b, at, v); };
-}
-std::function<void(Bytes&)> Set32(std::size_t at, std::uint32_t v)
-{
-    return [=](Bytes& b) { Put32(b, at, v); };
-}
-std::function<void(Bytes&)> Cut(std::size_t size)
-{
-    return [=](Bytes& b) { b.resize(std::min(b.size(), size)); };
+    auto set16 = [](std::size_t at, std::uint32_t v) { return [=](Bytes& b) { Put16(b, at, v); }; };
+    auto set32 = [](std::size_t at, std::uint32_t v) { return [=](Bytes& b) { Put32(b, at, v); }; };
+    auto cut = [](std::size_t size) { return [=](Bytes& b) { b.resize(std::min(b.size(), size)); }; };
+    return {
+        {"empty", cut(0), BmpStatus::NotBmp},
+        {"one byte", cut(1), BmpStatus::NotBmp},
+        {"signature only", cut(2), BmpStatus::Truncated},
+        {"file header only", cut(14), BmpStatus::Truncated},
+        {"other signature", [](Bytes& b) { b[1] = 'A'; }, BmpStatus::NotBmp},
+        {"header size 0", set32(14, 0), BmpStatus::UnsupportedHeader},
+        {"header size 41", set32(14, 41), BmpStatus::UnsupportedHeader},
+        {"header size 4 GB", set32(14, 0xFFFFFFFF), BmpStatus::UnsupportedHeader},
+        {"information header cut", cut(14 + 30), BmpStatus::Truncated},
+        {"header longer than the file", set32(14, 124), BmpStatus::Truncated},
+        {"width 0", set32(18, 0), BmpStatus::BadDimensions},
+        {"negative width", set32(18, static_cast<std::uint32_t>(-5)), BmpStatus::BadDimensions},
+        {"height 0", set32(22, 0), BmpStatus::BadDimensions},
+        {"most negative height", set32(22, 0x80000000), BmpStatus::TooLarge},
+        {"width beyond the limit", set32(18, 16385), BmpStatus::TooLarge},
+        {"width and height beyond the pixel limit", [](Bytes& b) { Put32(b, 18, 9000), Put32(b, 22, 9000); },
+         BmpStatus::TooLarge},
+        // Within the limits, but 240 MB of pixels cannot be in 50 bytes: refused before allocating.
+        {"big picture in a small file", [](Bytes& b) { Put32(b, 18, 10000), Put32(b, 22, 6000); },
+         BmpStatus::Truncated},
+        {"0 bits per pixel", set16(28, 0), BmpStatus::UnsupportedFormat},
+        {"2 bits per pixel", set16(28, 2), BmpStatus::UnsupportedFormat},
+        {"64 bits per pixel", set16(28, 64), BmpStatus::UnsupportedFormat},
+        {"run-length 8", set32(30, 1), BmpStatus::UnsupportedFormat},
+        {"run-length 4", set32(30, 2), BmpStatus::UnsupportedFormat},
+        {"JPEG", set32(30, 4), BmpStatus::UnsupportedFormat},
+        {"PNG", set32(30, 5), BmpStatus::UnsupportedFormat},
+        {"bit-fields on 24 bits", set32(30, 3), BmpStatus::UnsupportedFormat},
+        {"compression of an OS/2 header", [](Bytes& b) { Put32(b, 14, 64), Put32(b, 30, 3); },
+         BmpStatus::UnsupportedFormat},
+        {"pixels said to start at 0", set32(10, 0), BmpStatus::BadOffset},
+        {"pixels said to start in the header", set32(10, 30), BmpStatus::BadOffset},
+        {"pixels said to start beyond the file", set32(10, 0xFFFFFFFF), BmpStatus::Truncated},
+        {"pixels cut", [](Bytes& b) { b.resize(b.size() - 16); }, BmpStatus::Truncated},
+    };
 }
 
-const Malformed kMalformedCases[] = {
-    {"empty", Cut(0), BmpStatus::NotBmp},
-    {"one byte", Cut(1), BmpStatus::NotBmp},
-    {"signature only", Cut(2), BmpStatus::Truncated},
-    {"file header only", Cut(14), BmpStatus::Truncated},
-    {"other signature", [](Bytes& b) { b[1] = 'A'; }, BmpStatus::NotBmp},
-    {"header size 0", Set32(14, 0), BmpStatus::UnsupportedHeader},
-    {"header size 41", Set32(14, 41), BmpStatus::UnsupportedHeader},
-    {"header size 4 GB", Set32(14, 0xFFFFFFFF), BmpStatus::UnsupportedHeader},
-    {"information header cut", Cut(14 + 30), BmpStatus::Truncated},
-    {"header longer than the file", Set32(14, 124), BmpStatus::Truncated},
-    {"width 0", Set32(18, 0), BmpStatus::BadDimensions},
-    {"negative width", Set32(18, static_cast<std::uint32_t>(-5)), BmpStatus::BadDimensions},
-    {"height 0", Set32(22, 0), BmpStatus::BadDimensions},
-    {"most negative height", Set32(22, 0x80000000), BmpStatus::TooLarge},
-    {"width beyond the limit", Set32(18, 16385), BmpStatus::TooLarge},
-    {"width and height beyond the pixel limit", [](Bytes& b) { Put32(b, 18, 9000), Put32(b, 22, 9000); },
-     BmpStatus::TooLarge},
-    // Within the limits, but 240 MB of pixels cannot be in 50 bytes: refused before allocating.
-    {"big picture in a small file", [](Bytes& b) { Put32(b, 18, 10000), Put32(b, 22, 6000); }, BmpStatus::Truncated},
-    {"0 bits per pixel", Set16(28, 0), BmpStatus::UnsupportedFormat},
-    {"2 bits per pixel", Set16(28, 2), BmpStatus::UnsupportedFormat},
-    {"64 bits per pixel", Set16(28, 64), BmpStatus::UnsupportedFormat},
-    {"run-length 8", Set32(30, 1), BmpStatus::UnsupportedFormat},
-    {"run-length 4", Set32(30, 2), BmpStatus::UnsupportedFormat},
-    {"JPEG", Set32(30, 4), BmpStatus::UnsupportedFormat},
-    {"PNG", Set32(30, 5), BmpStatus::UnsupportedFormat},
-    {"bit-fields on 24 bits", Set32(30, 3), BmpStatus::UnsupportedFormat},
-    {"compression of an OS/2 header", [](Bytes& b) { Put32(b, 14, 64), Put32(b, 30, 3); },
-     BmpStatus::UnsupportedFormat},
-    {"pixels said to start at 0", Set32(10, 0), BmpStatus::BadOffset},
-    {"pixels said to start in the header", Set32(10, 30), BmpStatus::BadOffset},
-    {"pixels said to start beyond the file", Set32(10, 0xFFFFFFFF), BmpStatus::Truncated},
-    {"pixels cut", [](Bytes& b) { b.resize(b.size() - 16); }, BmpStatus::Truncated},
-};
-
-INSTANTIATE_TEST_SUITE_P(DecodeBmp, MalformedFiles, ::testing::ValuesIn(kMalformedCases), NameOfCase{});
+INSTANTIATE_TEST_SUITE_P(DecodeBmp, MalformedFiles, ::testing::ValuesIn(MalformedCases()), NameOfCase{});
 
 struct MasksCase {
     const char* name;
