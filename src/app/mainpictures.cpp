@@ -4,6 +4,13 @@
 #include "app/programicon.h"
 
 #include <QFile>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// The skin picture as tools/icongen --skin wrote it, carried by the build (app/CMakeLists.txt).
+extern const unsigned char kSkinPicture[];
+extern const std::size_t kSkinPicture_size;
 
 namespace main_pictures {
 namespace {
@@ -45,6 +52,23 @@ QIcon ProgramIcon()
         if (size <= kLargestWindowIcon)
             icon.addFile(QStringLiteral(":/programicon/%1x%1/apps/chronivo.png").arg(size), QSize(size, size));
     return icon;
+}
+
+QImage Skin(QRgb& key)
+{
+    // Three words (width, height, key colour) and a spare, then the pixels.
+    std::uint32_t header[4];
+    if (kSkinPicture_size < sizeof header)
+        return {};
+    std::memcpy(header, kSkinPicture, sizeof header);
+    const std::uint32_t width = header[0];
+    const std::uint32_t height = header[1];
+    if (width == 0 || height == 0 || width > 4096 || height > 4096 ||
+        kSkinPicture_size != sizeof header + std::size_t{4} * width * height)
+        return {};
+    key = header[2];
+    return QImage(kSkinPicture + sizeof header, static_cast<int>(width), static_cast<int>(height),
+                  QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace main_pictures
