@@ -23,8 +23,9 @@ struct MainState {
     bool UseTimeZones = settings_file::kTimeZones.fallback; // city times from the system's zones, not the table's rules
 
     std::string TimeServer = settings_file::kTimeServer.fallback;
-    TimeProtocol Protocol = TimeProtocol::Time; // how TimeServer is asked
-    std::string TrustedCertificate; // a PEM file trusted for NTS besides the system's authorities
+    TimeProtocol Protocol = settings_file::kProtocol.fallback; // how TimeServer is asked
+    std::string TrustedCertificate =
+        settings_file::kTrustedCertificate.fallback; // a PEM file trusted for NTS besides the system's authorities
     UpdateTypeId UpdateType = settings_file::kUpdateType.fallback; // any stored number; see timesync/updatepolicy.h
     TDateTime LastUpdate = settings_file::kLastUpdate.fallback; // TickTime of the last clock-update attempt; 0 = never
     bool TrayMode = settings_file::kTrayIcon.fallback;

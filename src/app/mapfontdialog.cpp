@@ -90,7 +90,7 @@ MapFontDialog::MapFontDialog(QWidget* parent) : QDialog(parent)
 void MapFontDialog::SetMapFont(const MapFontChoice& font)
 {
     // The face the map draws with: the stored one, or its stand-in where that is not installed.
-    const QFont drawn = QtTextRenderer::ResolveFont(::MapFont{font.face, font.points, font.style});
+    const QFont drawn = QtTextRenderer::ResolveFont(font);
     m_face->setCurrentIndex(std::max(0, m_face->findText(FamilyWithoutFoundry(drawn.family()))));
     m_size->setCurrentIndex(std::clamp(font.points, kMinMapFontPoints, kMaxMapFontPoints) - kMinMapFontPoints);
     m_bold->setChecked(font.style.bold);
@@ -111,5 +111,5 @@ MapFontChoice MapFontDialog::MapFont() const
 void MapFontDialog::ShowSample()
 {
     const MapFontChoice font = MapFont();
-    m_sample->setFont(QtTextRenderer::ResolveFont(::MapFont{font.face, font.points, font.style}));
+    m_sample->setFont(QtTextRenderer::ResolveFont(font));
 }

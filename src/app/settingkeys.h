@@ -1,14 +1,15 @@
 // The settings table: every key of "chronivo.ini" in one place, with its section, the reader's buffer
 // (a value is read as at most buffer - 1 characters), its default and its kind, which says how the
 // key's text becomes a value and back. The readers and writers (appsettings) and MainState's
-// defaults are all taken from here, so a key's name, buffer and default have no other home.
+// defaults are all taken from here, so a key's name, buffer and default have no other home (a default
+// the core itself starts with, such as the map font's, is the core's constant, named here).
 //
 // Adding a key is one line in the table below; it is then read with settings_file::Read(file, key)
 // and written as settings_file::Change(key, value) among the changes of its save. Two families of
 // keys are not in the table: the city lists, whose sections are the map views' (worldmap/mapviews.h)
 // and keys "City 1", "City 2", … (ReadCityList / CityListChanges), and the added cities, one key per
-// city name in "Added Cities" (ReadAddedCity / AddedCityChange). The city lists' one default is the world views' list of a first start
-// (kFirstStartCities).
+// city name in "Added Cities" (ReadAddedCity / AddedCityChange). The city lists' one default is the world views' list
+// of a first start (kFirstStartCities).
 #pragma once
 
 #include "app/utils.h"
@@ -124,8 +125,8 @@ inline constexpr Setting<IntegerKind>                kWindowTop {kMainWin, "Top"
 inline constexpr Setting<FlagKind>                   kMinimized {kMainWin, "Minimized",   16,  false};
 inline constexpr Setting<FlagKind>                   kTrayIcon  {kDisplay, "TrayIcon",    16,  false};
 inline constexpr Setting<NumberedKind<MapViewId>>    kMapView   {kDisplay, "Map view",    16,  MapViewId::WorldEurope};
-inline constexpr Setting<TextKind>                   kFontFace  {kDisplay, "Font face",   32,  "Small Fonts"};
-inline constexpr Setting<IntegerKind>                kFontSize  {kDisplay, "Font size",   16,  7};
+inline constexpr Setting<TextKind>                   kFontFace  {kDisplay, "Font face",   32,  kDefaultMapFontFace};
+inline constexpr Setting<IntegerKind>                kFontSize  {kDisplay, "Font size",   16,  kDefaultMapFontPoints};
 inline constexpr Setting<FontStyleKind>              kFontStyle {kDisplay, "Font style",  16,  FontStyle{}};
 inline constexpr Setting<NumericFlagKind>            kShowShadow{kDisplay, "Show shadow", 16,  true};
 inline constexpr Setting<FlagKind>                   kTimeZones {kDisplay, "Time zones",  16,  true};

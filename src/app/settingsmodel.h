@@ -18,6 +18,7 @@
 #include "components/Stringhl.h"
 #include "worldmap/citysearch.h"
 #include "worldmap/mapcity.h"
+#include "worldmap/textrenderer.h"
 
 #include <array>
 #include <cstddef>
@@ -61,13 +62,8 @@ inline constexpr std::array<const char*, 5> kNtsServerList{
 std::span<const char* const> TimeServerChoices(TimeProtocol protocol);
 const char* DefaultTimeServer(TimeProtocol protocol);
 
-// The lettering font as the dialog holds it.
-struct MapFontChoice {
-    std::string face;
-    int points = 7;
-    FontStyle style;
-    bool operator==(const MapFontChoice&) const = default;
-};
+// The lettering font as the dialog holds it: the map's own (worldmap/textrenderer.h).
+using MapFontChoice = MapFont;
 
 // What the main window has to do after OK, besides reloading and redrawing the map.
 struct SettingsApplied {

@@ -15,10 +15,14 @@ struct FontStyle {
     bool operator==(const FontStyle&) const = default;
 };
 
+// The map's lettering until another is chosen (also the settings file's default).
+inline constexpr const char* kDefaultMapFontFace = "Small Fonts";
+inline constexpr int kDefaultMapFontPoints = 7;
+
 // The lettering of the map: a face name, a size in points and a style.
 struct MapFont {
-    std::string face = "Small Fonts";
-    int points = 7;
+    std::string face = kDefaultMapFontFace;
+    int points = kDefaultMapFontPoints;
     FontStyle style;
     bool operator==(const MapFont&) const = default;
 };

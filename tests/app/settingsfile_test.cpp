@@ -3,6 +3,7 @@
 #include "app/appsettings.h"
 #include "app/inifile.h"
 #include "app/utils.h"
+#include "support/casename.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -185,42 +186,54 @@ TEST_F(SettingsFile, WriteKeepsTheFilePermissions)
 #endif
 
 // The typed readers of the keys, each with its own default and conversion.
-TEST_F(SettingsFile, TypedReadersApplyTheirDefaultsAndConversions)
+struct TypedCase {
+    const char* name;
+    const char* file;
+    bool showShadow;
+    FontStyle style;
+    bool tray;
+    int mapView;
+    const char* citySection;
+    bool timeZones = true; // off only for an explicit "0"
+};
+
+class TypedReaders : public SettingsFile, public ::testing::WithParamInterface<TypedCase> {};
+
+TEST_P(TypedReaders, ApplyTheirDefaultsAndConversions)
 {
     using namespace settings_file;
-    struct Case {
-        const char* file;
-        bool showShadow;
-        FontStyle style;
-        bool tray;
-        int mapView;
-        const char* citySection;
-        bool timeZones = true; // off only for an explicit "0"
-    };
-    const Case cases[] = {
-        {"", true, {}, false, 0, "World Cities"},
-        {"[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\nTime zones=yes\n", true, {}, false, 0,
-         "World Cities"},
-        {"[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n", false, {true, false, true},
-         true, 7, "World Cities", true},
-        {"[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\nTime zones=0\n", false, {true, true, true},
-         true, 3, "EU Cities", false},
-        {"[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n", true, {}, false, 4, "USA Cities"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        dir.Write("chronivo.ini", c.file);
-        MainState state;
-        state.IniFileName = ini;
-        ReadDisplaySettings(state);
-        EXPECT_EQ(state.ShowShadow, c.showShadow);
-        EXPECT_EQ(state.MapFontStyle, c.style);
-        EXPECT_EQ(ReadTrayMode(ini), c.tray);
-        EXPECT_EQ(state.MapView, MapViewId{c.mapView});
-        EXPECT_EQ(state.CitySection, c.citySection);
-        EXPECT_EQ(state.UseTimeZones, c.timeZones);
-    }
+    const TypedCase& c = GetParam();
+    dir.Write("chronivo.ini", c.file);
+    MainState state;
+    state.IniFileName = ini;
+    ReadDisplaySettings(state);
+    EXPECT_EQ(state.ShowShadow, c.showShadow);
+    EXPECT_EQ(state.MapFontStyle, c.style);
+    EXPECT_EQ(ReadTrayMode(ini), c.tray);
+    EXPECT_EQ(state.MapView, MapViewId{c.mapView});
+    EXPECT_EQ(state.CitySection, c.citySection);
+    EXPECT_EQ(state.UseTimeZones, c.timeZones);
 }
+
+// clang-format off
+const TypedCase kTypedCases[] = {
+    {"empty file", "", true, {}, false, 0, "World Cities"},
+    {"words where numbers belong",
+     "[Display]\nShow shadow=yes\nFont style=bui\nTrayIcon=yes\nMap view=x\nTime zones=yes\n",
+     true, {}, false, 0, "World Cities"},
+    {"a shadow flag of 2 and a view out of range",
+     "[Display]\nShow shadow=2\nFont style=UxB\nTrayIcon=1\nMap view=7\nTime zones=1\n",
+     false, {true, false, true}, true, 7, "World Cities", true},
+    {"shadow and zones off, every style, the European view",
+     "[Display]\nShow shadow=0\nFont style=IBU\nTrayIcon= 1 \nMap view=3\nTime zones=0\n",
+     false, {true, true, true}, true, 3, "EU Cities", false},
+    {"a tray flag with a leading zero, the American view",
+     "[Display]\nShow shadow=1\nMap view=4\nTrayIcon=01\n",
+     true, {}, false, 4, "USA Cities"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(SettingsFile, TypedReaders, ::testing::ValuesIn(kTypedCases), NameOfCase{});
 
 TEST(SettingsConversions, IntegersAcceptOnlyPlainDecimals)
 {

@@ -2,6 +2,8 @@
 // which must leave the holder empty without reading past the bytes given.
 #include "components/USkinEd.h"
 
+#include "support/casename.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -68,38 +70,43 @@ TEST(SkinRegionData, NoRegionIsFourZeroBytesAndAnyCountUpToZeroReadsToNoRegion)
     }
 }
 
-TEST(SkinRegionData, MalformedDataIsNoRegion)
+struct MalformedCase {
+    const char* name;
+    std::vector<std::pair<std::size_t, std::uint32_t>> changes; // byte offset in "Data", new value
+};
+
+class MalformedRegionData : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedRegionData, IsNoRegion)
 {
-    struct Case {
-        const char* name;
-        std::vector<std::pair<std::size_t, std::uint32_t>> changes; // byte offset in "Data", new value
-    };
-    const Case cases[] = {
-        {"N one more than what follows", {{0, 32 + 48 + 1}}},
-        {"a huge N", {{0, 0x7FFFFFFF}}},
-        {"N too short for the header", {{0, 31}}},
-        {"N too short for the rectangles", {{0, 32 + 47}}},
-        {"header size not 32", {{4, 40}}},
-        {"type not rectangles", {{8, 2}}},
-        {"no rectangles", {{12, 0}}},
-        {"count larger than the buffer", {{16, 47}}},
-        {"buffer larger than the bytes", {{12, 4}, {16, 64}}},
-        {"count that wraps in 32 bits", {{12, 0x10000001}}},
-        {"negative buffer size", {{16, 0xFFFFFFF0}}},
-        {"rectangle outside the bounds", {{36 + 8, 409}}},
-        {"empty rectangle", {{36 + 8, 118}}},
-        {"right before left", {{36 + 8, 100}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes data = ShapeData();
-        for (const auto& [at, value] : c.changes)
-            Put32(data, at, value);
-        TSkinRegion region;
-        ASSERT_TRUE(region.SetRects(kShape));
-        EXPECT_FALSE(region.ReadData(data));
-        EXPECT_TRUE(region.Empty());
-    }
+    Bytes data = ShapeData();
+    for (const auto& [at, value] : GetParam().changes)
+        Put32(data, at, value);
+    TSkinRegion region;
+    ASSERT_TRUE(region.SetRects(kShape));
+    EXPECT_FALSE(region.ReadData(data));
+    EXPECT_TRUE(region.Empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SkinRegionData, MalformedRegionData,
+                         ::testing::Values(MalformedCase{"N one more than what follows", {{0, 32 + 48 + 1}}},
+                                           MalformedCase{"a huge N", {{0, 0x7FFFFFFF}}},
+                                           MalformedCase{"N too short for the header", {{0, 31}}},
+                                           MalformedCase{"N too short for the rectangles", {{0, 32 + 47}}},
+                                           MalformedCase{"header size not 32", {{4, 40}}},
+                                           MalformedCase{"type not rectangles", {{8, 2}}},
+                                           MalformedCase{"no rectangles", {{12, 0}}},
+                                           MalformedCase{"count larger than the buffer", {{16, 47}}},
+                                           MalformedCase{"buffer larger than the bytes", {{12, 4}, {16, 64}}},
+                                           MalformedCase{"count that wraps in 32 bits", {{12, 0x10000001}}},
+                                           MalformedCase{"negative buffer size", {{16, 0xFFFFFFF0}}},
+                                           MalformedCase{"rectangle outside the bounds", {{36 + 8, 409}}},
+                                           MalformedCase{"empty rectangle", {{36 + 8, 118}}},
+                                           MalformedCase{"right before left", {{36 + 8, 100}}}),
+                         NameOfCase{});
+
+TEST(SkinRegionData, DataTooShortToHoldItsCountIsNoRegion)
+{
     TSkinRegion region;
     EXPECT_FALSE(region.ReadData(Bytes{1, 0, 0}));
     EXPECT_TRUE(region.Empty());

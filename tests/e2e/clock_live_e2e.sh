@@ -85,13 +85,7 @@ changes=$(titles_until_logged "before") || exit 1
 echo "Set Clock: $changes titles during the query"
 [ "$changes" -ge 5 ] || fail "the title changed only $((changes - 1)) times during the Set Clock update"
 [ "$(grep -c open "$work/server.log")" = 2 ] || fail "Set Clock did not ask the server"
-box=""
-for _ in $(seq 30); do
-    box=$(xdotool search --onlyvisible --name '^Veltrix Chronivo$' 2>/dev/null | head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
-[ -n "$box" ] || fail "Set Clock showed no message box after the answer"
+shown_window 3 '^Veltrix Chronivo$' >/dev/null || fail "Set Clock showed no message box after the answer"
 kill -TERM "$clock"
 wait "$clock" 2>/dev/null
 

@@ -121,8 +121,7 @@ if command -v xdotool >/dev/null 2>&1; then
     export DISPLAY=":$display"
     xdotool mousemove 387 57 click 1 # the Set Clock button of the window at the top left corner
     # The attempt takes over a second before its message box shows; a loaded machine takes longer.
-    shown() { box=$(xdotool search --onlyvisible --name '^Veltrix Chronivo$' 2>/dev/null | head -n1); [ -n "$box" ]; }
-    poll 15 shown || fail "Set Clock showed no message box titled Veltrix Chronivo"
+    box=$(shown_window 15 '^Veltrix Chronivo$') || fail "Set Clock showed no message box titled Veltrix Chronivo"
     again=$(sed -n 's/^Last update=//p' "$app/chronivo.ini" | tr -d '\r')
     [ "$again" != "$last" ] || fail "Set Clock did not record a new attempt"
     xdotool key --window "$box" Return

@@ -9,23 +9,9 @@ program=$1
 shots=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
 source "$(dirname "$0")/settings_session.sh"
-printf '[MainWin]\r\nLeft=100\r\nTop=60\r\n[Display]\r\nMap view=0\r\nShow shadow=0\r\n[Clock]\r\nUpdate type=1\r\n' > "$ini"
+printf '[Display]\r\nMap view=0\r\nShow shadow=0\r\n[Clock]\r\nUpdate type=1\r\n' >> "$ini"
 printf '[World Cities]\r\nCity 1=London, England\r\nCity 2=\r\n' >> "$ini"
 cp "$ini" "$work/before.ini"
-
-# The map's top-left corner on the screen: the window's place plus the map's place in it.
-mapx=$((100 + 47))
-mapy=$((60 + 39))
-# Places in the dialog (the tab bar and the pages of this style; the components' own places are fixed).
-tab_clock="98 20"
-tab_map="147 20"
-tab_cities="196 20"
-rb_never="90 72"
-rb_usa="100 172"
-ed_filter="142 68"
-first_city="80 88"
-btn_ok="244 260"
-btn_cancel="324 260"
 
 # Red dots in the map area.
 red_dots() {

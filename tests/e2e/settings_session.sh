@@ -1,11 +1,25 @@
 # Sourced after xvfb_session.sh by the tests that drive the settings dialog of the real program: a
 # window manager, the program ($program) copied to "$work/chronivo" with its settings file $ini beside
-# it, screenshots and map pixels, the program started and the dialog opened, clicked and closed. The
-# caller sets mapx and mapy (the map's top-left corner on the screen) and, in start_clock, names a map
+# it (begun with the window's place; the caller adds its sections), screenshots and map pixels, the
+# program started and the dialog opened, clicked and closed. The caller names, in start_clock, a map
 # pixel that turns red once the first frame is up.
 start_window_manager
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"
+printf '[MainWin]\r\nLeft=100\r\nTop=60\r\n' > "$ini"
+# The map's top-left corner on the screen: the window's place plus the map's place in it.
+mapx=$((100 + 47))
+mapy=$((60 + 39))
+# Places in the dialog (the tab bar and the pages of this style; the components' own places are fixed).
+tab_clock="98 20"
+tab_map="147 20"
+tab_cities="196 20"
+rb_never="90 72"
+rb_usa="100 172"
+ed_filter="142 68"
+first_city="80 88"
+btn_ok="244 260"
+btn_cancel="324 260"
 
 screen() { import -window root "$work/screen.png" 2>/dev/null; }
 # "r,g,b" of the screen pixel at x, y.
@@ -34,13 +48,7 @@ start_clock() {
 # A click on the Settings picture at (378, 96); sets dialog.
 open_settings() {
     xdotool mousemove --window "$window" 378 96 click 1
-    dialog=""
-    for _ in $(seq 50); do
-        dialog=$(xdotool search --onlyvisible --name '^Veltrix Chronivo Settings$' 2>/dev/null | head -n 1)
-        [ -n "$dialog" ] && break
-        sleep 0.1
-    done
-    [ -n "$dialog" ] || fail "the settings dialog did not open"
+    dialog=$(shown_window 5 '^Veltrix Chronivo Settings$') || fail "the settings dialog did not open"
     sleep 0.3
     geometry=$(xdotool getwindowgeometry "$dialog")
     echo "$geometry" | grep -q "Geometry: 448x280" || fail "dialog size: $geometry"

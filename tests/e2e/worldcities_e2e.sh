@@ -10,18 +10,12 @@ program=$1
 shots=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
 source "$(dirname "$0")/settings_session.sh"
-printf '[MainWin]\r\nLeft=100\r\nTop=60\r\n[Display]\r\nMap view=0\r\nShow shadow=0\r\nTime zones=0\r\n' > "$ini"
+printf '[Display]\r\nMap view=0\r\nShow shadow=0\r\nTime zones=0\r\n' >> "$ini"
 printf '[World Cities]\r\nCity 1=Madrid, Spain\r\nCity 2=\r\n' >> "$ini"
 
-mapx=$((100 + 47))
-mapy=$((60 + 39))
 # Dots on the 316 × 158 world map: Madrid (4° W, 40° N), Tromsø (18.92° E, 69.67° N).
 madrid="155 44"
 tromso="176 18"
-tab_cities="196 20"
-ed_filter="142 68"
-first_city="80 88"
-btn_ok="244 260"
 
 # The aqua pixels of the time line under a dot at x, y (rows y + 10 to y + 18, 40 columns centred), as
 # a black-and-white picture in FILE: the lettering alone, whatever the map beneath.

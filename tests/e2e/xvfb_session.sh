@@ -77,6 +77,17 @@ never_shown_normal() {
         sleep 0.05
     done
 }
+# shown_window SECONDS TITLE: the id of a visible window whose title matches the pattern TITLE, waited
+# for up to SECONDS; nothing (and false) when none showed in time.
+shown_window() {
+    local id
+    for _ in $(seq $(($1 * 10))); do
+        id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && echo "$id" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 # start_window_manager: openbox, waited for until it announces itself on the root window.
 start_window_manager() {
     openbox --sm-disable >/dev/null 2>&1 &

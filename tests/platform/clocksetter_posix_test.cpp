@@ -3,13 +3,13 @@
 // here can set the machine's clock: the child refuses to run with the privilege.
 #include "platform/posix/clocksetter_posix.h"
 #include "support/tempdir.h"
+#include "support/zonefortest.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,30 +38,6 @@ TEST(PosixClockSetter, ReadsTheClockCapabilityFromTheEffectiveSet)
         EXPECT_EQ(HasClockCapability(c.status), c.may);
     }
 }
-
-// Sets TZ for one test and puts the one before back, so that children and later tests see the zone
-// the tests were started in.
-class ZoneForTest {
-public:
-    explicit ZoneForTest(const char* zone)
-    {
-        if (const char* before = std::getenv("TZ"))
-            m_before = before;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ZoneForTest()
-    {
-        if (m_before)
-            ::setenv("TZ", m_before->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> m_before;
-};
 
 TEST(PosixClockSetter, ConvertsLocalTimeByTheZoneInForceThen)
 {

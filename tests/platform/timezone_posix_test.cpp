@@ -1,5 +1,7 @@
 // The time zone as the C library's zone data gives it, for zones with and without daylight time.
 #include "platform/posix/timezoneinfo_posix.h"
+#include "support/casename.h"
+#include "support/zonefortest.h"
 #include "timesync/nettime.h"
 
 #include <gtest/gtest.h>
@@ -8,29 +10,6 @@
 #include <string>
 
 namespace {
-
-// Sets TZ for one test and puts the old value back.
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (m_old.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-
-private:
-    std::string m_old;
-};
 
 class FixedZone final : public TimeZoneSource {
 public:
@@ -44,36 +23,43 @@ private:
 constexpr std::time_t kJanuary2024 = 1705320000; // 15 January 2024 12:00 UTC
 constexpr std::time_t kJuly2024 = 1721044800;    // 15 July 2024 12:00 UTC
 
-TEST(PosixTimeZone, ReadsStandardAndDaylightOffsets)
+struct ZoneCase {
+    const char* zone;
+    std::time_t at;
+    TimeZoneState state;
+    int bias;
+    int daylightBias;
+};
+
+class PosixZoneOffsets : public ::testing::TestWithParam<ZoneCase> {};
+
+TEST_P(PosixZoneOffsets, ReadsStandardAndDaylightOffsets)
 {
-    struct ZoneCase {
-        const char* zone;
-        std::time_t at;
-        TimeZoneState state;
-        int bias;
-        int daylightBias;
-    };
-    const std::vector<ZoneCase> cases{
-        {"Europe/London", kJanuary2024, TimeZoneState::Standard, 0, -60},
-        {"Europe/London", kJuly2024, TimeZoneState::Daylight, 0, -60},
-        {"America/New_York", kJuly2024, TimeZoneState::Daylight, 300, -60},
-        {"Australia/Sydney", kJanuary2024, TimeZoneState::Daylight, -600, -60},    // southern summer
-        {"Australia/Lord_Howe", kJanuary2024, TimeZoneState::Daylight, -630, -30}, // half an hour of daylight time
-        {"UTC", kJuly2024, TimeZoneState::Unknown, 0, 0},
-        {"Asia/Tokyo", kJuly2024, TimeZoneState::Unknown, -540, 0},
-        {"Asia/Kolkata", kJanuary2024, TimeZoneState::Unknown, -330, 0},
-        {"<-03>3", kJuly2024, TimeZoneState::Unknown, 180, 0}, // a POSIX rule without daylight time
-    };
-    for (const ZoneCase& c : cases) {
-        SCOPED_TRACE(std::string(c.zone) + " at " + std::to_string(c.at));
-        ZoneOverride zone(c.zone);
-        const TimeZoneInformation info = PosixTimeZoneInformation(c.at);
-        EXPECT_EQ(info.state, c.state);
-        EXPECT_EQ(info.bias, c.bias);
-        EXPECT_EQ(info.standardBias, 0);
-        EXPECT_EQ(info.daylightBias, c.daylightBias);
-    }
+    const ZoneCase& c = GetParam();
+    const ZoneForTest zone(c.zone);
+    const TimeZoneInformation info = PosixTimeZoneInformation(c.at);
+    EXPECT_EQ(info.state, c.state);
+    EXPECT_EQ(info.bias, c.bias);
+    EXPECT_EQ(info.standardBias, 0);
+    EXPECT_EQ(info.daylightBias, c.daylightBias);
 }
+
+const ZoneCase kZoneCases[] = {
+    {"Europe/London", kJanuary2024, TimeZoneState::Standard, 0, -60},
+    {"Europe/London", kJuly2024, TimeZoneState::Daylight, 0, -60},
+    {"America/New_York", kJuly2024, TimeZoneState::Daylight, 300, -60},
+    {"Australia/Sydney", kJanuary2024, TimeZoneState::Daylight, -600, -60},    // southern summer
+    {"Australia/Lord_Howe", kJanuary2024, TimeZoneState::Daylight, -630, -30}, // half an hour of daylight time
+    {"UTC", kJuly2024, TimeZoneState::Unknown, 0, 0},
+    {"Asia/Tokyo", kJuly2024, TimeZoneState::Unknown, -540, 0},
+    {"Asia/Kolkata", kJanuary2024, TimeZoneState::Unknown, -330, 0},
+    // A POSIX rule without daylight time.
+    {"<-03>3", kJuly2024, TimeZoneState::Unknown, 180, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(PosixTimeZone, PosixZoneOffsets, ::testing::ValuesIn(kZoneCases), [](const auto& info) {
+    return CaseName(std::string(info.param.zone) + (info.param.at == kJanuary2024 ? " January" : " July"));
+});
 
 TEST(PosixTimeZone, BiasIsUtcMinusLocalTime)
 {
@@ -81,7 +67,7 @@ TEST(PosixTimeZone, BiasIsUtcMinusLocalTime)
     for (const char* name : {"Europe/London", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata"}) {
         for (const std::time_t at : {kJanuary2024, kJuly2024}) {
             SCOPED_TRACE(std::string(name) + " at " + std::to_string(at));
-            ZoneOverride zone(name);
+            const ZoneForTest zone(name);
             std::tm local{};
             ::localtime_r(&at, &local);
             EXPECT_DOUBLE_EQ(TimeZoneBias(FixedZone(at)), -local.tm_gmtoff / 60 / 1440.0);

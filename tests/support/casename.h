@@ -14,6 +14,11 @@ inline std::string CaseName(const char* description)
     return name;
 }
 
+inline std::string CaseName(const std::string& description)
+{
+    return CaseName(description.c_str());
+}
+
 // The name generator for INSTANTIATE_TEST_SUITE_P over rows that carry their description as name.
 struct NameOfCase {
     template <class ParamInfo>

@@ -1,6 +1,7 @@
 #include "worldmap/bmpfile.h"
 
 #include "support/bmpwriter.h"
+#include "support/casename.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -74,77 +75,87 @@ struct DirectCase {
     Rgb expected;
 };
 
-TEST(DecodeBmp, DirectColourPictures)
+class DirectColourPictures : public ::testing::TestWithParam<DirectCase> {};
+
+TEST_P(DirectColourPictures, ReadAsTheirColours)
 {
-    const DirectCase cases[] = {
-        {"24 bits, blue-green-red bytes", 40, 24, 0, false, {}, 0x123456, 0x123456},
-        {"24 bits, core header", 12, 24, 0, false, {}, 0xABCDEF, 0xABCDEF},
-        // The fourth byte of an uncompressed 32-bit pixel is not colour.
-        {"32 bits, uncompressed", 40, 32, 0, false, {}, 0x7F123456, 0x123456},
-        // 5 bits a channel: 31 is full, 16 rounds to 132.
-        {"16 bits, uncompressed 5-5-5", 40, 16, 0, false, {}, (31u << 10) | (16u << 5) | 1u, MakeRgb(255, 132, 8)},
-        // Masks in an uncompressed picture are ignored.
-        {"16 bits, masks ignored without bit-fields",
-         108,
-         16,
-         0,
-         true,
-         {0xF800, 0x07E0, 0x001F},
-         31u << 10,
-         MakeRgb(255, 0, 0)},
-        {"16 bits, bit-fields 5-6-5 after the header",
-         40,
-         16,
-         3,
-         true,
-         {0xF800, 0x07E0, 0x001F},
-         (31u << 11) | (32u << 5) | 0u,
-         MakeRgb(255, 130, 0)},
-        {"32 bits, bit-fields inside a 124-byte header, channels in odd places",
-         124,
-         32,
-         3,
-         true,
-         {0x0000FF00, 0x00FF0000, 0xFF000000},
-         0x11223344,
-         MakeRgb(0x33, 0x22, 0x11)},
-        {"32 bits, a channel without a mask is 0",
-         56,
-         32,
-         3,
-         true,
-         {0x00FF0000, 0, 0x000000FF},
-         0x00AABBCC,
-         MakeRgb(0xAA, 0, 0xCC)},
-        // Channels wider than 24 bits: the scaling to 0..255 must not overflow.
-        {"32 bits, one channel of all 32 bits", 40, 32, 3, true, {0xFFFFFFFF, 0, 0}, 0x80000000, MakeRgb(128, 0, 0)},
-        {"32 bits, a 30-bit channel at full value", 40, 32, 3, true, {0x3FFFFFFF, 0, 0xC0000000}, 0xFFFFFFFF,
-         MakeRgb(255, 0, 255)},
-    };
-    for (const DirectCase& c : cases) {
-        for (bool topDown : {false, true}) {
-            if (c.headerSize == 12 && topDown)
-                continue;
-            SCOPED_TRACE(testing::Message() << c.name << (topDown ? ", top-down" : ""));
-            BmpLayout layout;
-            layout.headerSize = c.headerSize;
-            layout.bitsPerPixel = c.bpp;
-            layout.compression = c.compression;
-            layout.writeMasks = c.writeMasks;
-            layout.masks = c.masks;
-            layout.height = topDown ? -3 : 3;
-            // Row 1 holds the case's pixel at column 2; all else is 0.
-            layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
-            layout.rows[1][2] = c.stored;
-            const BmpResult result = DecodeBmp(Encode(layout));
-            ASSERT_EQ(result.status, BmpStatus::Ok) << BmpStatusName(result.status);
-            EXPECT_EQ(result.bitmap.Pixel(2, 1), c.expected);
-            EXPECT_EQ(result.bitmap.Pixel(2, 0), 0u);
-            EXPECT_EQ(result.bitmap.Pixel(2, 2), 0u);
-            EXPECT_EQ(result.bitmap.Pixel(4, 1), 0u);
-        }
+    const DirectCase& c = GetParam();
+    for (bool topDown : {false, true}) {
+        if (c.headerSize == 12 && topDown)
+            continue;
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        BmpLayout layout;
+        layout.headerSize = c.headerSize;
+        layout.bitsPerPixel = c.bpp;
+        layout.compression = c.compression;
+        layout.writeMasks = c.writeMasks;
+        layout.masks = c.masks;
+        layout.height = topDown ? -3 : 3;
+        // Row 1 holds the case's pixel at column 2; all else is 0.
+        layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
+        layout.rows[1][2] = c.stored;
+        const BmpResult result = DecodeBmp(Encode(layout));
+        ASSERT_EQ(result.status, BmpStatus::Ok) << BmpStatusName(result.status);
+        EXPECT_EQ(result.bitmap.Pixel(2, 1), c.expected);
+        EXPECT_EQ(result.bitmap.Pixel(2, 0), 0u);
+        EXPECT_EQ(result.bitmap.Pixel(2, 2), 0u);
+        EXPECT_EQ(result.bitmap.Pixel(4, 1), 0u);
     }
 }
+
+const DirectCase kDirectCases[] = {
+    {"24 bits, blue-green-red bytes", 40, 24, 0, false, {}, 0x123456, 0x123456},
+    {"24 bits, core header", 12, 24, 0, false, {}, 0xABCDEF, 0xABCDEF},
+    // The fourth byte of an uncompressed 32-bit pixel is not colour.
+    {"32 bits, uncompressed", 40, 32, 0, false, {}, 0x7F123456, 0x123456},
+    // 5 bits a channel: 31 is full, 16 rounds to 132.
+    {"16 bits, uncompressed 5-5-5", 40, 16, 0, false, {}, (31u << 10) | (16u << 5) | 1u, MakeRgb(255, 132, 8)},
+    // Masks in an uncompressed picture are ignored.
+    {"16 bits, masks ignored without bit-fields",
+     108,
+     16,
+     0,
+     true,
+     {0xF800, 0x07E0, 0x001F},
+     31u << 10,
+     MakeRgb(255, 0, 0)},
+    {"16 bits, bit-fields 5-6-5 after the header",
+     40,
+     16,
+     3,
+     true,
+     {0xF800, 0x07E0, 0x001F},
+     (31u << 11) | (32u << 5) | 0u,
+     MakeRgb(255, 130, 0)},
+    {"32 bits, bit-fields inside a 124-byte header, channels in odd places",
+     124,
+     32,
+     3,
+     true,
+     {0x0000FF00, 0x00FF0000, 0xFF000000},
+     0x11223344,
+     MakeRgb(0x33, 0x22, 0x11)},
+    {"32 bits, a channel without a mask is 0",
+     56,
+     32,
+     3,
+     true,
+     {0x00FF0000, 0, 0x000000FF},
+     0x00AABBCC,
+     MakeRgb(0xAA, 0, 0xCC)},
+    // Channels wider than 24 bits: the scaling to 0..255 must not overflow.
+    {"32 bits, one channel of all 32 bits", 40, 32, 3, true, {0xFFFFFFFF, 0, 0}, 0x80000000, MakeRgb(128, 0, 0)},
+    {"32 bits, a 30-bit channel at full value",
+     40,
+     32,
+     3,
+     true,
+     {0x3FFFFFFF, 0, 0xC0000000},
+     0xFFFFFFFF,
+     MakeRgb(255, 0, 255)},
+};
+
+INSTANTIATE_TEST_SUITE_P(DecodeBmp, DirectColourPictures, ::testing::ValuesIn(kDirectCases), NameOfCase{});
 
 TEST(DecodeBmp, ShortPalettesAndIndicesBeyondThemReadAsBlack)
 {
@@ -180,12 +191,28 @@ struct Malformed {
     BmpStatus expected;
 };
 
-TEST(DecodeBmp, MalformedFilesAreRefusedWithTheirReason)
+class MalformedFiles : public ::testing::TestWithParam<Malformed> {};
+
+TEST_P(MalformedFiles, AreRefusedWithTheirReason)
+{
+    BmpLayout layout;
+    layout.rows.assign(3, std::vector<std::uint32_t>(5, 0x808080));
+    Bytes bytes = Encode(layout);
+    ASSERT_EQ(DecodeBmp(bytes).status, BmpStatus::Ok);
+    GetParam().damage(bytes);
+    const auto start = std::chrono::steady_clock::now();
+    const BmpResult result = DecodeBmp(bytes);
+    EXPECT_EQ(result.status, GetParam().expected) << BmpStatusName(result.status);
+    EXPECT_EQ(result.bitmap.Width(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+}
+
+std::vector<Malformed> MalformedCases()
 {
     auto set16 = [](std::size_t at, std::uint32_t v) { return [=](Bytes& b) { Put16(b, at, v); }; };
     auto set32 = [](std::size_t at, std::uint32_t v) { return [=](Bytes& b) { Put32(b, at, v); }; };
     auto cut = [](std::size_t size) { return [=](Bytes& b) { b.resize(std::min(b.size(), size)); }; };
-    const Malformed cases[] = {
+    return {
         {"empty", cut(0), BmpStatus::NotBmp},
         {"one byte", cut(1), BmpStatus::NotBmp},
         {"signature only", cut(2), BmpStatus::Truncated},
@@ -221,40 +248,37 @@ TEST(DecodeBmp, MalformedFilesAreRefusedWithTheirReason)
         {"pixels said to start beyond the file", set32(10, 0xFFFFFFFF), BmpStatus::Truncated},
         {"pixels cut", [](Bytes& b) { b.resize(b.size() - 16); }, BmpStatus::Truncated},
     };
-    BmpLayout layout;
-    layout.rows.assign(3, std::vector<std::uint32_t>(5, 0x808080));
-    const Bytes valid = Encode(layout);
-    ASSERT_EQ(DecodeBmp(valid).status, BmpStatus::Ok);
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes bytes = valid;
-        c.damage(bytes);
-        const auto start = std::chrono::steady_clock::now();
-        const BmpResult result = DecodeBmp(bytes);
-        EXPECT_EQ(result.status, c.expected) << BmpStatusName(result.status);
-        EXPECT_EQ(result.bitmap.Width(), 0);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    }
 }
 
-TEST(DecodeBmp, BadColourMasks)
+INSTANTIATE_TEST_SUITE_P(DecodeBmp, MalformedFiles, ::testing::ValuesIn(MalformedCases()), NameOfCase{});
+
+struct MasksCase {
+    const char* name;
+    std::array<std::uint32_t, 3> masks;
+};
+
+class BadColourMasks : public ::testing::TestWithParam<MasksCase> {};
+
+TEST_P(BadColourMasks, AreRefused)
 {
-    const std::array<std::uint32_t, 3> cases[] = {
-        {0x0F0F, 0x00F0, 0x000F},    // red with a gap
-        {0x1F0000, 0x07E0, 0x001F},  // red beyond a 16-bit pixel
-        {0xFFFFFFFF, 0x07E0, 0x001F} // every bit, also beyond the pixel
-    };
-    for (const auto& masks : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << masks[0]);
-        BmpLayout layout;
-        layout.bitsPerPixel = 16;
-        layout.compression = 3;
-        layout.writeMasks = true;
-        layout.masks = masks;
-        layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
-        EXPECT_EQ(DecodeBmp(Encode(layout)).status, BmpStatus::BadMasks);
-    }
-    // The masks of a 40-byte header follow it; a file that ends before them is cut.
+    BmpLayout layout;
+    layout.bitsPerPixel = 16;
+    layout.compression = 3;
+    layout.writeMasks = true;
+    layout.masks = GetParam().masks;
+    layout.rows.assign(3, std::vector<std::uint32_t>(5, 0));
+    EXPECT_EQ(DecodeBmp(Encode(layout)).status, BmpStatus::BadMasks);
+}
+
+INSTANTIATE_TEST_SUITE_P(DecodeBmp, BadColourMasks,
+                         ::testing::Values(MasksCase{"red with a gap", {0x0F0F, 0x00F0, 0x000F}},
+                                           MasksCase{"red beyond a 16-bit pixel", {0x1F0000, 0x07E0, 0x001F}},
+                                           MasksCase{"every bit, also beyond the pixel", {0xFFFFFFFF, 0x07E0, 0x001F}}),
+                         NameOfCase{});
+
+// The masks of a 40-byte header follow it; a file that ends before them is cut.
+TEST(DecodeBmp, MasksCutAfterTheHeaderAreTruncated)
+{
     BmpLayout layout;
     layout.bitsPerPixel = 32;
     layout.compression = 3;

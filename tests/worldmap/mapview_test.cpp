@@ -1,5 +1,6 @@
 #include "worldmap/mapview.h"
 
+#include "support/casename.h"
 #include "support/faketextrenderer.h"
 #include "support/pixelart.h"
 #include "worldmap/greatcircle.h"
@@ -38,58 +39,73 @@ TMapCity City(const char* name, int eastLongitude, int latitude)
     return city;
 }
 
-TEST(ComposeMapView, TurnedWorldViewsWrapTheColumnsAround)
+struct WrapCase {
+    int view;
+    int width;
+    int shift;
+};
+
+class TurnedWorldViews : public ::testing::TestWithParam<WrapCase> {};
+
+TEST_P(TurnedWorldViews, WrapTheColumnsAround)
 {
-    struct Case {
-        int view;
-        int width;
-        int shift;
-    };
-    // A replacement world of another size gives the view its own size, cut to the shown block.
-    for (const Case& c : {Case{1, 316, 79}, Case{2, 316, 177}, Case{1, 100, 25}, Case{2, 100, 56},
-                          Case{1, 2048, 512}, Case{2, 2048, 1152}, Case{0, 2048, 0}}) {
-        SCOPED_TRACE(testing::Message() << "view " << c.view << ", width " << c.width);
-        const Bitmap world = Numbered(c.width, 4), other(316, 158);
-        Bitmap viewBitmap(316, 158);
-        MapGeometry geometry;
-        ComposeMapView(MapViewId{c.view}, {world, other, other}, viewBitmap, geometry);
-        const int kept = std::min(c.width, kShownBlockWidth);
-        ASSERT_EQ(viewBitmap.Width(), kept);
-        ASSERT_EQ(viewBitmap.Height(), 4);
-        for (int y = 0; y < 4; ++y) {
-            for (int x = 0; x < kept; ++x) {
-                ASSERT_EQ(ColumnOf(viewBitmap.Pixel(x, y)), (x - c.shift + c.width) % c.width) << x;
-                ASSERT_EQ(BlueOf(viewBitmap.Pixel(x, y)), y);
-            }
+    const WrapCase& c = GetParam();
+    const Bitmap world = Numbered(c.width, 4), other(316, 158);
+    Bitmap viewBitmap(316, 158);
+    MapGeometry geometry;
+    ComposeMapView(MapViewId{c.view}, {world, other, other}, viewBitmap, geometry);
+    const int kept = std::min(c.width, kShownBlockWidth);
+    ASSERT_EQ(viewBitmap.Width(), kept);
+    ASSERT_EQ(viewBitmap.Height(), 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < kept; ++x) {
+            ASSERT_EQ(ColumnOf(viewBitmap.Pixel(x, y)), (x - c.shift + c.width) % c.width) << x;
+            ASSERT_EQ(BlueOf(viewBitmap.Pixel(x, y)), y);
         }
     }
 }
 
-TEST(ComposeMapView, EachViewTakesItsPictureAndShifts)
+// A replacement world of another size gives the view its own size, cut to the shown block.
+INSTANTIATE_TEST_SUITE_P(ComposeMapView, TurnedWorldViews,
+                         ::testing::Values(WrapCase{1, 316, 79}, WrapCase{2, 316, 177}, WrapCase{1, 100, 25},
+                                           WrapCase{2, 100, 56}, WrapCase{1, 2048, 512}, WrapCase{2, 2048, 1152},
+                                           WrapCase{0, 2048, 0}),
+                         [](const auto& info) {
+                             return "view_" + std::to_string(info.param.view) + "_width_" +
+                                    std::to_string(info.param.width);
+                         });
+
+// Each picture is one colour: grey 1 the world, 2 Europe, 3 North America.
+struct ViewCase {
+    int view;
+    int picture; // the grey of the picture the view shows
+    int lonShift;
+    int latShift;
+};
+
+class EachView : public ::testing::TestWithParam<ViewCase> {};
+
+TEST_P(EachView, TakesItsPictureAndShifts)
 {
-    const Bitmap world(316, 158, MakeRgb(1, 1, 1)), europe(316, 158, MakeRgb(2, 2, 2)),
-        northAmerica(316, 158, MakeRgb(3, 3, 3));
-    const MapPictures pictures{world, europe, northAmerica};
-    struct Case {
-        int view;
-        const Bitmap* picture;
-        int lonShift;
-        int latShift;
-    };
+    const ViewCase& c = GetParam();
+    const auto grey = [](int level) { return Bitmap(316, 158, MakeRgb(level, level, level)); };
     // Each starts from shifts 7 and 8: view 0 keeps both, the turned views the latitude's.
-    for (const Case& c : {Case{0, &world, 7, 8}, Case{1, nullptr, 90, 8}, Case{2, nullptr, 200, 8},
-                          Case{3, &europe, -40, 20}, Case{4, &northAmerica, 110, 10}}) {
-        SCOPED_TRACE(testing::Message() << "view " << c.view);
-        MapGeometry geometry;
-        geometry.lonShift = 7;
-        geometry.latShift = 8;
-        Bitmap viewBitmap(316, 158);
-        ComposeMapView(MapViewId{c.view}, pictures, viewBitmap, geometry);
-        EXPECT_EQ(viewBitmap, c.picture ? *c.picture : world); // a plain world turned is itself
-        EXPECT_EQ(geometry.lonShift, c.lonShift);
-        EXPECT_EQ(geometry.latShift, c.latShift);
-    }
+    MapGeometry geometry;
+    geometry.lonShift = 7;
+    geometry.latShift = 8;
+    Bitmap viewBitmap(316, 158);
+    const Bitmap world = grey(1), europe = grey(2), northAmerica = grey(3);
+    ComposeMapView(MapViewId{c.view}, {world, europe, northAmerica}, viewBitmap, geometry);
+    EXPECT_EQ(viewBitmap, grey(c.picture));
+    EXPECT_EQ(geometry.lonShift, c.lonShift);
+    EXPECT_EQ(geometry.latShift, c.latShift);
 }
+
+// A plain world turned is itself.
+INSTANTIATE_TEST_SUITE_P(ComposeMapView, EachView,
+                         ::testing::Values(ViewCase{0, 1, 7, 8}, ViewCase{1, 1, 90, 8}, ViewCase{2, 1, 200, 8},
+                                           ViewCase{3, 2, -40, 20}, ViewCase{4, 3, 110, 10}),
+                         [](const auto& info) { return "view_" + std::to_string(info.param.view); });
 
 // A view number from a hand-edited settings file composes nothing: the view bitmap keeps what it
 // held (at start, an unfilled bitmap of the map's size) and the shifts stay.

@@ -1,6 +1,7 @@
 // The Sun's point and the shadow mask on the built-in 316 × 158 map.
 #include "worldmap/sunshadow.h"
 
+#include "support/casename.h"
 #include "worldmap/greatcircle.h"
 
 #include <gtest/gtest.h>
@@ -44,32 +45,38 @@ SunPoint SunAt(const Moment& when)
 // spreadsheet formulas of the NOAA Global Monitoring Laboratory's solar calculator (after Meeus,
 // "Astronomical Algorithms", ch. 25): declination, and the west longitude 15 × (24u − 12) + equation of time.
 // The markers are the reference points put through the map's geometry.
-TEST(SunShadow, SunPointAndMarkerAgainstAnEphemeris)
+struct EphemerisCase {
+    Moment when;
+    double latitudeDeg, westLongitudeDeg;
+    int view;
+    MapPoint marker;
+};
+
+class SunPointAgainstAnEphemeris : public ::testing::TestWithParam<EphemerisCase> {};
+
+TEST_P(SunPointAgainstAnEphemeris, PointAndMarker)
 {
-    struct Case {
-        Moment when;
-        double latitudeDeg, westLongitudeDeg;
-        int view;
-        MapPoint marker;
-    };
-    const Case cases[] = {
-        {kMarch, -0.0433, -1.8582, 0, {161, 79}}, // equinox: the Sun runs 7.4 minutes behind the clock
-        // Past 180 E: one column right of the map in view 0, well inside it in view 1.
-        {kNewYear, -23.0175, -180.8330, 0, {318, 99}},
-        {kNewYear, -23.0175, -180.8330, 1, {81, 99}},
-        {kJune, 23.4381, -0.4561, 0, {159, 58}},
-        {kDecember, -23.4378, 90.4498, 0, {80, 100}},
-        {kNovember, -15.1514, 4.1231, 0, {155, 92}}, // 16.5 minutes ahead: the largest lead of the year
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.when.name << " view " << c.view);
-        const SunPoint sun = SunAt(c.when);
-        EXPECT_NEAR(RadToDeg(sun.latitude), c.latitudeDeg, 0.1);
-        EXPECT_NEAR(RadToDeg(sun.westLongitude), c.westLongitudeDeg, 0.1);
-        SunShadow shadow;
-        EXPECT_EQ(shadow.DrawSunShadow(View(c.view), UtcOf(c.when)), c.marker);
-    }
+    const EphemerisCase& c = GetParam();
+    const SunPoint sun = SunAt(c.when);
+    EXPECT_NEAR(RadToDeg(sun.latitude), c.latitudeDeg, 0.1);
+    EXPECT_NEAR(RadToDeg(sun.westLongitude), c.westLongitudeDeg, 0.1);
+    SunShadow shadow;
+    EXPECT_EQ(shadow.DrawSunShadow(View(c.view), UtcOf(c.when)), c.marker);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SunShadow, SunPointAgainstAnEphemeris,
+    ::testing::Values(
+        EphemerisCase{kMarch, -0.0433, -1.8582, 0, {161, 79}}, // equinox: the Sun runs 7.4 minutes behind the clock
+        // Past 180 E: one column right of the map in view 0, well inside it in view 1.
+        EphemerisCase{kNewYear, -23.0175, -180.8330, 0, {318, 99}},
+        EphemerisCase{kNewYear, -23.0175, -180.8330, 1, {81, 99}}, EphemerisCase{kJune, 23.4381, -0.4561, 0, {159, 58}},
+        EphemerisCase{kDecember, -23.4378, 90.4498, 0, {80, 100}},
+        // 16.5 minutes ahead: the largest lead of the year.
+        EphemerisCase{kNovember, -15.1514, 4.1231, 0, {155, 92}}),
+    [](const auto& info) {
+        return CaseName(std::string(info.param.when.name) + " view " + std::to_string(info.param.view));
+    });
 
 // The NOAA calculator's formulas, transcribed on their own, as the yardstick for every hour of 2026.
 SunPoint NoaaSubsolarPoint(TDateTime utc)
