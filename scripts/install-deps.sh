@@ -12,7 +12,8 @@ run_packages=(
     fonts-liberation fonts-dejavu-core
 )
 # Tests and benchmarks: virtual displays and a window manager, a Wayland compositor, a notification
-# area, a Time server, accessibility, the freedesktop validators and the sanitizers' compiler.
+# area, a Time server, accessibility, the freedesktop validators and the sanitizers' compiler; GnuTLS
+# and Nettle for NTS (headers to build it; the program opens libgnutls30 and libnettle8 when it asks).
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev valgrind
     xvfb xdotool x11-utils imagemagick openbox weston
@@ -21,7 +22,7 @@ test_packages=(
     at-spi2-core python3-pyatspi dbus-x11
     desktop-file-utils appstream man-db
     clang libclang-rt-14-dev
-    libgnutls28-dev nettle-dev openssl
+    libgnutls28-dev nettle-dev libgnutls30 libnettle8 openssl
     libgweather-4-dev
 )
 

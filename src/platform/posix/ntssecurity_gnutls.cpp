@@ -1,3 +1,9 @@
+// NTS on GnuTLS (the TLS 1.3 key exchange and its exporter) and Nettle (AES-SIV-CMAC).
+//
+// Both are opened on the first NTS exchange, not linked: with what they bring (Hogweed, GMP, p11-kit,
+// libtasn1, libidn2, libunistring) they would cost every start about 0.4 MiB and some 7 M
+// instructions of linking and set-up, for a protocol only a user who picks an NTS server uses. Should
+// they be missing then, each key exchange fails with the reason in the log.
 #include "platform/ntssecurity.h"
 
 #include <gnutls/crypto.h>
@@ -7,12 +13,89 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <dlfcn.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
+
+// The sonames: their ABIs have kept them since GnuTLS 3.6 and Nettle 3.6.
+constexpr const char* kGnutlsLibrary = "libgnutls.so.30";
+constexpr const char* kNettleLibrary = "libnettle.so.8";
+
+// Every function used, named as the library exports it (the headers map Nettle's short names to these).
+#define CHRONIVO_GNUTLS_FUNCTIONS(X)                                                                    \
+    X(gnutls_global_init) X(gnutls_record_get_direction) X(gnutls_deinit)                               \
+    X(gnutls_certificate_free_credentials) X(gnutls_record_send) X(gnutls_record_recv)                  \
+    X(gnutls_prf_rfc5705) X(gnutls_certificate_allocate_credentials)                                    \
+    X(gnutls_certificate_set_x509_system_trust) X(gnutls_certificate_set_x509_trust_file) X(gnutls_init) \
+    X(gnutls_priority_set_direct) X(gnutls_credentials_set) X(gnutls_server_name_set)                   \
+    X(gnutls_session_set_verify_cert) X(gnutls_alpn_set_protocols) X(gnutls_transport_set_int2)         \
+    X(gnutls_handshake) X(gnutls_session_get_verify_cert_status)                                        \
+    X(gnutls_certificate_verification_status_print) X(gnutls_error_is_fatal) X(gnutls_strerror)         \
+    X(gnutls_alpn_get_selected_protocol) X(gnutls_rnd)
+#define CHRONIVO_NETTLE_FUNCTIONS(X)                                                                    \
+    X(nettle_siv_cmac_aes128_set_key) X(nettle_siv_cmac_aes128_encrypt_message)                         \
+    X(nettle_siv_cmac_aes128_decrypt_message)
+
+struct TlsLibrary {
+#define CHRONIVO_DECLARE(name) decltype(&::name) name = nullptr;
+    CHRONIVO_GNUTLS_FUNCTIONS(CHRONIVO_DECLARE)
+    CHRONIVO_NETTLE_FUNCTIONS(CHRONIVO_DECLARE)
+#undef CHRONIVO_DECLARE
+    gnutls_free_function* free = nullptr; // GnuTLS exports its deallocator as a variable
+};
+
+// Opens library and finds each function; false with why filled in when one is missing.
+bool OpenTlsLibrary(TlsLibrary& calls, std::string& why)
+{
+    void* gnutls = dlopen(kGnutlsLibrary, RTLD_NOW | RTLD_LOCAL);
+    void* nettle = gnutls ? dlopen(kNettleLibrary, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (!nettle) {
+        const char* error = dlerror();
+        why = std::string("the TLS library could not be opened (") + (error ? error : "unknown error") + ")";
+        return false;
+    }
+    const auto resolve = [&why](void* library, const char* name, auto& function) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+        if (!function && why.empty())
+            why = std::string("the TLS library lacks ") + name;
+    };
+#define CHRONIVO_RESOLVE_GNUTLS(name) resolve(gnutls, #name, calls.name);
+#define CHRONIVO_RESOLVE_NETTLE(name) resolve(nettle, #name, calls.name);
+    CHRONIVO_GNUTLS_FUNCTIONS(CHRONIVO_RESOLVE_GNUTLS)
+    CHRONIVO_NETTLE_FUNCTIONS(CHRONIVO_RESOLVE_NETTLE)
+#undef CHRONIVO_RESOLVE_GNUTLS
+#undef CHRONIVO_RESOLVE_NETTLE
+    resolve(gnutls, "gnutls_free", calls.free);
+    if (!why.empty())
+        return false;
+    calls.gnutls_global_init();
+    return true;
+}
+
+// The libraries, opened on the first call for the program's life (never closed: GnuTLS keeps global
+// state), or nullptr with why (when given) filled in. Safe from any thread.
+const TlsLibrary* Tls(std::string* why = nullptr)
+{
+    struct Opened {
+        TlsLibrary calls;
+        std::string failure;
+        bool ok = false;
+    };
+    static const Opened opened = [] {
+        Opened result;
+        result.ok = OpenTlsLibrary(result.calls, result.failure);
+        return result;
+    }();
+    if (!opened.ok && why)
+        *why = opened.failure;
+    return opened.ok ? &opened.calls : nullptr;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -23,22 +106,23 @@ int RemainingMs(Clock::time_point deadline)
 }
 
 // Waits until fd is ready for what the TLS layer wants next (reading, or writing when it says so).
-bool WaitReady(int fd, gnutls_session_t session, int waitMs)
+bool WaitReady(const TlsLibrary& tls, int fd, gnutls_session_t session, int waitMs)
 {
-    pollfd ready{fd, static_cast<short>(gnutls_record_get_direction(session) ? POLLOUT : POLLIN), 0};
+    pollfd ready{fd, static_cast<short>(tls.gnutls_record_get_direction(session) ? POLLOUT : POLLIN), 0};
     return ::poll(&ready, 1, waitMs) > 0;
 }
 
 class GnutlsConnection final : public TlsConnection {
 public:
-    GnutlsConnection(int fd, gnutls_session_t session, gnutls_certificate_credentials_t credentials)
-        : m_fd(fd), m_session(session), m_credentials(credentials)
+    GnutlsConnection(const TlsLibrary& tls, int fd, gnutls_session_t session,
+                     gnutls_certificate_credentials_t credentials)
+        : m_tls(tls), m_fd(fd), m_session(session), m_credentials(credentials)
     {
     }
     ~GnutlsConnection() override
     {
-        gnutls_deinit(m_session);
-        gnutls_certificate_free_credentials(m_credentials);
+        m_tls.gnutls_deinit(m_session);
+        m_tls.gnutls_certificate_free_credentials(m_credentials);
         ::close(m_fd);
     }
     GnutlsConnection(const GnutlsConnection&) = delete;
@@ -49,13 +133,13 @@ public:
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         std::size_t sent = 0;
         while (sent < bytes.size()) {
-            const ssize_t result = gnutls_record_send(m_session, bytes.data() + sent, bytes.size() - sent);
+            const ssize_t result = m_tls.gnutls_record_send(m_session, bytes.data() + sent, bytes.size() - sent);
             if (result > 0) {
                 sent += static_cast<std::size_t>(result);
                 continue;
             }
             if ((result != GNUTLS_E_AGAIN && result != GNUTLS_E_INTERRUPTED) ||
-                !WaitReady(m_fd, m_session, RemainingMs(deadline)))
+                !WaitReady(m_tls, m_fd, m_session, RemainingMs(deadline)))
                 return false;
         }
         return true;
@@ -64,11 +148,11 @@ public:
     ReceiveResult Receive(NtsBytes& into, int waitMs) override
     {
         std::uint8_t buffer[4096];
-        ssize_t result = gnutls_record_recv(m_session, buffer, sizeof buffer);
+        ssize_t result = m_tls.gnutls_record_recv(m_session, buffer, sizeof buffer);
         if (result == GNUTLS_E_AGAIN || result == GNUTLS_E_INTERRUPTED) {
-            if (!WaitReady(m_fd, m_session, waitMs))
+            if (!WaitReady(m_tls, m_fd, m_session, waitMs))
                 return ReceiveResult::Waiting;
-            result = gnutls_record_recv(m_session, buffer, sizeof buffer);
+            result = m_tls.gnutls_record_recv(m_session, buffer, sizeof buffer);
         }
         if (result > 0) {
             into.insert(into.end(), buffer, buffer + result);
@@ -86,14 +170,16 @@ public:
     {
         NtsBytes key(size);
         const int result =
-            gnutls_prf_rfc5705(m_session, label.size(), label.data(), context.size(),
-                               reinterpret_cast<const char*>(context.data()), size, reinterpret_cast<char*>(key.data()));
+            m_tls.gnutls_prf_rfc5705(m_session, label.size(), label.data(), context.size(),
+                                     reinterpret_cast<const char*>(context.data()), size,
+                                     reinterpret_cast<char*>(key.data()));
         if (result < 0)
             return std::nullopt;
         return key;
     }
 
 private:
+    const TlsLibrary& m_tls;
     int m_fd;
     gnutls_session_t m_session;
     gnutls_certificate_credentials_t m_credentials;
@@ -130,64 +216,63 @@ int ConnectWithin(std::uint32_t address, std::uint16_t port, Clock::time_point d
 
 class GnutlsNtsSecurity final : public NtsSecurity {
 public:
-    GnutlsNtsSecurity() { gnutls_global_init(); }
-    ~GnutlsNtsSecurity() override { gnutls_global_deinit(); }
-    GnutlsNtsSecurity(const GnutlsNtsSecurity&) = delete;
-    GnutlsNtsSecurity& operator=(const GnutlsNtsSecurity&) = delete;
-
     std::unique_ptr<TlsConnection> Connect(const TlsRequest& request, TlsFailure& failure) override
     {
+        const TlsLibrary* const opened = Tls(&failure.reason);
+        if (!opened)
+            return nullptr;
+        const TlsLibrary& tls = *opened;
         const auto deadline = Clock::now() + std::chrono::milliseconds(request.timeoutMs);
         const int fd = ConnectWithin(request.address, request.port, deadline, failure.reason);
         if (fd < 0)
             return nullptr;
 
         gnutls_certificate_credentials_t credentials = nullptr;
-        gnutls_certificate_allocate_credentials(&credentials);
-        gnutls_certificate_set_x509_system_trust(credentials);
+        tls.gnutls_certificate_allocate_credentials(&credentials);
+        tls.gnutls_certificate_set_x509_system_trust(credentials);
         if (!request.extraTrustedFile.empty() &&
-            gnutls_certificate_set_x509_trust_file(credentials, request.extraTrustedFile.c_str(), GNUTLS_X509_FMT_PEM) < 0)
+            tls.gnutls_certificate_set_x509_trust_file(credentials, request.extraTrustedFile.c_str(), GNUTLS_X509_FMT_PEM) < 0)
             failure.reason = "the trusted certificate file could not be read";
         gnutls_session_t session = nullptr;
-        gnutls_init(&session, GNUTLS_CLIENT | GNUTLS_NONBLOCK);
-        auto connection = std::make_unique<GnutlsConnection>(fd, session, credentials);
+        tls.gnutls_init(&session, GNUTLS_CLIENT | GNUTLS_NONBLOCK);
+        auto connection = std::make_unique<GnutlsConnection>(tls, fd, session, credentials);
         if (!failure.reason.empty())
             return nullptr;
-        gnutls_priority_set_direct(session, "NORMAL:-VERS-ALL:+VERS-TLS1.3", nullptr);
-        gnutls_credentials_set(session, GNUTLS_CRD_CERTIFICATE, credentials);
+        tls.gnutls_priority_set_direct(session, "NORMAL:-VERS-ALL:+VERS-TLS1.3", nullptr);
+        tls.gnutls_credentials_set(session, GNUTLS_CRD_CERTIFICATE, credentials);
         in_addr dotted{};
         if (::inet_pton(AF_INET, request.host.c_str(), &dotted) != 1)
-            gnutls_server_name_set(session, GNUTLS_NAME_DNS, request.host.data(), request.host.size());
-        gnutls_session_set_verify_cert(session, request.host.c_str(), 0);
+            tls.gnutls_server_name_set(session, GNUTLS_NAME_DNS, request.host.data(), request.host.size());
+        tls.gnutls_session_set_verify_cert(session, request.host.c_str(), 0);
         gnutls_datum_t alpn{reinterpret_cast<unsigned char*>(const_cast<char*>(request.alpn.data())),
                             static_cast<unsigned>(request.alpn.size())};
-        gnutls_alpn_set_protocols(session, &alpn, 1, GNUTLS_ALPN_MANDATORY);
-        gnutls_transport_set_int(session, fd);
+        tls.gnutls_alpn_set_protocols(session, &alpn, 1, GNUTLS_ALPN_MANDATORY);
+        tls.gnutls_transport_set_int2(session, fd, fd);
 
         for (;;) {
-            const int result = gnutls_handshake(session);
+            const int result = tls.gnutls_handshake(session);
             if (result == GNUTLS_E_SUCCESS)
                 break;
             if (result == GNUTLS_E_CERTIFICATE_VERIFICATION_ERROR) {
                 failure.certificate = true;
                 gnutls_datum_t text{};
-                const unsigned status = gnutls_session_get_verify_cert_status(session);
-                gnutls_certificate_verification_status_print(status, GNUTLS_CRT_X509, &text, 0);
+                const unsigned status = tls.gnutls_session_get_verify_cert_status(session);
+                tls.gnutls_certificate_verification_status_print(status, GNUTLS_CRT_X509, &text, 0);
                 failure.reason = text.data ? reinterpret_cast<const char*>(text.data) : "not trusted";
-                gnutls_free(text.data);
+                (*tls.free)(text.data);
                 return nullptr;
             }
-            if (gnutls_error_is_fatal(result)) {
-                failure.reason = gnutls_strerror(result);
+            if (tls.gnutls_error_is_fatal(result)) {
+                failure.reason = tls.gnutls_strerror(result);
                 return nullptr;
             }
-            if (!WaitReady(fd, session, RemainingMs(deadline))) {
+            if (!WaitReady(tls, fd, session, RemainingMs(deadline))) {
                 failure.reason = "the TLS handshake stalled";
                 return nullptr;
             }
         }
         gnutls_datum_t selected{};
-        if (gnutls_alpn_get_selected_protocol(session, &selected) != 0 ||
+        if (tls.gnutls_alpn_get_selected_protocol(session, &selected) != 0 ||
             std::string(reinterpret_cast<const char*>(selected.data), selected.size) != request.alpn) {
             failure.reason = "the server did not agree to " + request.alpn;
             return nullptr;
@@ -197,12 +282,13 @@ public:
 
     NtsBytes Seal(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated, const NtsBytes& plain) override
     {
-        if (nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
+        const TlsLibrary* const tls = Tls();
+        if (!tls || nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
             return {};
         siv_cmac_aes128_ctx context{};
-        siv_cmac_aes128_set_key(&context, key.data());
+        tls->nettle_siv_cmac_aes128_set_key(&context, key.data());
         NtsBytes sealed(plain.size() + SIV_DIGEST_SIZE);
-        siv_cmac_aes128_encrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
+        tls->nettle_siv_cmac_aes128_encrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
                                         sealed.size(), sealed.data(), plain.data());
         return sealed;
     }
@@ -210,12 +296,13 @@ public:
     std::optional<NtsBytes> Open(const NtsBytes& key, const NtsBytes& nonce, const NtsBytes& associated,
                               const NtsBytes& sealed) override
     {
-        if (sealed.size() < SIV_DIGEST_SIZE || nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
+        const TlsLibrary* const tls = Tls();
+        if (!tls || sealed.size() < SIV_DIGEST_SIZE || nonce.empty() || key.size() != SIV_CMAC_AES128_KEY_SIZE)
             return std::nullopt;
         siv_cmac_aes128_ctx context{};
-        siv_cmac_aes128_set_key(&context, key.data());
+        tls->nettle_siv_cmac_aes128_set_key(&context, key.data());
         NtsBytes plain(sealed.size() - SIV_DIGEST_SIZE);
-        if (!siv_cmac_aes128_decrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
+        if (!tls->nettle_siv_cmac_aes128_decrypt_message(&context, nonce.size(), nonce.data(), associated.size(), associated.data(),
                                              plain.size(), plain.data(), sealed.data()))
             return std::nullopt;
         return plain;
@@ -223,8 +310,11 @@ public:
 
     NtsBytes Random(std::size_t size) override
     {
+        const TlsLibrary* const tls = Tls();
+        if (!tls)
+            return {}; // not reached: nothing is sealed before a key exchange succeeded
         NtsBytes bytes(size);
-        gnutls_rnd(GNUTLS_RND_RANDOM, bytes.data(), bytes.size());
+        tls->gnutls_rnd(GNUTLS_RND_RANDOM, bytes.data(), bytes.size());
         return bytes;
     }
 };
