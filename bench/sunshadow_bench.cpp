@@ -1,4 +1,5 @@
-// The cost of the Sun's shadow on the built-in 316 × 158 map: the mask alone, the darkening alone, both.
+// The cost of the Sun's shadow on the built-in 316 × 158 map: the mask alone, the darkening alone, both;
+// and one shaded frame of a 2048 × 1024 replacement world map, of which the map area shows one block.
 #include "worldmap/sunshadow.h"
 
 #include <benchmark/benchmark.h>
@@ -31,5 +32,18 @@ void BM_ShadowDarken(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ShadowDarken);
+
+void BM_ShadowFrameLargeMap(benchmark::State& state)
+{
+    SunShadow shadow;
+    const MapGeometry geometry{2048, 1024, MapViewId::WorldEurope, 0, 0};
+    const Bitmap view(kShownBlockWidth, kShownBlockHeight, MakeRgb(40, 90, 160));
+    Bitmap frame(316, 158);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(shadow.ShadeFrame(frame, view, geometry, EncodeDate(2026, 6, 21) + 0.5));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ShadowFrameLargeMap);
 
 } // namespace

@@ -1,10 +1,7 @@
 #include "worldmap/rasterpaths.h"
 
-#include "base/byteorder.h"
-
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -56,87 +53,6 @@ inline void FillSpan(Rgb* row, int left, int right, Rgb color)
         for (int i = 0; i < count; ++i)
             pixels[i] = color;
     }
-}
-
-// The same on bytes: the pens' runs of 8 to 40 bytes take a few overlapping stores instead of a call.
-inline void FillSpan(std::uint8_t* row, int left, int right, std::uint8_t value)
-{
-    const int count = right - left + 1;
-    std::uint8_t* bytes = row + left;
-    const std::uint64_t eight = 0x0101010101010101u * value;
-    if (count >= 8) {
-        for (int i = 0; i < count - 8; i += 8)
-            std::memcpy(bytes + i, &eight, sizeof eight);
-        std::memcpy(bytes + count - 8, &eight, sizeof eight);
-    } else if (count >= 4) {
-        const std::uint32_t four = static_cast<std::uint32_t>(eight);
-        std::memcpy(bytes, &four, sizeof four);
-        std::memcpy(bytes + count - 4, &four, sizeof four);
-    } else {
-        for (int i = 0; i < count; ++i)
-            bytes[i] = value;
-    }
-}
-
-// Eight bytes of a plane at a time, for the fill's scans along a row: bit 7 of a byte of the result is set
-// where the byte is at least (AtLeast) or below (Below) limit, 1 .. 128. Carries may flag bytes above the
-// lowest flagged one, never below it, so only the lowest flag is to be trusted.
-constexpr std::uint64_t kOnes = 0x0101010101010101u;
-
-std::uint64_t AtLeast(std::uint64_t bytes, unsigned limit)
-{
-    return ((bytes + kOnes * (128 - limit)) | bytes) & (kOnes * 0x80);
-}
-
-std::uint64_t Below(std::uint64_t bytes, unsigned limit)
-{
-    return (bytes - kOnes * limit) & ~bytes & (kOnes * 0x80);
-}
-
-std::uint64_t Load8(const std::uint8_t* bytes)
-{
-    std::uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    if constexpr (std::endian::native == std::endian::big)
-        word = ByteSwap64(word);
-    return word; // byte k of the word is bytes[k]
-}
-
-// The first column from `from` on, before end, whose byte is below limit; end if none.
-int NextBelow(const std::uint8_t* row, int from, int end, unsigned limit)
-{
-    int x = from;
-    for (; x + 8 <= end; x += 8)
-        if (const std::uint64_t flags = Below(Load8(row + x), limit))
-            return x + std::countr_zero(flags) / 8;
-    while (x < end && row[x] >= limit)
-        ++x;
-    return x;
-}
-
-// The first column from `from` on, before end, whose byte is at least limit; end if none.
-int NextAtLeast(const std::uint8_t* row, int from, int end, unsigned limit)
-{
-    int x = from;
-    for (; x + 8 <= end; x += 8)
-        if (const std::uint64_t flags = AtLeast(Load8(row + x), limit))
-            return x + std::countr_zero(flags) / 8;
-    while (x < end && row[x] < limit)
-        ++x;
-    return x;
-}
-
-// The first column of the run of bytes below limit that ends just before column `to`.
-int RunStartBelow(const std::uint8_t* row, int to, unsigned limit)
-{
-    int x = to;
-    // Reversed, the byte nearest to x comes lowest, where the flags are exact.
-    for (; x >= 8; x -= 8)
-        if (const std::uint64_t flags = AtLeast(ByteSwap64(Load8(row + x - 8)), limit))
-            return x - std::countr_zero(flags) / 8;
-    while (x > 0 && row[x - 1] < limit)
-        --x;
-    return x;
 }
 
 // The band beside a segment, the stadium without its end discs, cut row by row. Along the segment the band
@@ -233,17 +149,18 @@ RoundPen::RoundPen(int width)
 
 void RoundPen::Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const
 {
-    Stroke(bitmap.Data(), bitmap.Width(), bitmap.Height(), x0, y0, x1, y1, color, true);
+    Stroke(bitmap.Width(), bitmap.Height(), x0, y0, x1, y1, true,
+           [&bitmap, color](int y, int from, int to) { FillSpan(bitmap.Row(y), from, to, color); });
 }
 
-void RoundPen::Line(ByteMap& plane, int x0, int y0, int x1, int y1, std::uint8_t value, bool startDisc) const
+void RoundPen::Line(RowRuns& runs, int x0, int y0, int x1, int y1, bool startDisc) const
 {
-    Stroke(plane.Data(), plane.Width(), plane.Height(), x0, y0, x1, y1, value, startDisc);
+    Stroke(runs.Width(), runs.Height(), x0, y0, x1, y1, startDisc,
+           [&runs](int y, int from, int to) { runs.Add(y, from, to); });
 }
 
-template <class Pixel>
-void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int x1, int y1, Pixel color,
-                      bool startDisc) const
+template <class PaintRun>
+void RoundPen::Stroke(int columns, int rows, int x0, int y0, int x1, int y1, bool startDisc, PaintRun&& paint) const
 {
     const int discRows = static_cast<int>(m_left.size());
     // Row sums in 64 bits: the ends may lie anywhere an int reaches.
@@ -268,7 +185,6 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
             right = std::max<long long>(right, FloorWithin(to, -1, lastColumn + 1));
         }
     };
-    const auto rowAt = [&](int y) { return pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(columns); };
 
     if (!startDisc) {
         // The start disc is painted already, and with it every pixel of the band outside the band's strips:
@@ -284,7 +200,7 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
             addBand(y, left, right);
             int from, to;
             if (clip(left, right, from, to))
-                FillSpan(rowAt(y), from, to, color);
+                paint(y, from, to);
         }
         for (int strip = 0; strip < 2; ++strip) {
             int first, last;
@@ -297,7 +213,7 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
                 addBand(y, left, right);
                 int from, to;
                 if (clip(left, right, from, to))
-                    FillSpan(rowAt(y), from, to, color);
+                    paint(y, from, to);
             }
         }
         return;
@@ -323,7 +239,7 @@ void RoundPen::Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int 
         addBand(y, left, right);
         int from, to;
         if (clip(left, right, from, to))
-            FillSpan(rowAt(y), from, to, color);
+            paint(y, from, to);
     }
 }
 
@@ -408,37 +324,125 @@ void BorderFloodFill::PushNeighbours(const Pending& row, int left, int right)
     }
 }
 
-int BorderFloodFill::FillBelow(ByteMap& plane, int x, int y, std::uint8_t limit, std::uint8_t value)
-{
-    if (!plane.Contains(x, y) || plane.At(x, y) >= limit)
-        return 0;
-    // What is painted is no longer below limit, so the plane itself tells what is done, and the scans along a
-    // row take eight bytes at a time.
-    const int width = plane.Width();
-    int painted = 0;
-    m_pending.clear();
-    m_pending.push_back({y, x, x, 0});
-    while (!m_pending.empty()) {
-        const Pending row = m_pending.back();
-        m_pending.pop_back();
-        if (row.y < 0 || row.y >= plane.Height())
-            continue;
-        std::uint8_t* bytes = plane.Row(row.y);
-        int column = NextBelow(bytes, row.left, row.right + 1, limit);
-        while (column <= row.right) {
-            const int left = RunStartBelow(bytes, column, limit);
-            const int right = NextAtLeast(bytes, column + 1, width, limit) - 1;
-            FillSpan(bytes, left, right, value);
-            painted += right - left + 1;
-            PushNeighbours(row, left, right);
-            column = NextBelow(bytes, right + 2, row.right + 1, limit);
-        }
-    }
-    return painted;
-}
-
 int FloodFillBorder(Bitmap& bitmap, int x, int y, Rgb border, Rgb color)
 {
     BorderFloodFill fill;
     return fill.Fill(bitmap, x, y, border, color);
+}
+
+void RowRuns::Reset(int width, int height)
+{
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_added.clear();
+    m_lastAdded.assign(static_cast<std::size_t>(m_height), kNone);
+    m_runs.clear();
+    m_rowStart.assign(static_cast<std::size_t>(m_height) + 1, 0);
+}
+
+void RowRuns::Join()
+{
+    // Into rows by counting, then each row's few runs sorted and joined in place: the rows are done in order
+    // and a row never grows, so what is written never overtakes what is still to be read.
+    m_rowStart.assign(static_cast<std::size_t>(m_height) + 1, 0);
+    for (const Added& run : m_added)
+        ++m_rowStart[static_cast<std::size_t>(run.y) + 1];
+    for (std::size_t y = 0; y < static_cast<std::size_t>(m_height); ++y)
+        m_rowStart[y + 1] += m_rowStart[y];
+    m_runs.resize(m_added.size());
+    std::vector<std::size_t> next(m_rowStart.begin(), m_rowStart.end() - 1);
+    for (const Added& run : m_added)
+        m_runs[next[static_cast<std::size_t>(run.y)]++] = {run.from, run.to};
+    m_added.clear();
+    std::fill(m_lastAdded.begin(), m_lastAdded.end(), kNone);
+
+    std::size_t written = 0;
+    for (std::size_t y = 0; y < static_cast<std::size_t>(m_height); ++y) {
+        const auto first = m_runs.begin() + static_cast<std::ptrdiff_t>(m_rowStart[y]);
+        const auto last = m_runs.begin() + static_cast<std::ptrdiff_t>(m_rowStart[y + 1]);
+        // A row holds a handful of runs: sorted by insertion.
+        for (auto run = first; run != last; ++run)
+            for (auto at = run; at != first && (at - 1)->from > at->from; --at)
+                std::iter_swap(at - 1, at);
+        m_rowStart[y] = written;
+        for (auto run = first; run != last; ++run) {
+            if (written > m_rowStart[y] && run->from <= m_runs[written - 1].to + 1)
+                m_runs[written - 1].to = std::max(m_runs[written - 1].to, run->to);
+            else
+                m_runs[written++] = *run;
+        }
+    }
+    m_rowStart[static_cast<std::size_t>(m_height)] = written;
+    m_runs.resize(written);
+}
+
+void RunAreas::Build(const RowRuns& walls)
+{
+    m_width = walls.Width();
+    m_height = walls.Height();
+    m_spans.clear();
+    m_rowStart.assign(static_cast<std::size_t>(m_height) + 1, 0);
+    for (int y = 0; y < m_height; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y);
+        m_rowStart[row] = m_spans.size();
+        int column = 0;
+        for (const RowRuns::Run& wall : walls.Row(y)) {
+            if (wall.from > column)
+                m_spans.push_back({column, wall.from - 1});
+            column = wall.to + 1;
+        }
+        if (column < m_width)
+            m_spans.push_back({column, m_width - 1});
+    }
+    m_rowStart[static_cast<std::size_t>(m_height)] = m_spans.size();
+    m_parent.resize(m_spans.size());
+    for (std::size_t i = 0; i < m_parent.size(); ++i)
+        m_parent[i] = i;
+    m_marked.assign(m_spans.size(), 0);
+
+    // Spans of neighbouring rows that share a column are one area; both rows' spans are in order, so one pass
+    // along the two finds every such pair.
+    for (std::size_t row = 1; row < static_cast<std::size_t>(m_height); ++row) {
+        std::size_t above = m_rowStart[row - 1];
+        std::size_t below = m_rowStart[row];
+        while (above < m_rowStart[row] && below < m_rowStart[row + 1]) {
+            const RowRuns::Run& a = m_spans[above];
+            const RowRuns::Run& b = m_spans[below];
+            if (std::max(a.from, b.from) <= std::min(a.to, b.to))
+                Unite(above, below);
+            if (a.to < b.to)
+                ++above;
+            else
+                ++below;
+        }
+    }
+}
+
+void RunAreas::Mark(int x, int y)
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return;
+    const std::size_t row = static_cast<std::size_t>(y);
+    for (std::size_t i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i)
+        if (m_spans[i].from <= x && x <= m_spans[i].to) {
+            m_marked[Root(i)] = 1;
+            return;
+        }
+}
+
+std::size_t RunAreas::Root(std::size_t span)
+{
+    while (m_parent[span] != span) {
+        m_parent[span] = m_parent[m_parent[span]];
+        span = m_parent[span];
+    }
+    return span;
+}
+
+void RunAreas::Unite(std::size_t a, std::size_t b)
+{
+    a = Root(a);
+    b = Root(b);
+    if (a != b)
+        m_parent[std::max(a, b)] = std::min(a, b);
 }

@@ -9,13 +9,70 @@
 // through pixels of any other colour, the fill colour included. A seed of the border colour fills nothing.
 // Colours are compared without the top byte of the pixel.
 //
-// Both also work on a ByteMap, one byte a pixel, for masks of a few values that want a quarter of the memory.
+// Lines can also be kept as runs of columns, row by row (RowRuns), and the border fill worked out on those
+// runs (RunAreas): for a mask over a large map of which only a small part shows, where painting and
+// filling every pixel would cost far more than the part shown.
 #pragma once
 
 #include "worldmap/bitmap.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
+
+// What pens paint on a width × height area, kept as runs of columns row by row instead of as pixels. Runs are
+// added in any order; Join then sorts each row's runs and joins those that overlap or touch.
+class RowRuns {
+public:
+    // Columns from .. to of a row, both painted.
+    struct Run {
+        int from;
+        int to;
+    };
+
+    // Forgets every run and takes the area's size; negative sizes count as 0.
+    void Reset(int width, int height);
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // Adds columns from .. to of row y, all on the area.
+    void Add(int y, int from, int to)
+    {
+        // A traced curve paints each row in runs that mostly overlap the one before: those are joined at once.
+        std::size_t& last = m_lastAdded[static_cast<std::size_t>(y)];
+        if (last != kNone && from <= m_added[last].to + 1 && to + 1 >= m_added[last].from) {
+            m_added[last].from = std::min(m_added[last].from, from);
+            m_added[last].to = std::max(m_added[last].to, to);
+            return;
+        }
+        last = m_added.size();
+        m_added.push_back({y, from, to});
+    }
+    // Sorts and joins the runs of every row; Row reads what the last Join left.
+    void Join();
+    // Row y's runs after Join, left to right, apart by at least one column.
+    std::span<const Run> Row(int y) const
+    {
+        return {m_runs.data() + m_rowStart[static_cast<std::size_t>(y)],
+                m_runs.data() + m_rowStart[static_cast<std::size_t>(y) + 1]};
+    }
+
+private:
+    struct Added {
+        int y;
+        int from;
+        int to;
+    };
+
+    static constexpr std::size_t kNone = SIZE_MAX;
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<Added> m_added;
+    std::vector<std::size_t> m_lastAdded; // per row, the run of m_added that row's last Add made or grew
+    std::vector<Run> m_runs;
+    std::vector<std::size_t> m_rowStart{0}; // row y's runs are m_runs[m_rowStart[y] .. m_rowStart[y + 1])
+};
 
 // A round pen: the pixels of its end discs are worked out once, for all the lines it draws.
 class RoundPen {
@@ -26,14 +83,14 @@ public:
     int Width() const { return m_width; }
     // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, in color.
     void Line(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color) const;
-    // The same on a byte plane, value for colour. Without startDisc the disc around (x0, y0) is left out
-    // where the rest of the line does not cover it: for a polyline whose last line already ended there.
-    void Line(ByteMap& plane, int x0, int y0, int x1, int y1, std::uint8_t value, bool startDisc = true) const;
+    // The same kept as runs. Without startDisc the disc around (x0, y0) is left out where the rest of the line
+    // does not cover it: for a polyline whose last line already ended there.
+    void Line(RowRuns& runs, int x0, int y0, int x1, int y1, bool startDisc = true) const;
 
 private:
-    template <class Pixel>
-    void Stroke(Pixel* pixels, int columns, int rows, int x0, int y0, int x1, int y1, Pixel color,
-                bool startDisc) const;
+    // Hands each row's run of the segment, clipped to a columns × rows area, to paint(y, from, to).
+    template <class PaintRun>
+    void Stroke(int columns, int rows, int x0, int y0, int x1, int y1, bool startDisc, PaintRun&& paint) const;
 
     int m_width;
     double m_shift;  // 0.5 for even widths: the path runs on pixel corners
@@ -45,12 +102,12 @@ private:
 // Paints the segment (x0, y0)-(x1, y1), pixel coordinates, with a round pen width pixels wide (at least 1).
 void DrawWideLine(Bitmap& bitmap, int x0, int y0, int x1, int y1, Rgb color, int width);
 
-// A pen with a position, for polylines on a byte plane: MoveTo sets the position, LineTo draws to a point and
+// A pen with a position, for polylines kept as runs: MoveTo sets the position, LineTo draws to a point and
 // moves there. A line that goes on from where the last one ended does not paint its start disc again.
 class LinePen {
 public:
-    // Draws on plane, which must outlive the pen; width in pixels.
-    LinePen(ByteMap& plane, std::uint8_t value, int width) : m_plane(&plane), m_value(value), m_pen(width) {}
+    // Draws into runs, which must outlive the pen; width in pixels.
+    LinePen(RowRuns& runs, int width) : m_runs(&runs), m_pen(width) {}
 
     void MoveTo(int x, int y)
     {
@@ -60,14 +117,13 @@ public:
     }
     void LineTo(int x, int y)
     {
-        m_pen.Line(*m_plane, m_x, m_y, x, y, m_value, !m_joined);
+        m_pen.Line(*m_runs, m_x, m_y, x, y, !m_joined);
         MoveTo(x, y);
         m_joined = true;
     }
 
 private:
-    ByteMap* m_plane;
-    std::uint8_t m_value;
+    RowRuns* m_runs;
     RoundPen m_pen;
     int m_x = 0;
     int m_y = 0;
@@ -85,11 +141,6 @@ public:
     // Nothing when the seed is outside the bitmap or of the border colour. A bitmap of another size than
     // the last Reset's resets first.
     int Fill(Bitmap& bitmap, int x, int y, Rgb border, Rgb color);
-
-    // On a byte plane: paints value over every byte 4-connected to the seed (x, y) that is below limit, and
-    // returns how many. value must not be below limit, so that a later seed in the same area finds it done
-    // without any record. Nothing when the seed is outside the plane or not below limit.
-    int FillBelow(ByteMap& plane, int x, int y, std::uint8_t limit, std::uint8_t value);
 
     // True when (x, y) was painted by a Fill since the last Reset.
     bool Filled(int x, int y) const
@@ -118,3 +169,32 @@ private:
 
 // A single border fill from (x, y); see BorderFloodFill::Fill.
 int FloodFillBorder(Bitmap& bitmap, int x, int y, Rgb border, Rgb color);
+
+// The border fill worked out on runs: the walls are the runs of a RowRuns, and the open spans between them
+// are joined into areas wherever spans of neighbouring rows share a column, as 4-connected pixels are. A
+// seed marks its whole area; the marked spans are what a border fill from those seeds would paint.
+class RunAreas {
+public:
+    // Splits every row of walls' area (joined) into the spans between its runs and joins them into areas.
+    void Build(const RowRuns& walls);
+    // Marks the area holding (x, y); nothing when the pixel is off the area or on a wall.
+    void Mark(int x, int y);
+    // Hands each span of row y that lies in a marked area to paint(from, to), left to right.
+    template <class PaintSpan> void MarkedSpans(int y, PaintSpan&& paint)
+    {
+        for (std::size_t i = m_rowStart[static_cast<std::size_t>(y)]; i < m_rowStart[static_cast<std::size_t>(y) + 1]; ++i)
+            if (m_marked[Root(i)])
+                paint(m_spans[i].from, m_spans[i].to);
+    }
+
+private:
+    std::size_t Root(std::size_t span);
+    void Unite(std::size_t a, std::size_t b);
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<RowRuns::Run> m_spans;
+    std::vector<std::size_t> m_rowStart{0}; // as in RowRuns
+    std::vector<std::size_t> m_parent;      // areas as a union-find forest over the spans
+    std::vector<char> m_marked;             // of each area's root
+};

@@ -119,34 +119,60 @@ MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, TDateTime utc)
 
 MapPoint SunShadow::DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun)
 {
-    const int width = std::max(geometry.width, 0);
-    const int height = std::max(geometry.height, 0);
+    return DrawMask(geometry, sun, geometry.width, geometry.height);
+}
+
+MapPoint SunShadow::DrawMask(const MapGeometry& geometry, const SunPoint& sun, int width, int height)
+{
+    // The circles are kept as runs and the fill is worked out on the spans between them, so a large map costs
+    // little more than its rows; only the pixels asked for are painted.
+    const int mapWidth = std::max(geometry.width, 0);
+    const int mapHeight = std::max(geometry.height, 0);
+    width = std::clamp(width, 0, mapWidth);
+    height = std::clamp(height, 0, mapHeight);
     if (m_mask.Width() != width || m_mask.Height() != height)
-        m_mask = ShadowMask(width, height, ShadowMask::kNightLevel);
-    else
-        std::fill(m_mask.Data(), m_mask.Data() + static_cast<std::size_t>(width) * height, ShadowMask::kNightLevel);
+        m_mask = ShadowMask(width, height);
 
     const bool regional = IsRegional(geometry);
     const int penWidth = regional ? 36 : 12;
     KeepPoints(m_inner, regional ? 5 * kPi / 11 : 10 * kPi / 21, sun.latitude, TheAzimuths().traced);
     KeepPoints(m_boundary, kBoundary, sun.latitude, TheAzimuths().traced);
     KeepPoints(m_seeds, kSeedRadius, sun.latitude, TheAzimuths().seeds);
-    TraceCircle(geometry, sun, m_inner, ShadowMask::kDrawnDayLevel, penWidth);
-    TraceCircle(geometry, sun, m_boundary, ShadowMask::kTwilightLevel, penWidth);
+    m_whiteRuns.Reset(width, height);
+    m_twilightRuns.Reset(mapWidth, mapHeight);
+    TraceCircle(geometry, sun, m_inner, m_whiteRuns, penWidth);
+    TraceCircle(geometry, sun, m_boundary, m_twilightRuns, penWidth);
+    m_whiteRuns.Join();
+    m_twilightRuns.Join();
 
-    // Each seed fills its area up to the twilight band. Areas split by the map's edges need several seeds;
-    // a seed in an area already filled finds nothing below the twilight level there.
+    // Each seed marks its area up to the twilight band. Areas split by the map's edges need several seeds.
+    m_areas.Build(m_twilightRuns);
     for (const CirclePoint& point : m_seeds.points) {
         const MapPoint seed = PixelAt(geometry, sun, point);
-        m_fill.FillBelow(m_mask, seed.x, seed.y, ShadowMask::kTwilightLevel, ShadowMask::kFilledDayLevel);
+        m_areas.Mark(seed.x, seed.y);
+    }
+
+    // Night, the white circle over it, the filled day over both, the twilight band over all.
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = m_mask.Row(y);
+        const auto paint = [row, width](int from, int to, std::uint8_t level) {
+            if (from < width)
+                std::memset(row + from, level, static_cast<std::size_t>(std::min(to, width - 1) - from + 1));
+        };
+        paint(0, width - 1, ShadowMask::kNightLevel);
+        for (const RowRuns::Run& run : m_whiteRuns.Row(y))
+            paint(run.from, run.to, ShadowMask::kDrawnDayLevel);
+        m_areas.MarkedSpans(y, [&paint](int from, int to) { paint(from, to, ShadowMask::kFilledDayLevel); });
+        for (const RowRuns::Run& run : m_twilightRuns.Row(y))
+            paint(run.from, run.to, ShadowMask::kTwilightLevel);
     }
     return {LonToX(geometry, RadToDeg(sun.westLongitude)), LatToY(geometry, RadToDeg(sun.latitude))};
 }
 
 void SunShadow::TraceCircle(const MapGeometry& geometry, const SunPoint& sun, const CirclePoints& circle,
-                            std::uint8_t level, int penWidth)
+                            RowRuns& runs, int penWidth)
 {
-    LinePen pen(m_mask, level, penWidth);
+    LinePen pen(runs, penWidth);
     const std::vector<CirclePoint>& points = circle.points;
     MapPoint previous = PixelAt(geometry, sun, points.front());
     pen.MoveTo(previous.x, previous.y);
@@ -175,7 +201,8 @@ MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeome
 
 MapPoint SunShadow::ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& point)
 {
-    const MapPoint sun = DrawSunShadow(geometry, point);
+    const MapPoint sun = DrawMask(geometry, point, std::min(frame.Width(), view.Width()),
+                                  std::min(frame.Height(), view.Height()));
     // A regional picture smaller than a replacement world map would leave the last frame around it.
     if (view.Width() < frame.Width() || view.Height() < frame.Height())
         std::fill(frame.Data(), frame.Data() + static_cast<std::size_t>(frame.Width()) * frame.Height(), Rgb{0});

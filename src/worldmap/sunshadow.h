@@ -63,12 +63,13 @@ public:
     // The same around a given point under the Sun.
     MapPoint DrawSunShadow(const MapGeometry& geometry, const SunPoint& sun);
 
-    // The mask of the last DrawSunShadow.
+    // The mask of the last DrawSunShadow, or of the last ShadeFrame over the part of the map it showed.
     const ShadowMask& Mask() const { return m_mask; }
 
-    // The shadow step of a map frame: draws the mask for utc, then makes frame the view picture darkened
-    // through it. Where a smaller view picture leaves frame uncovered, frame is black. Returns the Sun's map
-    // pixel.
+    // The shadow step of a map frame: draws the mask for utc over the part of the map that frame and the view
+    // picture share (from the top-left corner; a larger map is traced whole but only that much is painted),
+    // then makes frame the view picture darkened through it. Where a smaller view picture leaves frame
+    // uncovered, frame is black. Returns the Sun's map pixel.
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, TDateTime utc);
     // The same around a given point under the Sun.
     MapPoint ShadeFrame(Bitmap& frame, const Bitmap& view, const MapGeometry& geometry, const SunPoint& sun);
@@ -88,11 +89,17 @@ public:
     };
 
 private:
-    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, const CirclePoints& circle, std::uint8_t level,
+    // The mask over the map's top-left width × height pixels (at most the map's size).
+    MapPoint DrawMask(const MapGeometry& geometry, const SunPoint& sun, int width, int height);
+    void TraceCircle(const MapGeometry& geometry, const SunPoint& sun, const CirclePoints& circle, RowRuns& runs,
                      int penWidth);
 
     ShadowMask m_mask;
-    BorderFloodFill m_fill;
+    // The circles as runs: the white one only over the mask, the twilight one over the whole map, where it
+    // bounds the day's areas.
+    RowRuns m_whiteRuns;
+    RowRuns m_twilightRuns;
+    RunAreas m_areas;
     CirclePoints m_inner;    // the white circle
     CirclePoints m_boundary; // the twilight circle
     CirclePoints m_seeds;

@@ -14,6 +14,10 @@ TEST(QtLocaleFormats, ShortTimeHasHoursAndMinutesOnly)
     const std::string text = formats.ShortTime(kMoment);
     EXPECT_NE(text.find("05"), std::string::npos) << text;
     EXPECT_EQ(text.find("09"), std::string::npos) << text;
+    // Texts are kept by minute: another second of it reads the same, the next minute and hour do not.
+    EXPECT_EQ(formats.ShortTime(kMoment + EncodeTime(0, 0, 40, 0)), text);
+    EXPECT_NE(formats.ShortTime(kMoment + EncodeTime(0, 1, 0, 0)).find("06"), std::string::npos);
+    EXPECT_NE(formats.ShortTime(kMoment + EncodeTime(1, 0, 0, 0)).find("15"), std::string::npos);
 }
 
 TEST(QtLocaleFormats, LongDateAndStampCarryTheWholeMoment)

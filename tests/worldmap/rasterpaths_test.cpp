@@ -85,9 +85,13 @@ TEST(WideLine, PaintsExactlyThePixelsNearThePath)
     DrawWideLine(diagonal, INT_MIN, INT_MIN, INT_MAX, INT_MAX, kInk, 3);
     EXPECT_EQ(diagonal.Pixel(5, 5), kInk);
     EXPECT_NE(diagonal.Pixel(9, 0), kInk);
-    ByteMap plane(10, 10);
-    RoundPen(4).Line(plane, 5, INT_MAX, 5, INT_MIN, 1, false);
-    EXPECT_EQ(plane.At(5, 5), 1);
+    RowRuns runs;
+    runs.Reset(10, 10);
+    RoundPen(4).Line(runs, 5, INT_MAX, 5, INT_MIN, false);
+    runs.Join();
+    ASSERT_EQ(runs.Row(5).size(), 1u);
+    EXPECT_EQ(runs.Row(5)[0].from, 3);
+    EXPECT_EQ(runs.Row(5)[0].to, 6);
 }
 
 // Reference: breadth-first over single pixels.
@@ -131,33 +135,46 @@ TEST(BorderFill, MatchesAPixelByPixelFill)
     }
 }
 
-// On bytes: levels below the limit are open, the rest walls, the paint itself among them; rows longer than
-// the eight bytes a scan takes at a time, seeds on walls and on paint.
-TEST(BorderFill, FillBelowMatchesAPixelByPixelFill)
+// Walls kept as runs, several to a row, overlapping and touching, in any order: the areas marked from a few
+// seeds are what pixel-by-pixel fills from those seeds paint.
+TEST(BorderFill, AreasBetweenRunsMatchPixelByPixelFills)
 {
     std::mt19937 random(TestSeed());
     for (int round = 0; round < 300; ++round) {
-        ByteMap plane(37, 23);
-        Bitmap expected(37, 23);
-        const int wallShare = round % 7;
-        for (int y = 0; y < 23; ++y)
-            for (int x = 0; x < 37; ++x) {
-                const int r = static_cast<int>(random() % 10);
-                plane.Row(y)[x] = static_cast<std::uint8_t>(r < wallShare ? 2 + r % 2 : r % 2);
-                expected.SetPixel(x, y, r < wallShare ? kWall : kInk);
+        const int width = 1 + static_cast<int>(random() % 40), height = 1 + static_cast<int>(random() % 24);
+        RowRuns walls;
+        walls.Reset(width, height);
+        Bitmap expected(width, height, kInk);
+        for (int i = 0, count = static_cast<int>(random() % (2 * width * height / 3 + 1)); i < count; ++i) {
+            const int y = static_cast<int>(random() % height), from = static_cast<int>(random() % width);
+            const int to = std::min(width - 1, from + static_cast<int>(random() % 3));
+            walls.Add(y, from, to);
+            for (int x = from; x <= to; ++x)
+                expected.SetPixel(x, y, kWall);
+        }
+        walls.Join();
+        RunAreas areas;
+        areas.Build(walls);
+        for (int seed = 0; seed < 3; ++seed) {
+            const int x = static_cast<int>(random() % (width + 2)) - 1, y = static_cast<int>(random() % (height + 2)) - 1;
+            areas.Mark(x, y);
+            ReferenceFill(expected, x, y, kWall, kPaint);
+        }
+        Bitmap painted(width, height, kInk);
+        for (int y = 0; y < height; ++y) {
+            int column = -2;
+            for (const RowRuns::Run& run : walls.Row(y)) {
+                ASSERT_GE(run.from, column + 2) << "runs of a row are sorted and apart";
+                for (int x = run.from; x <= run.to; ++x)
+                    painted.SetPixel(x, y, kWall);
+                column = run.to;
             }
-        const int x = static_cast<int>(random() % 37), y = static_cast<int>(random() % 23);
-        const int expectedCount = ReferenceFill(expected, x, y, kWall, kPaint);
-        BorderFloodFill fill;
-        ASSERT_EQ(fill.FillBelow(plane, x, y, 2, 3), expectedCount) << "round " << round;
-        for (int py = 0; py < 23; ++py)
-            for (int px = 0; px < 37; ++px)
-                if (expected.Pixel(px, py) == kPaint) {
-                    ASSERT_EQ(plane.At(px, py), 3) << "round " << round << " pixel " << px << "," << py;
-                } else {
-                    ASSERT_NE(plane.At(px, py), 3 * (expected.Pixel(px, py) == kInk)) << "round " << round;
-                }
-        EXPECT_EQ(fill.FillBelow(plane, x, y, 2, 3), 0) << "round " << round;
+            areas.MarkedSpans(y, [&](int from, int to) {
+                for (int x = from; x <= to; ++x)
+                    painted.SetPixel(x, y, kPaint);
+            });
+        }
+        ASSERT_EQ(painted, expected) << "round " << round;
     }
 }
 

@@ -216,23 +216,33 @@ TEST(SunShadowGolden, ReusedShadowFollowsTheSunThroughADay)
 
 namespace {
 
-// The fast mask and the plain reference agree pixel for pixel over moments, views and sizes.
+// The fast mask and the plain reference agree pixel for pixel over moments, views and sizes; a frame's
+// mask, painted only where the frame shows the map, agrees with the reference there.
 TEST(SunShadowReference, FastMaskFollowsThePlainRule)
 {
     SunShadow shadow;
+    const Bitmap picture(318, 158);
+    Bitmap frame(316, 158);
     for (int i = 0; i < kMoments; i += 3) {
         const Moment when = MomentOf(i);
         const int view = i % 5;
-        for (const auto& [width, height] : {std::pair{316, 158}, {400, 200}, {23, 11}}) {
+        for (const auto& [width, height] : {std::pair{316, 158}, {400, 200}, {23, 11}, {2048, 1024}}) {
             SCOPED_TRACE(testing::Message() << "moment " << i << " view " << view << " size " << width);
             const MapGeometry geometry = GeometryOf(width, height, view);
-            shadow.DrawSunShadow(geometry, SunOf(when));
             const Bitmap reference = ReferenceSunShadowMask(geometry, SunOf(when));
-            int differing = 0;
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    differing += shadow.Mask().Pixel(x, y) != reference.Pixel(x, y);
-            ASSERT_EQ(differing, 0);
+            const auto differing = [&] {
+                int count = 0;
+                for (int y = 0; y < shadow.Mask().Height(); ++y)
+                    for (int x = 0; x < shadow.Mask().Width(); ++x)
+                        count += shadow.Mask().Pixel(x, y) != reference.Pixel(x, y);
+                return count;
+            };
+            shadow.DrawSunShadow(geometry, SunOf(when));
+            ASSERT_EQ(shadow.Mask().Width(), width);
+            ASSERT_EQ(differing(), 0);
+            shadow.ShadeFrame(frame, picture, geometry, SunOf(when));
+            ASSERT_EQ(shadow.Mask().Width(), std::min(width, 316));
+            ASSERT_EQ(differing(), 0);
         }
     }
 }

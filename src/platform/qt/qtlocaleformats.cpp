@@ -59,11 +59,24 @@ std::string QtLocaleFormats::LongTime(TDateTime value) const
 
 std::string QtLocaleFormats::ShortTime(TDateTime value) const
 {
-    // Some locales (C among them) give seconds in their short format; the short time never shows them.
-    static const QRegularExpression seconds(QStringLiteral("[.:]?s{1,2}"));
     const QLocale locale = QLocale::system();
-    const QString format = locale.timeFormat(QLocale::ShortFormat).remove(seconds);
-    return locale.toString(ToQDateTime(value).time(), format).toStdString();
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    const QTime time = ToQDateTime(value).time();
+    const std::lock_guard lock(m_shortTimesLock);
+    if (format != m_shortTimeFormat) {
+        // Some locales (C among them) give seconds in their short format; the short time never shows them.
+        static const QRegularExpression seconds(QStringLiteral("[.:]?s{1,2}"));
+        m_shortTimeFormat = format;
+        m_shortTimeFields = QString(format).remove(seconds);
+        m_shortTimes.clear();
+    }
+    // A format with milliseconds ("z") is written afresh each time.
+    if (m_shortTimeFields.contains(u'z'))
+        return locale.toString(time, m_shortTimeFields).toStdString();
+    const int minute = time.hour() * 60 + time.minute();
+    if (const auto kept = m_shortTimes.find(minute); kept != m_shortTimes.end())
+        return kept->second;
+    return m_shortTimes.emplace(minute, locale.toString(time, m_shortTimeFields).toStdString()).first->second;
 }
 
 std::string QtLocaleFormats::LongMonthName(int month) const

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QStringDecoder>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -28,6 +29,13 @@ QString NearestSmallSans()
 // letters or endless new texts drops them all now and then.
 constexpr std::size_t kMaxStencils = 2048;
 constexpr std::size_t kMaxStencilBytes = std::size_t{4} << 20;
+
+// The characters of the cities' times in every short time format; texts of other characters (the cities'
+// names, made once) are laid out whole.
+bool IsTimeCharacter(QChar character)
+{
+    return character.isDigit() || QStringView(u":. APMapm").contains(character);
+}
 
 } // namespace
 
@@ -72,9 +80,12 @@ void QtTextRenderer::Begin(Bitmap& target, const MapFont& font)
     if (!m_fontKey || *m_fontKey != font) {
         m_font = ResolveFont(font);
         m_metrics.emplace(m_font);
+        m_exactMetrics.emplace(m_font);
         m_fontKey = font;
         m_stencils.clear();
         m_stencilBytes = 0;
+        m_characters.clear();
+        m_sideBySide.clear();
     }
     m_target = &target;
 }
@@ -129,6 +140,72 @@ QtTextRenderer::Stencil QtTextRenderer::MakeStencil(const QString& text) const
     return stencil;
 }
 
+const std::optional<QtTextRenderer::Stencil>& QtTextRenderer::CharacterStencil(QChar character)
+{
+    if (const auto found = m_characters.find(character.unicode()); found != m_characters.end())
+        return found->second;
+    std::optional<Stencil> stencil = MakeStencil(QString(character));
+    // A character set at a fraction of a pixel, or one that smooths, lands differently beside others.
+    if (stencil->painted || m_exactMetrics->horizontalAdvance(character) != stencil->advance)
+        stencil.reset();
+    return m_characters.emplace(character.unicode(), std::move(stencil)).first->second;
+}
+
+bool QtTextRenderer::SideBySide(QChar first, QChar second)
+{
+    const std::uint32_t pair = (std::uint32_t{first.unicode()} << 16) | second.unicode();
+    if (const auto found = m_sideBySide.find(pair); found != m_sideBySide.end())
+        return found->second;
+    // Kerning or a joined form would give the pair another width than its two characters side by side.
+    const bool apart = m_exactMetrics->horizontalAdvance(QString(first) + second) ==
+                       m_exactMetrics->horizontalAdvance(first) + m_exactMetrics->horizontalAdvance(second);
+    return m_sideBySide.emplace(pair, apart).first->second;
+}
+
+std::optional<QtTextRenderer::Stencil> QtTextRenderer::ComposeFromCharacters(const QString& text)
+{
+    if (text.size() < 2 || !std::all_of(text.begin(), text.end(), IsTimeCharacter))
+        return std::nullopt;
+    std::vector<const Stencil*> parts;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const std::optional<Stencil>& part = CharacterStencil(text[i]);
+        if (!part || (i > 0 && !SideBySide(text[i - 1], text[i])))
+            return std::nullopt;
+        parts.push_back(&*part);
+    }
+
+    Stencil stencil;
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN; // inclusive
+    for (const Stencil* part : parts) {
+        if (part->width > 0) {
+            left = std::min(left, stencil.advance + part->left);
+            right = std::max(right, stencil.advance + part->left + part->width - 1);
+            top = std::min(top, part->top);
+            bottom = std::max(bottom, part->top + part->height - 1);
+        }
+        stencil.advance += part->advance;
+    }
+    if (right < left)
+        return stencil;
+    stencil.left = left;
+    stencil.top = top;
+    stencil.width = right - left + 1;
+    stencil.height = bottom - top + 1;
+    stencil.ink.assign(static_cast<std::size_t>(stencil.width) * static_cast<std::size_t>(stencil.height), 0);
+    int origin = 0;
+    for (const Stencil* part : parts) {
+        for (int y = 0; y < part->height; ++y) {
+            const std::uint8_t* from = part->ink.data() + static_cast<std::size_t>(y) * part->width;
+            std::uint8_t* to = stencil.ink.data() + static_cast<std::size_t>(part->top + y - top) * stencil.width +
+                               (origin + part->left - left);
+            for (int x = 0; x < part->width; ++x)
+                to[x] |= from[x];
+        }
+        origin += part->advance;
+    }
+    return stencil;
+}
+
 const QtTextRenderer::Stencil& QtTextRenderer::StencilOf(const std::string& text)
 {
     if (const auto found = m_stencils.find(text); found != m_stencils.end())
@@ -137,7 +214,9 @@ const QtTextRenderer::Stencil& QtTextRenderer::StencilOf(const std::string& text
         m_stencils.clear();
         m_stencilBytes = 0;
     }
-    Stencil stencil = MakeStencil(FromSettingsText(text));
+    const QString lettering = FromSettingsText(text);
+    std::optional<Stencil> composed = ComposeFromCharacters(lettering);
+    Stencil stencil = composed ? std::move(*composed) : MakeStencil(lettering);
     m_stencilBytes += text.size() + stencil.ink.size() + sizeof(Stencil);
     return m_stencils.emplace(text, std::move(stencil)).first->second;
 }
