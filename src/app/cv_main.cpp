@@ -140,7 +140,6 @@ public:
         while (m_cities.size() < cities.size()) {
             auto* label = new QLabel(this);
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
-            label->show();
             m_cities.push_back(label);
         }
         for (std::size_t i = 0; i < m_cities.size(); ++i) {
@@ -148,6 +147,9 @@ public:
             m_cities[i]->setGeometry(QRect(city.dot - QPoint(20, 3), QSize(40, 16)).intersected(rect()));
             if (m_cities[i]->accessibleName() != city.name)
                 m_cities[i]->setAccessibleName(city.name);
+            // Shown once placed: a label shown unplaced first sizes itself to its text, which would
+            // load a font it never draws.
+            m_cities[i]->show();
         }
     }
 
