@@ -34,6 +34,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -296,9 +297,13 @@ void MakeReadoutLabel(QLabel* label, const QRect& place, Qt::Alignment alignment
     palette.setColor(QPalette::WindowText, Qt::cyan);
     label->setPalette(palette);
     label->setAutoFillBackground(true);
-    // 8 points at 96 dots per inch, whatever the screen's scaling.
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    // 8 points at 96 dots per inch, whatever the screen's scaling. Arial where it is installed, else
+    // its metric twin, named alone: asked for a family it lacks, the font database first resolves the
+    // name as an alias, some 5 M instructions at every start.
+    static const QString family = QFontDatabase::families().contains(QStringLiteral("Arial"))
+                                      ? QStringLiteral("Arial")
+                                      : QStringLiteral("Liberation Sans");
+    QFont font(family);
     font.setPixelSize(11);
     label->setFont(font);
 }
