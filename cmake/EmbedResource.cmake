@@ -2,7 +2,7 @@
 #
 # Carries a file of resources/ inside the program: adds to <target> a generated source that defines
 #     extern const unsigned char <symbol>[];  extern const std::size_t <symbol>_size;
-# (declare them in the code that reads them). Regenerated whenever the file changes. The generating
+# (declare them in the code that reads them; the array is aligned to 16 bytes). Regenerated whenever the file changes. The generating
 # rule belongs to the calling folder, so the bytes are compiled in an object library made here and
 # taken into <target> from it; <target> may be defined in any folder.
 function(chronivo_embed_resource target file symbol)

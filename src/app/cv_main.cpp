@@ -384,9 +384,10 @@ void TcvMain::CreateComponents()
     m_skinForm = new TSkinForm(this);
     m_skinForm->setObjectName(QStringLiteral("SkinForm"));
     m_skinForm->setAccessibleName(QStringLiteral("Chronivo"));
-    const QByteArray skin = BuiltInResource(":/skin/skin.bmp");
+    QRgb skinKey = 0;
+    const QImage skin = Skin(skinKey);
+    m_skinForm->UsePreparedPicture(skin, skinKey);
     const QByteArray outline = BuiltInResource(":/skin/skin.shape");
-    m_skinForm->LoadPicture(Bytes(skin));
     m_skinForm->Mask()->ReadData(Bytes(outline));
     m_skinForm->Loaded();
     m_cityData.SetStrings(BuiltInCityRows());

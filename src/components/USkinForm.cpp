@@ -1,6 +1,7 @@
 #include "components/USkinForm.h"
 
 #include "components/picturebutton.h"
+#include "components/skinpicture.h"
 #include "platform/qt/qtwindowplacing.h"
 #include "platform/windowregion.h"
 
@@ -79,6 +80,14 @@ void TSkinForm::LoadPicture(std::span<const std::uint8_t> bmp)
     SkinPictureChanged();
 }
 
+void TSkinForm::UsePreparedPicture(const QImage& picture, QRgb key)
+{
+    m_picture = picture;
+    m_key = key;
+    m_keyCleared = true;
+    SkinPictureChanged();
+}
+
 void TSkinForm::SkinPictureChanged()
 {
     ApplyTransparency();
@@ -108,17 +117,10 @@ void TSkinForm::ApplyTransparency()
     // costs a conversion of every pixel at every paint.
     if (!m_keyCleared) {
         m_picture.convertTo(QImage::Format_ARGB32_Premultiplied);
-        m_key = m_picture.pixel(0, m_picture.height() - 1) | 0xFF000000u;
+        m_key = SkinKeyOf(m_picture);
     }
     const QRgb cleared = 0;
-    const QRgb from = m_keyCleared ? cleared : m_key;
-    const QRgb to = m_keyCleared ? m_key : cleared;
-    for (int y = 0; y < m_picture.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-        for (int x = 0; x < m_picture.width(); ++x)
-            if (row[x] == from)
-                row[x] = to;
-    }
+    ReplaceSkinPixels(m_picture, m_keyCleared ? cleared : m_key, m_keyCleared ? m_key : cleared);
     m_keyCleared = m_transparent;
 }
 

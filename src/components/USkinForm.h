@@ -33,6 +33,10 @@ public:
     // Takes the picture from the bytes of a BMP file. Anything else leaves an empty picture; an empty
     // picture leaves the form's size as it is, any other gives the form's client area its size.
     void LoadPicture(std::span<const std::uint8_t> bmp);
+    // Takes a picture prepared as a transparent skin draws it (components/skinpicture.h): premultiplied
+    // ARGB32, the pixels of key already cleared. It may wrap read-only data: it is copied only should
+    // transparency be turned off.
+    void UsePreparedPicture(const QImage& picture, QRgb key);
     // The picture as drawn: when transparent, its pixels of the key colour have alpha 0.
     const QImage& Picture() const { return m_picture; }
 

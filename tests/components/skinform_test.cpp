@@ -1,11 +1,13 @@
 // The skin widget on Qt's off-screen platform: it sizes and shapes its form, refuses a parent that is
 // no form, and moves the form only on a left drag without modifiers, telling the owner every time.
+#include "app/mainpictures.h"
 #include "components/USkinForm.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
 #include <QMouseEvent>
 #include <stdexcept>
 
@@ -78,6 +80,30 @@ TEST(SkinForm, GivesItsFormTheHeldShapeAndAppliesItAgainOnAnEmptyWrite)
     skin.SetMask(nullptr);
     EXPECT_EQ(skin.Mask(), held);
     EXPECT_EQ(form.mask(), expected);
+}
+
+// The skin the program carries, prepared at build time, is its bitmap as the skin draws it; with
+// transparency turned off, the bitmap's own pixels (the read-only picture is copied, not written).
+TEST(SkinForm, TheCarriedSkinIsTheBuiltInBitmapAsDrawn)
+{
+    QFile bmp(QStringLiteral(CHRONIVO_RESOURCES_DIR "/skin/skin.bmp"));
+    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+    const QByteArray bytes = bmp.readAll();
+    QWidget loadedForm;
+    TSkinForm loaded(&loadedForm);
+    loaded.LoadPicture({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    QRgb key = 0;
+    const QImage carried = main_pictures::Skin(key);
+    ASSERT_FALSE(carried.isNull());
+    EXPECT_EQ(carried, loaded.Picture());
+    EXPECT_EQ(key, QImage::fromData(bytes, "BMP").pixel(0, carried.height() - 1));
+
+    QWidget form;
+    TSkinForm skin(&form);
+    skin.UsePreparedPicture(carried, key);
+    EXPECT_EQ(form.size(), carried.size());
+    skin.SetTransparent(false);
+    EXPECT_EQ(skin.Picture(), QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 TEST(SkinForm, LeavesOutThePixelsOfTheBottomLeftColourWhenTransparent)
