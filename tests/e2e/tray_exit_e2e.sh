@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real program with a notification area (trayer) under a virtual X server. Hidden
 # into the tray, it must end within 2 s when "Unload" is chosen from the tray icon's menu, and again
-# when it is sent SIGTERM, each time saving "Minimized" = "1".
+# when it is sent SIGTERM, each time saving "Minimized" = "1"; with the settings' lock held by another
+# program, SIGTERM ends it after its 5 s wait, saying what it could not save.
 # Usage: tray_e2e.sh <path of the built chronivo program>
 set -uo pipefail
 program=$1
@@ -71,4 +72,24 @@ kill -TERM "$clock"
 wait_exit "SIGTERM"
 grep -q '^Minimized=1$' "$ini" || fail "Minimized=1 not saved on SIGTERM: $(cat "$ini")"
 echo "SIGTERM while hidden in the tray: ended, Minimized=1 saved"
+
+# 3. Another program holds the settings' lock: SIGTERM still ends the program, after its 5 s wait for the
+#    lock, saying what was not saved; the file stays as it was.
+start_clock
+wait_hidden
+before=$(cat "$ini")
+flock --no-fork "$work/chronivo.ini.lock" sleep 60 &
+holder=$!
+pids+=("$holder")
+sleep 0.3
+started=$(date +%s%N)
+kill -TERM "$clock"
+for _ in $(seq 100); do kill -0 "$clock" 2>/dev/null || break; sleep 0.1; done
+took=$((($(date +%s%N) - started) / 1000000))
+kill -0 "$clock" 2>/dev/null && { kill -KILL "$clock"; fail "held lock: the program still runs after ${took} ms"; }
+[ "$took" -ge 4500 ] && [ "$took" -le 8000 ] || fail "held lock: ended after ${took} ms, not after its 5 s wait"
+grep -q "not saved" "$work/out.log" || fail "held lock: no word of what was not saved: $(cat "$work/out.log")"
+[ "$(cat "$ini")" = "$before" ] || fail "held lock: the file changed: $(cat "$ini")"
+kill "$holder" 2>/dev/null
+echo "SIGTERM with the settings' lock held elsewhere: ended after ${took} ms, unsaved settings reported"
 echo "PASS"
