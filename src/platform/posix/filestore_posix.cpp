@@ -235,8 +235,10 @@ FileRead ReadSmallFile(const std::string& path, std::size_t maxBytes)
     result.state = FileReadState::TooLarge;
     if (static_cast<std::size_t>(info.st_size) > maxBytes)
         return result;
-    // The size is checked again while reading: the file may grow after fstat.
-    std::vector<char> chunk(64 * 1024);
+    // The size is checked again while reading: the file may grow after fstat. The buffer fits the file
+    // (files of /proc tell no size): a settings read is one of many at a start, each clearing it.
+    const std::size_t told = static_cast<std::size_t>(info.st_size) + 1;
+    std::vector<char> chunk(std::clamp<std::size_t>(told, 4 * 1024, 64 * 1024));
     for (;;) {
         const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR)
