@@ -15,11 +15,18 @@ constexpr const char* kSmallSansFaces[] = {
     "DejaVu Sans", "Liberation Sans", "Arial", "Noto Sans", "Nimbus Sans", "Helvetica",
 };
 
+// Whether family is installed, by its name or as an alias. The names are looked at first: resolving an
+// alias asks fontconfig's rules, some 1 M instructions a family.
+bool Installed(const QString& family)
+{
+    return QFontDatabase::families().contains(family) || QFontDatabase::hasFamily(family);
+}
+
 QString NearestSmallSans()
 {
     for (const char* face : kSmallSansFaces) {
         const QString family = QString::fromLatin1(face);
-        if (QFontDatabase::hasFamily(family))
+        if (Installed(family))
             return family;
     }
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
@@ -61,7 +68,7 @@ QtTextRenderer::~QtTextRenderer() = default;
 QFont QtTextRenderer::ResolveFont(const MapFont& font)
 {
     QString family = QString::fromStdString(font.face);
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family))
+    if (family.isEmpty() || !Installed(family))
         family = NearestSmallSans();
     QFont result(family);
     result.setPixelSize(PointsToPixels(font.points));
