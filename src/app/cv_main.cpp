@@ -34,6 +34,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -140,7 +141,6 @@ public:
         while (m_cities.size() < cities.size()) {
             auto* label = new QLabel(this);
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
-            label->show();
             m_cities.push_back(label);
         }
         for (std::size_t i = 0; i < m_cities.size(); ++i) {
@@ -148,6 +148,9 @@ public:
             m_cities[i]->setGeometry(QRect(city.dot - QPoint(20, 3), QSize(40, 16)).intersected(rect()));
             if (m_cities[i]->accessibleName() != city.name)
                 m_cities[i]->setAccessibleName(city.name);
+            // Shown once placed: a label shown unplaced first sizes itself to its text, which would
+            // load a font it never draws.
+            m_cities[i]->show();
         }
     }
 
@@ -294,9 +297,13 @@ void MakeReadoutLabel(QLabel* label, const QRect& place, Qt::Alignment alignment
     palette.setColor(QPalette::WindowText, Qt::cyan);
     label->setPalette(palette);
     label->setAutoFillBackground(true);
-    // 8 points at 96 dots per inch, whatever the screen's scaling.
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    // 8 points at 96 dots per inch, whatever the screen's scaling. Arial where it is installed, else
+    // its metric twin, named alone: asked for a family it lacks, the font database first resolves the
+    // name as an alias, some 5 M instructions at every start.
+    static const QString family = QFontDatabase::families().contains(QStringLiteral("Arial"))
+                                      ? QStringLiteral("Arial")
+                                      : QStringLiteral("Liberation Sans");
+    QFont font(family);
     font.setPixelSize(11);
     label->setFont(font);
 }
