@@ -168,6 +168,8 @@ QueryFailure NtpClient::Refusal(const Datagram& datagram, const Attempt& attempt
         return QueryFailure::WrongOrigin;
     if (guard) {
         const QueryFailure failure = guard->Check(datagram.bytes);
+        if (failure == QueryFailure::KissOfDeath)
+            detail = KissCode(*header);
         if (failure != QueryFailure::None)
             return failure;
     }

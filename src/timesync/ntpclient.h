@@ -32,7 +32,7 @@ public:
     // Appends the guard's extension fields to a request's 48 header bytes.
     virtual void Seal(std::vector<std::uint8_t>& request) = 0;
     // Checks a reply to the latest sealed request whose header already matched: None when it is
-    // authentic, else why not.
+    // authentic, KissOfDeath for a refusal the guard believes unauthenticated, else why not.
     virtual QueryFailure Check(const std::vector<std::uint8_t>& reply) = 0;
 };
 

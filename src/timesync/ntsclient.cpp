@@ -6,6 +6,7 @@
 #include "timesync/ntske.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -17,6 +18,8 @@ constexpr std::uint16_t kAuthenticator = 0x0404;
 constexpr std::size_t kUniqueIdentifierBytes = 32;
 constexpr std::size_t kNonceBytes = 16;
 constexpr std::uint16_t kNtpPort = 123;
+// The kiss code of a server that could not read the cookie (its keys changed).
+constexpr std::array<std::uint8_t, 4> kNakCode{'N', 'T', 'S', 'N'};
 const char* const kExporterLabel = "EXPORTER-network-time-security";
 
 void Put16(NtsBytes& out, std::size_t value)
@@ -90,10 +93,16 @@ public:
             return std::find_if(fields->begin(), fields->end(), [type](const auto& f) { return f.type == type; });
         };
         const auto authenticator = field(kAuthenticator);
+        const auto identifier = field(kUniqueIdentifier);
+        if (authenticator == fields->end() && IsNak(reply) && identifier != fields->end() &&
+            identifier->body == m_uniqueIdentifier) {
+            // Unauthenticated by nature, so only believed to mean what it says: these cookies are dead.
+            m_nak = true;
+            return QueryFailure::KissOfDeath;
+        }
         // Nothing may follow the authenticator: it would not be covered by it.
         if (authenticator == fields->end() || authenticator + 1 != fields->end())
             return QueryFailure::NotAuthenticated;
-        const auto identifier = field(kUniqueIdentifier);
         if (identifier == fields->end() || identifier->body != m_uniqueIdentifier)
             return QueryFailure::WrongOrigin;
         const NtsBytes& body = authenticator->body;
@@ -119,10 +128,20 @@ public:
         return QueryFailure::None;
     }
 
+    // Whether the server answered a request with an NTS NAK: it can no longer read our cookies.
+    bool NakReceived() const { return m_nak; }
+
 private:
+    static bool IsNak(const NtsBytes& reply)
+    {
+        const auto header = DecodeNtpHeader(reply);
+        return header && header->stratum == kNtpStratumKiss && header->referenceId == kNakCode;
+    }
+
     NtsClient::Association& m_association;
     NtsSecurity& m_security;
     NtsBytes m_uniqueIdentifier;
+    bool m_nak = false;
 };
 
 } // namespace
@@ -152,13 +171,27 @@ NtpResult NtsClient::Query(const std::string& server)
     if (const auto address = m_net.ResolveAddress(server)) {
         if (!m_association || m_association->server != server || m_association->cookies.empty())
             m_association.reset();
-        if (m_association || KeyExchange(server, *address, result)) {
-            NtsGuard guard(*m_association, *m_security);
-            const std::uint16_t port = m_ntpPortOverride.value_or(m_association->ntpPort);
-            result = m_ntp.Exchange(m_association->ntpAddress, port, &guard);
-        }
+        const bool kept = m_association != nullptr;
+        bool nak = false;
+        if (m_association || KeyExchange(server, *address, result))
+            result = GuardedExchange(nak);
+        // Kept cookies go stale when the server changes its keys or restarts: one fresh key
+        // exchange then, but not after a fresh one (its server would only refuse again).
+        if (nak && kept && !result.best && KeyExchange(server, *address, result))
+            result = GuardedExchange(nak);
     }
     m_net.StopSockets();
+    return result;
+}
+
+NtpResult NtsClient::GuardedExchange(bool& nak)
+{
+    NtsGuard guard(*m_association, *m_security);
+    const std::uint16_t port = m_ntpPortOverride.value_or(m_association->ntpPort);
+    NtpResult result = m_ntp.Exchange(m_association->ntpAddress, port, &guard);
+    nak = guard.NakReceived();
+    if (nak)
+        m_association.reset();
     return result;
 }
 

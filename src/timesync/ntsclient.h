@@ -5,7 +5,8 @@
 // cookie and an authenticator over the whole request; a reply counts only when it carries the same
 // identifier and an authenticator made with the server-to-client key, inside which come new
 // cookies. Keys and cookies are kept for the next queries to the same server, so a key exchange
-// is needed only when they run out.
+// is needed only when they run out, or when the server answers with an NTS NAK (a kiss-o'-death
+// "NTSN" echoing the identifier: it can no longer read the cookie), which drops them.
 //
 // Without the platform's NtsSecurity (a build without a TLS library) every query fails as
 // unavailable. Used by one thread at a time, like the NtpClient it drives.
@@ -46,8 +47,10 @@ public:
     struct Association;
 
 private:
-    // Agrees keys with server; nullopt with result's failure set when that fails.
+    // Agrees keys with server; false with result's failure set when that fails.
     bool KeyExchange(const std::string& server, std::uint32_t address, NtpResult& result);
+    // The NTP exchange under the association, which is dropped when the server sent a NAK (nak set).
+    NtpResult GuardedExchange(bool& nak);
 
     NetTime& m_net;
     NtpClient& m_ntp;

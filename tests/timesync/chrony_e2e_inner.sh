@@ -120,6 +120,8 @@ attack NTS strip "reply refused: not authenticated"
 attack NTS replay "reply refused: does not answer this request"
 attack NTS truncate "reply refused: malformed or truncated"
 attack NTS otherport "reply refused: from another address or port"
+# timeprobe starts without an association: a NAK ends its query, with no second key exchange.
+attack NTS nak "kiss-o'-death NTSN"
 # Plain NTP cannot tell a forger on the path: the hour it adds is taken (shown, not refused).
 python3 ntp_attack_proxy.py forge 1123 123 &
 proxy_pid=$!

@@ -11,6 +11,8 @@ Listens on 127.0.0.1:LISTEN, passes each request to 127.0.0.1:UPSTREAM and does 
   kiss      turns it into a kiss-o'-death RATE
   strip     drops every extension field (the NTS authenticator with them)
   flip      flips one bit of the server's transmit timestamp
+  nak       turns it into an NTS NAK: a kiss-o'-death NTSN with the fields before the authenticator
+            (the unique identifier echoed), as a server that cannot read the cookie answers
 Runs until killed, or for 120 s at most.
 """
 import select
@@ -42,6 +44,11 @@ def tamper(mode, reply, state, client, listener, other):
         return reply[:1] + b"\x00" + reply[2:12] + b"RATE" + reply[16:]
     if mode == "strip":
         return reply[:48]
+    if mode == "nak":
+        end = 48
+        while end + 4 <= len(reply) and struct.unpack("!H", reply[end:end + 2])[0] != 0x0404:
+            end += max(4, struct.unpack("!H", reply[end + 2:end + 4])[0])
+        return reply[:1] + b"\x00" + reply[2:12] + b"NTSN" + reply[16:end]
     if mode == "flip":
         return reply[:47] + bytes([reply[47] ^ 0x01]) + reply[48:]
     return reply
