@@ -1,5 +1,7 @@
 #include "worldmap/bmpfile.h"
 
+#include <algorithm>
+
 #include "platform/filestore.h"
 
 #include <array>
@@ -223,7 +225,7 @@ void DecodeRow(const std::uint8_t* src, const Layout& layout, const std::vector<
 
 } // namespace
 
-BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits)
+BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits, int rowsWanted)
 {
     const Bytes bytes(data);
     Layout layout;
@@ -246,15 +248,17 @@ BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits)
         return {BmpStatus::Truncated, {}};
 
     const std::vector<Rgb> palette = ReadPalette(bytes, layout);
-    Bitmap bitmap(static_cast<int>(layout.width), static_cast<int>(layout.height));
-    for (std::uint64_t y = 0; y < rows; ++y) {
+    const int width = static_cast<int>(layout.width);
+    const int height = static_cast<int>(layout.height);
+    Bitmap bitmap(width, std::clamp(rowsWanted, 0, height));
+    for (std::uint64_t y = 0; y < static_cast<std::uint64_t>(bitmap.Height()); ++y) {
         const std::uint64_t stored = layout.topDown ? y : rows - 1 - y;
         DecodeRow(bytes.At(layout.pixelOffset + stored * stride), layout, palette, bitmap.Row(static_cast<int>(y)));
     }
-    return {BmpStatus::Ok, std::move(bitmap)};
+    return {BmpStatus::Ok, std::move(bitmap), width, height};
 }
 
-BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits)
+BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits, int rows)
 {
     const std::optional<std::uint64_t> size = RegularFileSize(path);
     if (!size)
@@ -269,7 +273,7 @@ BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits)
     const FileRead file = ReadSmallFile(path, static_cast<std::size_t>(largest));
     if (file.state != FileReadState::Read)
         return {BmpStatus::FileError, {}};
-    return DecodeBmp({reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()}, limits);
+    return DecodeBmp({reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()}, limits, rows);
 }
 
 const char* BmpStatusName(BmpStatus status)

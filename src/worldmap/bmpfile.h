@@ -10,6 +10,7 @@
 
 #include "worldmap/bitmap.h"
 
+#include <climits>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -36,15 +37,21 @@ struct BmpLimits {
 
 struct BmpResult {
     BmpStatus status = BmpStatus::FileError;
-    Bitmap bitmap; // empty unless status is Ok
+    Bitmap bitmap;  // empty unless status is Ok: the picture, or its top rows when fewer were asked for
+    int width = 0;  // the picture's size, pixels, however much of it bitmap holds (0 unless Ok)
+    int height = 0;
 };
 
-// Decodes a whole BMP file held in memory.
-BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits = {});
+// The rows of a picture that DecodeBmp puts into its bitmap, from the top: all unless fewer are asked for.
+inline constexpr int kAllRows = INT_MAX;
 
-// Reads and decodes the BMP file at path. A file longer than any picture within the limits could
-// need is refused as TooLarge without being read.
-BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits = {});
+// Decodes a BMP file held in memory: the whole file is checked, and the picture's top `rows` rows are
+// decoded.
+BmpResult DecodeBmp(std::span<const std::uint8_t> data, const BmpLimits& limits = {}, int rows = kAllRows);
+
+// Reads and decodes the BMP file at path, as DecodeBmp. A file longer than any picture within the
+// limits could need is refused as TooLarge without being read.
+BmpResult ReadBmpFile(const std::string& path, const BmpLimits& limits = {}, int rows = kAllRows);
 
 // A short English name of a status, for logs and test messages.
 const char* BmpStatusName(BmpStatus status);

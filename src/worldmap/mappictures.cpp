@@ -1,5 +1,7 @@
 #include "worldmap/mappictures.h"
 
+#include "worldmap/mapview.h"
+
 #include <cstddef>
 
 extern const unsigned char kWorldMapBmp[];
@@ -20,13 +22,10 @@ Bitmap BuiltInMapPicture(BuiltInMap which)
     return DecodeBmp(data).bitmap;
 }
 
-BmpStatus LoadReplacementWorldMap(const std::string& path, Bitmap& picture)
+BmpResult LoadReplacementWorldMap(const std::string& path)
 {
     const BmpLimits limits{kMaxMapSide, kMaxMapSide, std::int64_t{kMaxMapSide} * kMaxMapSide};
-    BmpResult result = ReadBmpFile(path, limits);
-    if (result.status == BmpStatus::Ok)
-        picture = std::move(result.bitmap);
-    return result.status;
+    return ReadBmpFile(path, limits, kShownBlockHeight);
 }
 
 const Bitmap& MapPictureStore::Picture(BuiltInMap which)
@@ -39,13 +38,14 @@ const Bitmap& MapPictureStore::Picture(BuiltInMap which)
 
 BmpStatus MapPictureStore::ReplaceWorld(const std::string& path)
 {
-    Bitmap world;
-    const BmpStatus status = LoadReplacementWorldMap(path, world);
-    if (status == BmpStatus::Ok) {
-        m_pictures[static_cast<int>(BuiltInMap::World)] = std::move(world);
+    BmpResult world = LoadReplacementWorldMap(path);
+    if (world.status == BmpStatus::Ok) {
+        m_pictures[static_cast<int>(BuiltInMap::World)] = std::move(world.bitmap);
         m_worldReplaced = true;
+        m_worldWidth = world.width;
+        m_worldHeight = world.height;
     }
-    return status;
+    return world.status;
 }
 
 void MapPictureStore::ReleaseBuiltIn()
@@ -57,12 +57,10 @@ void MapPictureStore::ReleaseBuiltIn()
 
 int MapPictureStore::WorldWidth() const
 {
-    const std::optional<Bitmap>& world = m_pictures[static_cast<int>(BuiltInMap::World)];
-    return world ? world->Width() : kBuiltInMapWidth;
+    return m_worldWidth;
 }
 
 int MapPictureStore::WorldHeight() const
 {
-    const std::optional<Bitmap>& world = m_pictures[static_cast<int>(BuiltInMap::World)];
-    return world ? world->Height() : kBuiltInMapHeight;
+    return m_worldHeight;
 }

@@ -4,7 +4,8 @@
 // The replacement rule: "map.bmp" takes the world picture's place when the BMP reader accepts it
 // (uncompressed or bit-field, 1 to 32 bits per pixel) and it is at most kMaxMapSide pixels wide and
 // high; the map area then takes its size. Any other file (unreadable, not a BMP, compressed,
-// malformed, truncated or larger) is passed over and the built-in world picture stays.
+// malformed, truncated or larger) is passed over and the built-in world picture stays. Every view shows
+// the picture's top rows only (the turned ones turn its columns), so only those are decoded and kept.
 #pragma once
 
 #include "worldmap/bitmap.h"
@@ -42,8 +43,10 @@ public:
 private:
     std::optional<Bitmap> m_pictures[3]; // by BuiltInMap
     bool m_worldReplaced = false;
+    int m_worldWidth = kBuiltInMapWidth; // the user's picture's size, of which the top rows are kept
+    int m_worldHeight = kBuiltInMapHeight;
 };
 
-// Reads the replacement world picture at path into picture and answers Ok, or leaves picture as it
-// is and answers why the file was passed over.
-BmpStatus LoadReplacementWorldMap(const std::string& path, Bitmap& picture);
+// Reads the replacement world picture at path: Ok with its size and the top rows that the views show,
+// or why the file was passed over.
+BmpResult LoadReplacementWorldMap(const std::string& path);

@@ -100,6 +100,11 @@ TEST_P(DirectColourPictures, ReadAsTheirColours)
         EXPECT_EQ(result.bitmap.Pixel(2, 0), 0u);
         EXPECT_EQ(result.bitmap.Pixel(2, 2), 0u);
         EXPECT_EQ(result.bitmap.Pixel(4, 1), 0u);
+        // Asked for the top two rows only: those, with the picture's own size.
+        const BmpResult top = DecodeBmp(Encode(layout), {}, 2);
+        EXPECT_EQ(top.bitmap.Height(), 2);
+        EXPECT_EQ(top.height, 3);
+        EXPECT_EQ(top.bitmap.Pixel(2, 1), c.expected);
     }
 }
 

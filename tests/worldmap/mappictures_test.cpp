@@ -51,13 +51,13 @@ TEST(LoadReplacementWorldMap, ReplacesOnlyWithAReadablePictureOfSensibleSize)
         SCOPED_TRACE(c.name);
         TempDir dir;
         dir.Write(kReplacementMapFileName, std::string(c.file.begin(), c.file.end()));
-        Bitmap picture(316, 158, 0x0000FF);
-        EXPECT_EQ(LoadReplacementWorldMap(dir.File(kReplacementMapFileName), picture), c.expected);
+        const BmpResult result = LoadReplacementWorldMap(dir.File(kReplacementMapFileName));
+        EXPECT_EQ(result.status, c.expected);
         if (c.expected == BmpStatus::Ok) {
-            EXPECT_NE(picture.Width(), 316);
-            EXPECT_EQ(picture.Pixel(0, 0), 0x00FF00u);
+            EXPECT_NE(result.width, 316);
+            EXPECT_EQ(result.bitmap.Pixel(0, 0), 0x00FF00u);
         } else {
-            EXPECT_EQ(picture, Bitmap(316, 158, 0x0000FF));
+            EXPECT_EQ(result.bitmap, Bitmap());
         }
     }
 }
@@ -71,13 +71,22 @@ TEST(MapPictureStore, ReleasedBuiltInPicturesComeBackAndTheUsersWorldPictureStay
     store.ReleaseBuiltIn();
     EXPECT_EQ(store.Picture(BuiltInMap::Europe), europe);
     TempDir dir;
-    const Bytes file = PlainBmp(400, 200, 0x00FF00);
+    // Of a tall picture the views show the top rows only: those are kept, and the picture's size.
+    BmpLayout tall;
+    tall.width = 400;
+    tall.height = 300;
+    tall.rows.assign(300, std::vector<std::uint32_t>(400, 0x00FF00));
+    tall.rows[157].assign(400, 0xFF0000);
+    const Bytes file = Encode(tall);
     dir.Write(kReplacementMapFileName, std::string(file.begin(), file.end()));
     ASSERT_EQ(store.ReplaceWorld(dir.File(kReplacementMapFileName)), BmpStatus::Ok);
     dir.Write(kReplacementMapFileName, "");
     store.ReleaseBuiltIn();
-    EXPECT_EQ(store.Picture(BuiltInMap::World).Width(), 400);
+    EXPECT_EQ(store.WorldWidth(), 400);
+    EXPECT_EQ(store.WorldHeight(), 300);
+    EXPECT_EQ(store.Picture(BuiltInMap::World).Height(), 158);
     EXPECT_EQ(store.Picture(BuiltInMap::World).Pixel(0, 0), 0x00FF00u);
+    EXPECT_EQ(store.Picture(BuiltInMap::World).Pixel(399, 157), 0xFF0000u);
 }
 
 } // namespace
