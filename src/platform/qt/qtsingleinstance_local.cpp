@@ -6,11 +6,9 @@
 #include <QLocalSocket>
 #include <QThread>
 
+// The server closes, and its socket goes, when it is destroyed.
 class SingleInstance::Listener {
 public:
-    explicit Listener(SingleInstance& owner) : m_server(&owner) {}
-    ~Listener() { m_server.close(); } // removes the socket file
-
     QLocalServer m_server;
 };
 
@@ -21,7 +19,7 @@ void SingleInstance::EndListener::operator()(Listener* listener) const
 
 void SingleInstance::Listen()
 {
-    m_listener.reset(new Listener(*this));
+    m_listener.reset(new Listener);
     QLocalServer& server = m_listener->m_server;
     server.setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(m_serverName); // left by a clock that was killed
