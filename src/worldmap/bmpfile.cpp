@@ -193,9 +193,12 @@ void DecodeRow(const std::uint8_t* src, const Layout& layout, const std::vector<
     const std::int64_t width = layout.width;
     const int bpp = layout.bitsPerPixel;
     switch (bpp) {
+    case 8: // the built-in maps' depth: a byte a pixel
+        for (std::int64_t x = 0; x < width; ++x)
+            out[x] = palette[src[x]];
+        break;
     case 1:
-    case 4:
-    case 8: {
+    case 4: {
         const int perByte = 8 / bpp;
         const unsigned mask = (1u << bpp) - 1;
         for (std::int64_t x = 0; x < width; ++x) {

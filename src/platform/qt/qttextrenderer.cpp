@@ -115,22 +115,35 @@ QtTextRenderer::Stencil QtTextRenderer::MakeStencil(const QString& text) const
         painter.drawStaticText(QPoint(margin, margin), laid);
     }
 
-    int left = canvas.width(), top = canvas.height(), right = -1, bottom = -1;
-    for (int y = 0; y < canvas.height(); ++y) {
+    const int width = canvas.width();
+    const int height = canvas.height();
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-        for (int x = 0; x < canvas.width(); ++x) {
+        // Most of the canvas is margin: each row is first read whole, without a branch, for any ink at all.
+        QRgb ink = 0;
+        bool shaded = false;
+        for (int x = 0; x < width; ++x) {
             const QRgb pixel = row[x] & 0x00FFFFFF;
-            if (pixel == 0)
-                continue;
-            if (pixel != 0x00FFFFFF) {
-                stencil.painted = laid; // shades of the colour: only QPainter can mix them with the map
-                return stencil;
-            }
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
+            ink |= pixel;
+            shaded |= pixel != 0 && pixel != 0x00FFFFFF;
         }
+        if (shaded) {
+            stencil.painted = laid; // shades of the colour: only QPainter can mix them with the map
+            return stencil;
+        }
+        if (ink == 0)
+            continue;
+        int first = 0;
+        while ((row[first] & 0x00FFFFFF) == 0)
+            ++first;
+        int last = width - 1;
+        while ((row[last] & 0x00FFFFFF) == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
     }
     if (right < 0)
         return stencil;
