@@ -228,6 +228,20 @@ void DarkenThroughMask(const Bitmap& view, const ShadowMask& mask, Bitmap& frame
         const __m128i eighthMask = _mm_set1_epi32(0x1F1F1F);
         for (; x + 16 <= width; x += 16) {
             const __m128i levels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shade + x));
+            // Most of a frame lies in wide stretches of day or of night: sixteen pixels under one level
+            // take that level's one operation.
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(levels, _mm_set1_epi8(static_cast<char>(shade[x])))) == 0xFFFF) {
+                const std::uint8_t level = shade[x];
+                for (int quarter = 0; quarter < 4; ++quarter) {
+                    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + x + 4 * quarter));
+                    const __m128i result = (level & 1) != 0 ? c
+                                           : level == ShadowMask::kTwilightLevel
+                                               ? _mm_and_si128(_mm_srli_epi32(c, 1), halfMask)
+                                               : _mm_and_si128(_mm_srli_epi32(c, 3), eighthMask);
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4 * quarter), result);
+                }
+                continue;
+            }
             const __m128i twilight = _mm_cmpeq_epi8(levels, twilightLevel);
             const __m128i day = _mm_cmpeq_epi8(_mm_and_si128(levels, dayBit), dayBit);
             const __m128i twilightPairs[2] = {_mm_unpacklo_epi8(twilight, twilight),

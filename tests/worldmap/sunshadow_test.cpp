@@ -221,6 +221,19 @@ TEST(SunShadow, Darkening)
     EXPECT_EQ(frame.Pixel(2, 0), picture);
     EXPECT_EQ(frame.Pixel(3, 0), MakeRgb(0x1F, 0x10, 0x00));
     EXPECT_EQ(frame.Pixel(5, 0), kShadowNight);
+
+    // Many pixels at a time, through long stretches of one level and through levels changing from pixel to
+    // pixel: each pixel as if darkened alone.
+    ShadowMask mixed(316, 8, ShadowMask::kNightLevel);
+    for (int i = 0; i < 316 * 8; ++i)
+        mixed.Data()[i] = static_cast<std::uint8_t>(i < 316 * 4 ? (i / 40) % 4 : (i * 7919) % 4);
+    Bitmap colours(316, 8);
+    for (int i = 0; i < 316 * 8; ++i)
+        colours.Data()[i] = static_cast<Rgb>(i * 2654435761u);
+    Bitmap darkened(316, 8);
+    DarkenThroughMask(colours, mixed, darkened);
+    for (int i = 0; i < 316 * 8; ++i)
+        ASSERT_EQ(darkened.Data()[i], DarkenByLevel(colours.Data()[i], mixed.Data()[i])) << i;
 }
 
 // The frame step: the picture darkened through the mask, black where a smaller picture does not reach.

@@ -186,6 +186,10 @@ std::optional<QtTextRenderer::Stencil> QtTextRenderer::ComposeFromCharacters(con
 {
     if (text.size() < 2 || !std::all_of(text.begin(), text.end(), IsTimeCharacter))
         return std::nullopt;
+    // The ten digits are made together the first time: the frames of the minutes after make no stencil.
+    if (!m_characters.contains(u'0'))
+        for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+            CharacterStencil(QChar(digit));
     std::vector<const Stencil*> parts;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const std::optional<Stencil>& part = CharacterStencil(text[i]);
