@@ -828,8 +828,12 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     options.localTime = m_state.TickTime;
     options.timeZoneBias = CurrentTimeZoneBias();
     options.font = {m_state.MapFontName, m_state.MapFontSize, m_state.MapFontStyle};
-    options.cityTime = [this](const TMapCity& city, TDateTime utc) {
-        return CityTimeText(city, utc, *m_services.formats, CityZones(city));
+    // Each city's time is worked out once a frame: kept by slot for the screen reader's names too.
+    std::array<std::string, kMapCitySlots> times;
+    options.cityTime = [this, &times](const TMapCity& city, TDateTime utc) {
+        std::string& time = times[static_cast<std::size_t>(&city - m_mapCities.data())];
+        time = CityTimeText(city, utc, *m_services.formats, CityZones(city));
+        return time;
     };
     // With the shadow off the frame is the plain picture and there is no Sun marker either: the marker's
     // place comes from the shadow step.
@@ -838,21 +842,20 @@ void TcvMain::DrawMap(QObject* /*sender*/)
     ::DrawMap(m_frameBitmap, m_viewBitmap, m_mapGeometry, m_mapCities, options, m_mapText);
     m_state.MapReady = true;
     m_map->update();
-    ShowCityNames(options);
+    ShowCityNames(times);
 }
 
-void TcvMain::ShowCityNames(const MapFrameOptions& options)
+void TcvMain::ShowCityNames(const std::array<std::string, kMapCitySlots>& times)
 {
     std::vector<MapBox::CityMark> shown;
     const QRect area = QRect(QPoint(0, 0), m_map->size()).intersected(QRect(0, 0, m_frameBitmap.Width(), m_frameBitmap.Height()));
-    for (const TMapCity& city : m_mapCities) {
-        if (city.Name.empty())
-            break;
+    for (std::size_t slot = 0; slot < m_mapCities.size() && !m_mapCities[slot].Name.empty(); ++slot) {
+        const TMapCity& city = m_mapCities[slot];
         const QPoint dot(LonToX(m_mapGeometry, city.Longitude), LatToY(m_mapGeometry, city.Latitude));
         if (!area.contains(dot))
             continue;
-        const std::string time = options.cityTime(city, options.localTime + options.timeZoneBias);
-        shown.push_back({QStringLiteral("%1 %2").arg(QString::fromStdString(city.Name), QString::fromStdString(time)), dot});
+        shown.push_back(
+            {QStringLiteral("%1 %2").arg(QString::fromStdString(city.Name), QString::fromStdString(times[slot])), dot});
     }
     static_cast<MapBox*>(m_map)->ShowCities(shown);
 }

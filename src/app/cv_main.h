@@ -135,8 +135,9 @@ private:
     void LoadMapCities();
     void ComposeMapView();
     void DrawMap(QObject* sender);
-    // The cities of the frame just drawn, named with their times for assistive technology.
-    void ShowCityNames(const MapFrameOptions& options);
+    // The cities of the frame just drawn, named with their times (as the frame wrote them, by slot) for
+    // assistive technology.
+    void ShowCityNames(const std::array<std::string, kMapCitySlots>& times);
     bool IsDialUpConnected();
     // UTC = local time + bias, in days.
     double CurrentTimeZoneBias() const;
