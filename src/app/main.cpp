@@ -8,6 +8,7 @@
 #include "platform/qt/qtmessagepump.h"
 #include "platform/qt/qtshellopener.h"
 #include "platform/qt/qtsingleinstance.h"
+#include "platform/qt/qtstartupwarmup.h"
 #include "platform/qt/qtuserfolders.h"
 #include "platform/session.h"
 
@@ -46,7 +47,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;
     }
+    StartUpWarmUp warmUp;
     QApplication application(argc, argv);
+    const StartUpWarmUp::WithApplication warmUpWithApplication(warmUp);
     // The desktop entry's id names the window to the desktop: the Wayland app id, the X11 window class.
     QApplication::setApplicationName(QStringLiteral("example.veltrix.Chronivo"));
     QApplication::setDesktopFileName(QStringLiteral("example.veltrix.Chronivo"));
