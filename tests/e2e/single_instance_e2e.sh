@@ -6,8 +6,7 @@
 set -uo pipefail
 program=$1
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+start_window_manager
 trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
 pids+=($!)
 cp "$program" "$work/chronivo"

@@ -84,8 +84,6 @@ check() {
 }
 
 check "bare X server"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
+start_window_manager
 check "openbox"
 echo "1 passed, 0 failed"

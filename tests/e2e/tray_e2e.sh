@@ -9,8 +9,7 @@ set -uo pipefail
 program=$1
 picture=${2:-}
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+start_window_manager
 
 cp "$program" "$work/chronivo"
 ini="$work/chronivo.ini"

@@ -8,8 +8,7 @@ set -uo pipefail
 program=$1
 command -v trayer >/dev/null 2>&1 || { echo "SKIP: trayer is not installed"; exit 77; }
 source "$(dirname "$0")/xvfb_session.sh"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+start_window_manager
 # A notification area along the bottom edge; the first icon sits at its left end.
 trayer --edge bottom --align left --widthtype pixel --width 200 --heighttype pixel --height 26 \
     --SetDockType false --SetPartialStrut false >/dev/null 2>&1 &
