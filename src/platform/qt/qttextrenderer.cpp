@@ -68,7 +68,11 @@ QtTextRenderer::~QtTextRenderer() = default;
 QFont QtTextRenderer::ResolveFont(const MapFont& font)
 {
     QString family = QString::fromStdString(font.face);
-    if (family.isEmpty() || !Installed(family))
+    // The stock face, a Windows bitmap font, is nobody's alias: unless installed by its name it stands
+    // for the small sans at once, without asking fontconfig's rules (some 1 M instructions a start).
+    const bool installed = font.face == kDefaultMapFontFace ? QFontDatabase::families().contains(family)
+                                                             : Installed(family);
+    if (family.isEmpty() || !installed)
         family = NearestSmallSans();
     QFont result(family);
     result.setPixelSize(PointsToPixels(font.points));
