@@ -9,6 +9,18 @@ list=build/unit-tests.txt
 [ -s "$list" ] || { echo "no $list: build first"; exit 1; }
 mapfile -t programs <"$list"
 
+# libfaketime's library, in a process that cannot open its wrapper's shared semaphore (the clock-setter
+# test's probe runs as nobody), makes one of its own named after the process and never removes it; a
+# later wrapper given the same process number then cannot start ("sem_open: File exists"). Those of
+# processes gone are removed before each faked program.
+clear_stale_faketime() {
+    local object
+    for object in /dev/shm/faketime_shm_* /dev/shm/sem.faketime_sem_*; do
+        [ -e "$object" ] && [ ! -d "/proc/${object##*_}" ] && rm -f "$object"
+    done
+    return 0
+}
+
 # run LABEL ZONE [MOMENT]: each program in ZONE; with MOMENT (a date(1) text), its clock is faked
 # to start one second before it. The faked clock is an offset from the real one, so that children
 # the tests start (servers, probes) read the same time.
@@ -23,6 +35,7 @@ run() {
             continue
         fi
         if [ -n "$moment" ]; then
+            clear_stale_faketime
             fake=(FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -m -f "+$(($(date -d "$moment" +%s) - 1 - $(date +%s)))")
         fi
         local attempt status output
