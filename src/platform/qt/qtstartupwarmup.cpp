@@ -43,6 +43,11 @@ StartUpWarmUp::StartUpWarmUp()
 
 StartUpWarmUp::~StartUpWarmUp()
 {
+    Finish();
+}
+
+void StartUpWarmUp::Finish()
+{
     MoveTo(Stage::Ending);
     if (m_fonts.joinable())
         m_fonts.join();
@@ -84,9 +89,7 @@ StartUpWarmUp::WithApplication::WithApplication(StartUpWarmUp& warmUp)
 
 StartUpWarmUp::WithApplication::~WithApplication()
 {
-    m_warmUp.MoveTo(Stage::Ending);
-    if (m_warmUp.m_fonts.joinable())
-        m_warmUp.m_fonts.join();
+    m_warmUp.Finish();
     if (m_bus.joinable())
         m_bus.join();
 }

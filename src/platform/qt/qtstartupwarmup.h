@@ -35,6 +35,8 @@ private:
     enum class Stage { Starting, ApplicationMade, Ending };
     void Run();
     void MoveTo(Stage stage);
+    // Ends the thread: at once while it waits for the application, else once its work is done.
+    void Finish();
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
